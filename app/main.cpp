@@ -1,0 +1,19 @@
+// NAVLOR: maintenance console of a small-business file server.
+#include "app/console_app.h"
+#include "app/main_window.h"
+#include "lib/helper_window.h"
+#include "lib/qt_dialogs.h"
+
+#include <memory>
+
+int main(int argc, char** argv)
+{
+    navlor::ConsoleApp app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("NAVLOR"));
+    navlor::setDialogs(std::make_unique<navlor::QtDialogs>());
+
+    navlor::TF_NAVLOR mainWindow(QApplication::arguments().mid(1));
+    navlor::TF_GBF helper;
+    mainWindow.show();
+    return QApplication::exec();
+}

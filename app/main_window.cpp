@@ -1,0 +1,357 @@
+#include "app/main_window.h"
+
+#include "ui_main_window.h"
+
+#include "lib/dates.h"
+#include "lib/jpeg_image.h"
+#include "lib/platform/platform.h"
+#include "lib/print_window.h"
+#include "lib/system_info.h"
+
+#include <QEvent>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QScreen>
+#include <QShowEvent>
+
+namespace navlor {
+
+TF_NAVLOR* F_NAVLOR = nullptr;
+
+namespace {
+
+// The client area the window was designed for: 692 x 453 outside, less the frame.
+constexpr int kClientWidth = 684;
+constexpr int kClientHeight = 399;
+
+} // namespace
+
+TF_NAVLOR::TF_NAVLOR(const QStringList& arguments, QWidget* parent)
+    : QMainWindow(parent), m_ui(std::make_unique<Ui::TF_NAVLOR>())
+{
+    m_ui->setupUi(this);
+    F_NAVLOR = this;
+
+    TM_GERAL.setParent(this);
+    TM_GERAL.setObjectName(QStringLiteral("TM_GERAL"));
+    TM_GERAL.setInterval(1000);
+    TM_FECHAR.setParent(this);
+    TM_FECHAR.setObjectName(QStringLiteral("TM_FECHAR"));
+    TM_FECHAR.setInterval(20000);
+
+    OpenDialog1 = FileDialogRequest{};
+    OpenDialog2.filter = QStringLiteral("Todos Arquivos|*.*|Arq. de configuração *.GBL|*.gbl|"
+                                        "Arquivos de rede *.LCK|p*.lck");
+    OpenDialog2.multiSelect = true;
+
+    // The message line shows any text, not only items of its list, and only the program
+    // writes to it.
+    m_ui->E_MSG->lineEdit()->setReadOnly(true);
+    m_ui->E_MSG->setEditText(QString());
+
+    loadPictures();
+    m_ui->Image1->installEventFilter(this);
+    connectHandlers();
+    fixSizeAndCentre();
+    FormCreate(arguments);
+}
+
+TF_NAVLOR::~TF_NAVLOR()
+{
+    if (F_NAVLOR == this)
+        F_NAVLOR = nullptr;
+}
+
+void TF_NAVLOR::loadPictures()
+{
+    m_ui->I_IMAGE->setPixmap(loadPicture(QStringLiteral("navlor_banner.jpg")));
+    m_ui->Image1->setPixmap(loadPicture(QStringLiteral("valdoro_logo.jpg")));
+    m_ui->BU_BKPA->setIcon(loadGlyph(QStringLiteral("glyph_bkpa.jpg")));
+    m_ui->BU_CANCELAR->setIcon(loadGlyph(QStringLiteral("glyph_cancelar.jpg")));
+    m_ui->BU_SAIR->setIcon(loadGlyph(QStringLiteral("glyph_sair.jpg")));
+}
+
+void TF_NAVLOR::connectHandlers()
+{
+    connect(&TM_GERAL, &QTimer::timeout, this, &TF_NAVLOR::TM_GERALTimer);
+    connect(&TM_FECHAR, &QTimer::timeout, this, &TF_NAVLOR::TM_FECHARTimer);
+
+    connect(m_ui->BU_BKPA, &QPushButton::clicked, this, &TF_NAVLOR::BU_BKPAClick);
+    connect(m_ui->BU_CANCELAR, &QPushButton::clicked, this, &TF_NAVLOR::BU_CANCELARClick);
+    connect(m_ui->BU_SAIR, &QPushButton::clicked, this, &TF_NAVLOR::BU_SAIRClick);
+
+    const auto onTrigger = [this](QAction* action, void (TF_NAVLOR::*handler)()) {
+        connect(action, &QAction::triggered, this, handler);
+    };
+    onTrigger(m_ui->Parmetros1, &TF_NAVLOR::Parmetros1Click);
+    onTrigger(m_ui->Diretorios1, &TF_NAVLOR::Diretorios1Click);
+    onTrigger(m_ui->PesquisaArquivoseSubdiretrios1,
+              &TF_NAVLOR::PesquisaArquivoseSubdiretrios1Click);
+    onTrigger(m_ui->ExcluiarquivosQSQDB1, &TF_NAVLOR::ExcluiarquivosQSQDB1Click);
+    onTrigger(m_ui->ExcluirarquivosPdoxUsrsLck1, &TF_NAVLOR::ExcluirarquivosPdoxUsrsLck1Click);
+    onTrigger(m_ui->ExcluirarquivoPdoxUsrsNet1, &TF_NAVLOR::ExcluirarquivoPdoxUsrsNet1Click);
+    onTrigger(m_ui->BKPDir1, &TF_NAVLOR::BKPDir1Click);
+    onTrigger(m_ui->BKPAutomtico1, &TF_NAVLOR::BU_BKPAClick);
+    onTrigger(m_ui->Sair1, &TF_NAVLOR::BU_SAIRClick);
+    onTrigger(m_ui->ImprimirTela1, &TF_NAVLOR::ImprimirTela1Click);
+    onTrigger(m_ui->AUTORUN1, &TF_NAVLOR::AUTORUN1Click);
+    onTrigger(m_ui->ArquivosdeConfiguraoGBL1, &TF_NAVLOR::ArquivosdeConfiguraoGBL1Click);
+    onTrigger(m_ui->SetupBDE1, &TF_NAVLOR::SetupBDE1Click);
+    onTrigger(m_ui->ExecutarBDEAdmin1, &TF_NAVLOR::ExecutarBDEAdmin1Click);
+    onTrigger(m_ui->ExecutarDBD321, &TF_NAVLOR::ExecutarDBD321Click);
+    onTrigger(m_ui->PromptdoDOS1, &TF_NAVLOR::PromptdoDOS1Click);
+    onTrigger(m_ui->Sobre1, &TF_NAVLOR::Sobre1Click);
+    onTrigger(m_ui->Sair2, &TF_NAVLOR::BU_SAIRClick);
+}
+
+void TF_NAVLOR::fixSizeAndCentre()
+{
+    setFixedSize(kClientWidth, kClientHeight + menuBar()->sizeHint().height());
+    if (const QScreen* desktop = screen()) {
+        QRect frame = frameGeometry();
+        frame.moveCenter(desktop->availableGeometry().center());
+        move(frame.topLeft());
+    }
+}
+
+// ---- creation and showing ----------------------------------------------------------------
+
+void TF_NAVLOR::FormCreate(const QStringList& arguments)
+{
+    setTwoDigitYearWindow(kConsoleYearWindow);
+    platform().setNumLockOn();
+    // The separators and the date and time formats are the process-wide ones of lib/dates.
+
+    m_ui->LA_WINDOWSVERSION->setText(VERSAO_WINDOWS());
+    m_ui->LA_WINDOWS->setText(DIR_WINDOWS());
+    m_ui->LA_DIRATUAL->setText(platform().programPath().toUpper());
+    m_ui->LA_DIR1->setText(systemDirectoryRule());
+    m_ui->LA_COMPREDE->setText(NOME_COMPUTADOR());
+
+    const QString windowsDrive = m_ui->LA_WINDOWS->text().left(2);
+    QString dataDirectory = windowsDrive + QStringLiteral("\\VALDORO\\NAVLOR");
+    if (!platform().directoryExists(dataDirectory)) {
+        dataDirectory = windowsDrive + QStringLiteral("\\NAVLOR");
+        if (!platform().directoryExists(dataDirectory))
+            platform().createDirectory(dataDirectory); // a failure shows later, when reading
+    }
+    m_ui->LA_DIRNAVLOR->setText(dataDirectory);
+
+    // Only an exact "/N" in first place keeps the start-up run from starting.
+    if (arguments.isEmpty() || arguments.first() != QLatin1String("/N"))
+        TM_GERAL.start();
+}
+
+void TF_NAVLOR::FormShow()
+{
+    m_ui->LA_DIR1->setText(systemDirectoryRule());
+    m_ui->LA_COMPREDE->setText(NOME_COMPUTADOR());
+}
+
+QString TF_NAVLOR::systemDirectoryRule() const
+{
+    const QString candidate = m_ui->LA_DIRATUAL->text().left(1) + QStringLiteral(":\\VALDOROW");
+    return platform().directoryExists(candidate) ? candidate : QStringLiteral("**");
+}
+
+void TF_NAVLOR::showEvent(QShowEvent* event)
+{
+    // A restore from the task bar is not a new showing.
+    if (!event->spontaneous())
+        FormShow();
+    QMainWindow::showEvent(event);
+}
+
+bool TF_NAVLOR::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_ui->Image1 && event->type() == QEvent::MouseButtonRelease) {
+        const auto* mouse = static_cast<QMouseEvent*>(event);
+        if (mouse->button() == Qt::LeftButton &&
+            m_ui->Image1->rect().contains(mouse->position().toPoint())) {
+            Sobre1Click();
+            return true;
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+// ---- message line and shared values ------------------------------------------------------
+
+void TF_NAVLOR::ADD_MSG(const QString& text)
+{
+    if (text.isEmpty())
+        return;
+    m_ui->E_MSG->addItem(text);
+    m_ui->E_MSG->setCurrentIndex(m_ui->E_MSG->count() - 1);
+    m_ui->E_MSG->setEditText(text);
+}
+
+void TF_NAVLOR::setMessageText(const QString& text)
+{
+    m_ui->E_MSG->setEditText(text);
+}
+
+void TF_NAVLOR::clearMessageText()
+{
+    m_ui->E_MSG->setEditText(QString());
+}
+
+QString TF_NAVLOR::dataDirectory() const
+{
+    return m_ui->LA_DIRNAVLOR->text();
+}
+
+QString TF_NAVLOR::systemDirectory() const
+{
+    return m_ui->LA_DIR1->text();
+}
+
+QString TF_NAVLOR::programPath() const
+{
+    return m_ui->LA_DIRATUAL->text();
+}
+
+QString TF_NAVLOR::windowsDirectory() const
+{
+    return m_ui->LA_WINDOWS->text();
+}
+
+QString TF_NAVLOR::messageText() const
+{
+    return m_ui->E_MSG->currentText();
+}
+
+QStringList TF_NAVLOR::messages() const
+{
+    QStringList list;
+    for (int i = 0; i < m_ui->E_MSG->count(); ++i)
+        list << m_ui->E_MSG->itemText(i);
+    return list;
+}
+
+bool TF_NAVLOR::stopRequested() const
+{
+    return m_ui->CB_PARARBKP->isChecked();
+}
+
+void TF_NAVLOR::setStopRequested(bool stop)
+{
+    m_ui->CB_PARARBKP->setChecked(stop);
+}
+
+// ---- timers and buttons ------------------------------------------------------------------
+
+void TF_NAVLOR::TM_GERALTimer()
+{
+    TM_GERAL.stop(); // the run happens once, even when a nested message loop ticks again
+    // The start-up housekeeping run goes here.
+}
+
+void TF_NAVLOR::TM_FECHARTimer()
+{
+    TM_FECHAR.stop();
+    if (isMinimized() && m_ui->CB_MINIMIZAR->isChecked())
+        close();
+}
+
+void TF_NAVLOR::BU_CANCELARClick()
+{
+    m_ui->CB_PARARBKP->setChecked(true);
+    m_ui->CB_MINIMIZAR->setChecked(false);
+    m_ui->BU_CANCELAR->setEnabled(false);
+    m_ui->BU_BKPA->setEnabled(true);
+    setMessageText(QStringLiteral("Parar/Cancelar"));
+}
+
+void TF_NAVLOR::BU_SAIRClick()
+{
+    BU_CANCELARClick();
+    m_ui->CB_PARARBKP->setChecked(true);
+    close();
+}
+
+void TF_NAVLOR::BU_BKPAClick()
+{
+    // Opens the automatic backup window, which comes with the backup subsystem.
+}
+
+// ---- menu --------------------------------------------------------------------------------
+
+void TF_NAVLOR::Parmetros1Click()
+{
+    // Opens the console parameters dialog, which comes with the console parameters.
+}
+
+void TF_NAVLOR::Diretorios1Click()
+{
+    dialogs().openFiles(OpenDialog1); // only to look: the choice is not used
+}
+
+void TF_NAVLOR::PesquisaArquivoseSubdiretrios1Click()
+{
+    // Opens the file search window, which comes with the file utilities.
+}
+
+void TF_NAVLOR::ExcluiarquivosQSQDB1Click()
+{
+    // Deletes the temporary query tables over whole drives, with the file helpers.
+}
+
+void TF_NAVLOR::ExcluirarquivosPdoxUsrsLck1Click()
+{
+    // Deletes the Paradox lock files over whole drives, with the file helpers.
+}
+
+void TF_NAVLOR::ExcluirarquivoPdoxUsrsNet1Click()
+{
+    // Deletes the Paradox network control file, with the file helpers.
+}
+
+void TF_NAVLOR::BKPDir1Click()
+{
+    // Opens the directory backup window, which comes with the archive operations.
+}
+
+void TF_NAVLOR::ImprimirTela1Click()
+{
+    IMPRIME_JANELA(this);
+}
+
+void TF_NAVLOR::AUTORUN1Click()
+{
+    // Switches the autostart value, with the registry settings.
+}
+
+void TF_NAVLOR::ArquivosdeConfiguraoGBL1Click()
+{
+    OpenDialog2.directory = m_ui->LA_WINDOWS->text();
+    OpenDialog2.filterIndex = 2;
+    dialogs().openFiles(OpenDialog2); // only to look: the choice is not used
+}
+
+void TF_NAVLOR::SetupBDE1Click()
+{
+    // Starts the BDE setup program, with the program helpers.
+}
+
+void TF_NAVLOR::ExecutarBDEAdmin1Click()
+{
+    // Starts the BDE administrator, with the program helpers.
+}
+
+void TF_NAVLOR::ExecutarDBD321Click()
+{
+    // Starts the Database Desktop, with the program helpers.
+}
+
+void TF_NAVLOR::PromptdoDOS1Click()
+{
+    // Starts the command prompt, with the program helpers.
+}
+
+void TF_NAVLOR::Sobre1Click()
+{
+    // Opens the about box, which comes with the file utilities.
+}
+
+} // namespace navlor

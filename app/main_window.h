@@ -1,0 +1,97 @@
+#pragma once
+
+// The console's main window: opens every other window, runs the start-up housekeeping and
+// holds, in its controls, the values the rest of the program shares.
+
+#include "lib/dialogs.h"
+
+#include <QMainWindow>
+#include <QStringList>
+#include <QTimer>
+
+#include <memory>
+
+namespace Ui {
+class TF_NAVLOR;
+}
+
+namespace navlor {
+
+class TF_NAVLOR : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    // `arguments`: the command line after the program name.
+    explicit TF_NAVLOR(const QStringList& arguments, QWidget* parent = nullptr);
+    ~TF_NAVLOR() override;
+
+    // Appends a message to the message line and shows it; an empty text does nothing.
+    void ADD_MSG(const QString& text);
+
+    // The shared values, as the controls hold them.
+    QString dataDirectory() const;    // LA_DIRNAVLOR
+    QString systemDirectory() const;  // LA_DIR1, "**" when missing
+    QString programPath() const;      // LA_DIRATUAL
+    QString windowsDirectory() const; // LA_WINDOWS
+    QString messageText() const;      // visible text of E_MSG
+    QStringList messages() const;     // the list of E_MSG
+    bool stopRequested() const;       // CB_PARARBKP
+    void setStopRequested(bool stop);
+    bool startupTimerActive() const { return TM_GERAL.isActive(); }
+    // The visible text of the message line, the list left as it is.
+    void setMessageText(const QString& text);
+    void clearMessageText();
+
+    // The controls, for handlers of the window kept in other files.
+    Ui::TF_NAVLOR* form() const { return m_ui.get(); }
+
+public slots:
+    void TM_GERALTimer();
+    void TM_FECHARTimer();
+    void BU_CANCELARClick();
+    void BU_SAIRClick();
+    void BU_BKPAClick();
+    void Parmetros1Click();
+    void Diretorios1Click();
+    void PesquisaArquivoseSubdiretrios1Click();
+    void ExcluiarquivosQSQDB1Click();
+    void ExcluirarquivosPdoxUsrsLck1Click();
+    void ExcluirarquivoPdoxUsrsNet1Click();
+    void BKPDir1Click();
+    void ImprimirTela1Click();
+    void AUTORUN1Click();
+    void ArquivosdeConfiguraoGBL1Click();
+    void SetupBDE1Click();
+    void ExecutarBDEAdmin1Click();
+    void ExecutarDBD321Click();
+    void PromptdoDOS1Click();
+    void Sobre1Click();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void FormCreate(const QStringList& arguments);
+    void FormShow();
+    void connectHandlers();
+    void loadPictures();
+    void fixSizeAndCentre();
+    QString systemDirectoryRule() const;
+
+    std::unique_ptr<Ui::TF_NAVLOR> m_ui;
+
+public:
+    // Start-up run, one second after creation unless started with "/N".
+    QTimer TM_GERAL;
+    // Closes the program after a completed run when the window stays minimised.
+    QTimer TM_FECHAR;
+    FileDialogRequest OpenDialog1;
+    FileDialogRequest OpenDialog2;
+};
+
+// The single instance, or null before it is created.
+extern TF_NAVLOR* F_NAVLOR;
+
+} // namespace navlor

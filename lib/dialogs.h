@@ -1,0 +1,50 @@
+#pragma once
+
+// Every modal interaction with the operator goes through this seam, so tests can script the
+// answers and read what was shown, and no test ever waits on a modal window.
+
+#include <QString>
+#include <QStringList>
+
+#include <memory>
+
+class QWidget;
+
+namespace navlor {
+
+struct FileDialogRequest
+{
+    QString title;
+    QString directory; // Windows path; empty: no start directory
+    QString filter;    // "Todos Arquivos|*.*|..." pairs of caption and mask
+    int filterIndex = 1; // 1-based, as the filter pairs are counted
+    bool multiSelect = false;
+};
+
+class Dialogs
+{
+public:
+    virtual ~Dialogs() = default;
+    // A modal box with one OK button.
+    virtual void message(const QString& text) = 0;
+    // A modal box with OK and Cancel; true for OK.
+    virtual bool confirm(const QString& text) = 0;
+    // The chosen files as Windows paths; empty when cancelled.
+    virtual QStringList openFiles(const FileDialogRequest& request) = 0;
+    // The folder browser; the chosen directory as a Windows path, or empty when cancelled.
+    virtual QString browseFolder(const QString& title, const QString& start) = 0;
+    // Shows a window modally; its result code (QDialog::Accepted is 1, Rejected 0).
+    virtual int showModal(QWidget* window) = 0;
+    // The hourglass while the console works without handling messages.
+    virtual void setBusyCursor(bool busy) = 0;
+};
+
+// The seam in use: the program installs the one over Qt's widgets; until then a headless
+// one answers (messages to standard error, every question cancelled).
+Dialogs& dialogs();
+std::unique_ptr<Dialogs> setDialogs(std::unique_ptr<Dialogs> replacement);
+
+// Lets the application handle its pending window messages ("Application.ProcessMessages").
+void processMessages();
+
+} // namespace navlor

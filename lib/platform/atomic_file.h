@@ -1,0 +1,14 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+namespace navlor {
+
+// Replaces the file at `hostPath` with `data`: written to a new file beside it, flushed to disk
+// and renamed over it, so that a crash or a full disk leaves the old file as it was. An
+// existing file keeps its permissions; a new one gets `newMode` less the umask. On failure
+// the temporary file is removed and the result is false.
+bool writeFileAtomically(const QString& hostPath, const QByteArray& data, int newMode = 0666);
+
+} // namespace navlor

@@ -1,0 +1,47 @@
+#include "lib/platform/platform.h"
+
+#include "lib/platform/clock.h"
+
+namespace navlor {
+
+namespace {
+
+std::unique_ptr<Platform>& current()
+{
+    static std::unique_ptr<Platform> instance;
+    return instance;
+}
+
+} // namespace
+
+Platform::Platform() : m_clock(std::make_unique<SystemClock>()) {}
+
+Platform::~Platform() = default;
+
+Clock& Platform::clock()
+{
+    return *m_clock;
+}
+
+void Platform::setClock(std::unique_ptr<Clock> clock)
+{
+    // A null clock would leave every wait without a clock to ask.
+    m_clock = clock ? std::move(clock) : std::make_unique<SystemClock>();
+}
+
+Platform& platform()
+{
+    auto& instance = current();
+    if (!instance)
+        instance = createHostPlatform();
+    return *instance;
+}
+
+std::unique_ptr<Platform> setPlatform(std::unique_ptr<Platform> replacement)
+{
+    std::unique_ptr<Platform> previous = std::move(current());
+    current() = std::move(replacement);
+    return previous;
+}
+
+} // namespace navlor

@@ -1,0 +1,127 @@
+#pragma once
+
+// The one boundary between the console and the operating system. Above it every path is a
+// Windows path ("C:\VALDOROW\NAVLOR.EXE"); a backend makes the host look like Windows.
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QList>
+#include <QString>
+
+#include <memory>
+#include <optional>
+
+namespace navlor {
+
+class Clock;
+
+enum class RegRoot { CurrentUser, LocalMachine };
+
+// One entry of a directory enumeration, as FindFirstFile/FindNextFile report it.
+struct DirEntry
+{
+    QString name; // name only, as stored on disk
+    bool directory = false;
+    bool hidden = false;
+    bool system = false;
+    bool readOnly = false;
+    qint64 size = 0;
+    QDateTime modified;
+};
+
+// The fields of the platform's version record (GetVersionEx).
+struct VersionRecord
+{
+    int platformId = 2;
+    int major = 5;
+    int minor = 1;
+    int build = 2600;
+    QString servicePack = QStringLiteral("Service Pack 3");
+};
+
+// Show-window codes passed with a program start.
+enum ShowMode { SW_HIDE = 0, SW_SHOWNORMAL = 1 };
+
+class Platform
+{
+public:
+    Platform();
+    virtual ~Platform();
+    Platform(const Platform&) = delete;
+    Platform& operator=(const Platform&) = delete;
+
+    // --- files ---------------------------------------------------------------------------
+    virtual bool fileExists(const QString& path) = 0;      // an ordinary file
+    virtual bool directoryExists(const QString& path) = 0; // trailing "\" accepted
+    virtual bool createDirectory(const QString& path) = 0; // one level
+    virtual bool removeDirectory(const QString& path) = 0; // empty directories only
+    // Refused (false) when the file is missing, read-only or held open by any process.
+    virtual bool deleteFile(const QString& path) = 0;
+    // Never overwrites: false when `to` exists.
+    virtual bool copyFile(const QString& from, const QString& to) = 0;
+    virtual bool moveFile(const QString& from, const QString& to) = 0;
+    // Entries of one directory whose names match the wildcard last part of `pattern`
+    // ("C:\DADOS\*.LCK"), "." and ".." left out, in the platform's order.
+    virtual QList<DirEntry> findFiles(const QString& pattern) = 0;
+    virtual std::optional<QByteArray> readFile(const QString& path) = 0;
+    // Replaces the file whole: written beside it, flushed and renamed over it, so a failure
+    // leaves the old file as it was and no temporary file behind.
+    virtual bool writeFile(const QString& path, const QByteArray& data) = 0;
+    virtual QString currentDirectory() = 0;
+    virtual bool setCurrentDirectory(const QString& path) = 0;
+    // The path the program was started by, as a Windows path (links not followed).
+    virtual QString programPath() = 0;
+    // Host path of a Windows path, for handing files to host libraries (empty: no such place).
+    virtual QString toHostPath(const QString& windowsPath) = 0;
+    // Windows path of a host path, for what host dialogs return (empty: not reachable).
+    virtual QString fromHostPath(const QString& hostPath) = 0;
+
+    // --- processes -----------------------------------------------------------------------
+    // Creates the process of a command line and waits for it; its exit code, or -1 when it
+    // could not be started. `currentDirectory` empty: inherited.
+    virtual int runAndWait(const QString& commandLine, int showMode,
+                           const QString& currentDirectory = {}) = 0;
+    // Creates the process and returns at once; true when a process was created.
+    virtual bool startProcess(const QString& commandLine, int showMode) = 0;
+    // WinExec: starts without waiting; above 31 on success, as WinExec answers.
+    virtual int winExec(const QString& commandLine, int showMode) = 0;
+
+    // --- registry (string values only) -------------------------------------------------------
+    // True when the key exists or, with `create`, could be created.
+    virtual bool regOpenKey(RegRoot root, const QString& key, bool create) = 0;
+    virtual std::optional<QString> regReadString(RegRoot root, const QString& key,
+                                                 const QString& name) = 0;
+    virtual bool regWriteString(RegRoot root, const QString& key, const QString& name,
+                                const QString& data) = 0;
+    virtual bool regDeleteValue(RegRoot root, const QString& key, const QString& name) = 0;
+    virtual bool regValueExists(RegRoot root, const QString& key, const QString& name) = 0;
+
+    // --- system information ------------------------------------------------------------------
+    virtual VersionRecord versionRecord() = 0;
+    virtual QString windowsDirectory() = 0; // "C:\WINDOWS", no trailing "\"
+    virtual QString computerName() = 0;     // at most 15 characters
+    virtual void setNumLockOn() = 0;
+
+    // --- shell ---------------------------------------------------------------------------
+    virtual bool openUrl(const QString& url) = 0; // mailto:, http://
+    virtual bool placeCall(const QString& number, const QString& party,
+                           const QString& application, const QString& comment) = 0;
+
+    // --- clock ---------------------------------------------------------------------------
+    // Every wait of the program goes through here, so tests can run it on virtual time.
+    Clock& clock();
+    void setClock(std::unique_ptr<Clock> clock);
+
+private:
+    std::unique_ptr<Clock> m_clock;
+};
+
+// The platform in use. Created on first use for the host (the POSIX backend reads
+// NAVLOR_PREFIX); tests install their own.
+Platform& platform();
+// Replaces the platform as a whole; returns the one it replaces.
+std::unique_ptr<Platform> setPlatform(std::unique_ptr<Platform> replacement);
+// A new backend for the host.
+std::unique_ptr<Platform> createHostPlatform();
+
+} // namespace navlor

@@ -1,0 +1,162 @@
+#include "lib/qt_dialogs.h"
+
+#include "lib/platform/platform.h"
+
+#include <QApplication>
+#include <QCursor>
+#include <QDialog>
+#include <QEvent>
+#include <QEventLoop>
+#include <QFileDialog>
+#include <QGuiApplication>
+#include <QMessageBox>
+#include <QPointer>
+#include <QWidget>
+
+#include <algorithm>
+
+namespace navlor {
+
+namespace {
+
+// Message texts break lines with a lone carriage return; Qt breaks them on line feeds.
+QString displayText(QString text)
+{
+    text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    return text;
+}
+
+QWidget* dialogParent()
+{
+    return QApplication::activeWindow();
+}
+
+QString boxTitle()
+{
+    return QGuiApplication::applicationDisplayName();
+}
+
+// Ends a nested loop when a plain window (not a QDialog) is closed or hidden.
+class CloseWatcher : public QObject
+{
+public:
+    explicit CloseWatcher(QEventLoop* loop) : m_loop(loop) {}
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Hide || event->type() == QEvent::Close)
+            m_loop->quit();
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    QEventLoop* m_loop;
+};
+
+} // namespace
+
+QStringList qtNameFilters(const QString& filter)
+{
+    QStringList result;
+    const QStringList parts = filter.split(QLatin1Char('|'));
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        QStringList masks;
+        for (const QString& mask : parts[i + 1].split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
+            const QString trimmed = mask.trimmed();
+            masks << (trimmed == QLatin1String("*.*") ? QStringLiteral("*") : trimmed);
+        }
+        if (masks.isEmpty())
+            masks << QStringLiteral("*");
+        // Qt reads the masks from the last parentheses of the entry.
+        result << parts[i].trimmed() + QLatin1String(" (") + masks.join(QLatin1Char(' ')) +
+                      QLatin1Char(')');
+    }
+    return result;
+}
+
+void QtDialogs::message(const QString& text)
+{
+    QMessageBox box(QMessageBox::NoIcon, boxTitle(), displayText(text), QMessageBox::Ok,
+                    dialogParent());
+    box.exec();
+}
+
+bool QtDialogs::confirm(const QString& text)
+{
+    QMessageBox box(QMessageBox::Question, boxTitle(), displayText(text),
+                    QMessageBox::Ok | QMessageBox::Cancel, dialogParent());
+    box.setDefaultButton(QMessageBox::Ok);
+    return box.exec() == QMessageBox::Ok;
+}
+
+QStringList QtDialogs::openFiles(const FileDialogRequest& request)
+{
+    QFileDialog dialog(dialogParent(), request.title);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(request.multiSelect ? QFileDialog::ExistingFiles
+                                           : QFileDialog::ExistingFile);
+    const QStringList filters = qtNameFilters(request.filter);
+    if (!filters.isEmpty()) {
+        dialog.setNameFilters(filters);
+        const qsizetype index = std::clamp<qsizetype>(request.filterIndex, 1, filters.size());
+        dialog.selectNameFilter(filters[index - 1]);
+    }
+    if (!request.directory.isEmpty()) {
+        const QString start = platform().toHostPath(request.directory);
+        if (!start.isEmpty())
+            dialog.setDirectory(start);
+    }
+    if (dialog.exec() != QDialog::Accepted)
+        return {};
+    QStringList chosen;
+    for (const QString& host : dialog.selectedFiles()) {
+        const QString windowsPath = platform().fromHostPath(host);
+        if (!windowsPath.isEmpty())
+            chosen << windowsPath;
+    }
+    return chosen;
+}
+
+QString QtDialogs::browseFolder(const QString& title, const QString& start)
+{
+    const QString host = QFileDialog::getExistingDirectory(
+        dialogParent(), title, start.isEmpty() ? QString() : platform().toHostPath(start));
+    if (host.isEmpty())
+        return {};
+    return platform().fromHostPath(host);
+}
+
+int QtDialogs::showModal(QWidget* window)
+{
+    if (!window)
+        return QDialog::Rejected;
+    if (auto* dialog = qobject_cast<QDialog*>(window))
+        return dialog->exec();
+    // A plain window: modal to the whole application until it closes.
+    QPointer<QWidget> guard(window);
+    QEventLoop loop;
+    CloseWatcher watcher(&loop);
+    window->installEventFilter(&watcher);
+    QObject::connect(window, &QObject::destroyed, &loop, &QEventLoop::quit);
+    window->setWindowModality(Qt::ApplicationModal);
+    window->show();
+    loop.exec(QEventLoop::DialogExec);
+    if (guard)
+        guard->removeEventFilter(&watcher);
+    return QDialog::Rejected;
+}
+
+void QtDialogs::setBusyCursor(bool busy)
+{
+    if (busy) {
+        QGuiApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
+        ++m_busyDepth;
+    } else if (m_busyDepth > 0) {
+        QGuiApplication::restoreOverrideCursor();
+        --m_busyDepth;
+    }
+}
+
+} // namespace navlor

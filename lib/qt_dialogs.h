@@ -1,0 +1,29 @@
+#pragma once
+
+// The dialogs seam over Qt's widgets: what the operator really sees.
+
+#include "lib/dialogs.h"
+
+#include <QStringList>
+
+namespace navlor {
+
+class QtDialogs : public Dialogs
+{
+public:
+    void message(const QString& text) override;
+    bool confirm(const QString& text) override;
+    QStringList openFiles(const FileDialogRequest& request) override;
+    QString browseFolder(const QString& title, const QString& start) override;
+    int showModal(QWidget* window) override;
+    void setBusyCursor(bool busy) override;
+
+private:
+    int m_busyDepth = 0;
+};
+
+// Qt name filters of a "caption|mask;mask|caption|mask" filter text; "*.*" matches every
+// name, as it does on Windows.
+QStringList qtNameFilters(const QString& filter);
+
+} // namespace navlor

@@ -1,0 +1,67 @@
+#!/usr/bin/env bash
+# Creates a fresh hosted-Windows prefix holding a small installation of the Valdoro System:
+#   C:\VALDOROW            the installation, with NAVLOR.EXE linked to the built program
+#   C:\VALDOROW\DADOS      Paradox tables and Firebird files, stale lock files, temporary tables
+#   C:\PDOXUSRS.NET        the Paradox network control file
+#   C:\VALDORO\NAVLOR      the console's data directory with its parameter file
+#   D:                     a second drive for backups
+# Usage: make-sample.sh PREFIX NAVLOR_BINARY
+set -euo pipefail
+
+prefix=${1:?usage: make-sample.sh PREFIX NAVLOR_BINARY}
+binary=${2:?usage: make-sample.sh PREFIX NAVLOR_BINARY}
+binary=$(readlink -f "$binary")
+
+if [ -e "$prefix" ]; then
+  echo "make-sample: $prefix exists already; give a fresh prefix" >&2
+  exit 1
+fi
+
+mkdir -p "$prefix/dosdevices" "$prefix/drive_c/WINDOWS/SYSTEM32" "$prefix/drive_d"
+ln -s ../drive_c "$prefix/dosdevices/c:"
+ln -s ../drive_d "$prefix/dosdevices/d:"
+ln -s / "$prefix/dosdevices/z:"
+
+c="$prefix/drive_c"
+v="$c/VALDOROW"
+mkdir -p "$v/EXE" "$v/DADOS/EMPRESA1" "$v/DADOS/EMPRESA2" "$v/DADOS/FB" "$v/BDE"
+
+# A table's bytes: a recognisable header and rows, so a restore can be compared byte for byte.
+table() { # path rows
+  {
+    printf 'VALDORO-TABLE %s\r\n' "$(basename "$1")"
+    for i in $(seq 1 "$2"); do printf 'REG%06d;CLIENTE %d;%d,%02d\r\n' "$i" "$i" $((i * 37)) $((i % 100)); done
+  } >"$1"
+}
+
+table "$v/DADOS/EMPRESA1/CLIENTES.DB" 400
+table "$v/DADOS/EMPRESA1/CLIENTES.PX" 20
+table "$v/DADOS/EMPRESA1/CLIENTES.MB" 50
+table "$v/DADOS/EMPRESA1/PRODUTOS.DB" 250
+table "$v/DADOS/EMPRESA2/Vendas.db" 300
+table "$v/DADOS/EMPRESA2/Vendas.mb" 30
+table "$v/DADOS/FB/VALDORO.FDB" 800
+table "$v/DADOS/FB/ANTIGO.GDB" 100
+table "$v/DADOS/PARAMS.DB" 10
+
+# Stale lock files of Paradox clients that did not end cleanly.
+printf 'LCK' >"$v/DADOS/PDOXUSRS.LCK"
+printf 'LCK' >"$v/DADOS/EMPRESA1/PARADOX.LCK"
+printf 'LCK' >"$v/DADOS/EMPRESA2/pdoxusrs.lck"
+# Temporary query tables the BDE left behind.
+table "$v/_QSQ0.DB" 5
+table "$v/_QSQ0.MB" 2
+table "$v/DADOS/EMPRESA1/_QSQ12.DB" 5
+printf 'NET' >"$c/PDOXUSRS.NET"
+
+ln -s "$binary" "$v/NAVLOR.EXE"
+
+# Console parameters: delete lock files and temporary tables, close after the run,
+# delete the network control file, start the network logger.
+mkdir -p "$c/VALDORO/NAVLOR"
+{
+  for i in $(seq 1 9); do printf '#\r\n'; done
+  printf 'SSS SS              \r\n'
+} >"$c/VALDORO/NAVLOR/NAV_LOR"
+
+echo "sample installation created in $prefix"

@@ -1,0 +1,363 @@
+#include "app/main_window.h"
+
+#include "lib/dates.h"
+#include "tests/support/fixed_paths_platform.h"
+#include "tests/support/scripted_dialogs.h"
+#include "tests/support/temp_prefix.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QProgressBar>
+#include <QPushButton>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace navlor {
+namespace {
+
+class MainWindowTest : public ::testing::Test
+{
+protected:
+    std::unique_ptr<TF_NAVLOR> create(const QStringList& arguments = {"/N"})
+    {
+        return std::make_unique<TF_NAVLOR>(arguments);
+    }
+
+    test::TempPrefix prefix;
+    test::ScopedDialogs dialogs;
+};
+
+// ---- creation --------------------------------------------------------------------------------
+
+TEST_F(MainWindowTest, CreatesDataDirectoryOnWindowsDriveWhenNoneExists)
+{
+    auto window = create();
+    EXPECT_EQ(window->dataDirectory(), "C:\\NAVLOR");
+    EXPECT_TRUE(platform().directoryExists("C:\\NAVLOR"));
+    EXPECT_EQ(F_NAVLOR, window.get());
+    EXPECT_TRUE(dialogs->messages.isEmpty());
+}
+
+TEST_F(MainWindowTest, PrefersValdoroDataDirectoryAndCreatesNothingThen)
+{
+    prefix.mkdir("C:\\VALDORO\\NAVLOR");
+    auto window = create();
+    EXPECT_EQ(window->dataDirectory(), "C:\\VALDORO\\NAVLOR");
+    EXPECT_FALSE(platform().directoryExists("C:\\NAVLOR"));
+}
+
+TEST_F(MainWindowTest, DataDirectoryFollowsWindowsDriveAndSystemDirectoryTheProgramDrive)
+{
+    prefix.addDrive('d');
+    prefix.mkdir("C:\\VALDOROW");
+    prefix.mkdir("D:\\VALDOROW");
+    test::ScopedFixedPaths paths(prefix.root());
+    paths->windowsDirectoryValue = "D:\\WINNT";
+    paths->programPathValue = "c:\\valdorow\\navlor.exe";
+
+    auto window = create();
+    EXPECT_EQ(window->windowsDirectory(), "D:\\WINNT");
+    EXPECT_EQ(window->dataDirectory(), "D:\\NAVLOR");
+    EXPECT_TRUE(platform().directoryExists("D:\\NAVLOR"));
+    EXPECT_FALSE(platform().directoryExists("C:\\NAVLOR"));
+    EXPECT_EQ(window->programPath(), "C:\\VALDOROW\\NAVLOR.EXE");
+    EXPECT_EQ(window->systemDirectory(), "C:\\VALDOROW");
+}
+
+TEST_F(MainWindowTest, SystemDirectoryIsStarsWhenMissingOrStartedFromNetwork)
+{
+    test::ScopedFixedPaths paths(prefix.root());
+    paths->programPathValue = "C:\\VALDOROW\\NAVLOR.EXE";
+    EXPECT_EQ(create()->systemDirectory(), "**");
+
+    prefix.mkdir("C:\\VALDOROW");
+    paths->programPathValue = "\\\\SERVIDOR\\VALDOROW\\NAVLOR.EXE";
+    EXPECT_EQ(create()->systemDirectory(), "**");
+}
+
+TEST_F(MainWindowTest, ShowingRecomputesSystemDirectoryAndComputerName)
+{
+    test::ScopedFixedPaths paths(prefix.root());
+    paths->programPathValue = "C:\\VALDOROW\\NAVLOR.EXE";
+    auto window = create();
+    auto* computer = window->findChild<QLabel*>("LA_COMPREDE");
+    ASSERT_EQ(window->systemDirectory(), "**");
+    computer->setText("Default");
+
+    prefix.mkdir("C:\\VALDOROW");
+    window->show();
+    EXPECT_EQ(window->systemDirectory(), "C:\\VALDOROW");
+    EXPECT_EQ(computer->text(), platform().computerName());
+}
+
+TEST_F(MainWindowTest, FillsInformationLabelsAndFixesYearWindow)
+{
+    setTwoDigitYearWindow(0);
+    auto window = create();
+    const auto text = [&](const char* name) { return window->findChild<QLabel*>(name)->text(); };
+    EXPECT_TRUE(text("LA_WINDOWSVERSION").contains(", Build: "));
+    EXPECT_EQ(text("LA_WINDOWS"), platform().windowsDirectory());
+    EXPECT_EQ(text("LA_DIRATUAL"), platform().programPath().toUpper());
+    EXPECT_EQ(text("LA_COMPREDE"), platform().computerName());
+    EXPECT_EQ(text("LA_ARQLCK"), "0");
+    EXPECT_EQ(text("LA_ARQQSQ"), "0");
+    EXPECT_EQ(twoDigitYearWindow(), 90);
+}
+
+TEST_F(MainWindowTest, OnlyExactSlashNInFirstPlaceKeepsStartupTimerOff)
+{
+    EXPECT_FALSE(create({"/N"})->startupTimerActive());
+    EXPECT_FALSE(create({"/N", "X"})->startupTimerActive());
+    EXPECT_TRUE(create({})->startupTimerActive());
+    EXPECT_TRUE(create({"/n"})->startupTimerActive());
+    EXPECT_TRUE(create({"X", "/N"})->startupTimerActive());
+    EXPECT_TRUE(create({"/N "})->startupTimerActive());
+    EXPECT_EQ(create({})->TM_GERAL.interval(), 1000);
+}
+
+TEST_F(MainWindowTest, StartupTimerTickRunsOnce)
+{
+    auto window = create({});
+    window->TM_GERALTimer();
+    EXPECT_FALSE(window->startupTimerActive());
+}
+
+// ---- message line ----------------------------------------------------------------------------
+
+TEST_F(MainWindowTest, AddMsgAppendsAndShowsEveryTextButEmpty)
+{
+    auto window = create();
+    window->ADD_MSG("Deletando arquivos *.LCK = 0");
+    window->ADD_MSG("");
+    EXPECT_EQ(window->messageText(), "Deletando arquivos *.LCK = 0");
+    window->ADD_MSG("CONCLUIDO");
+    window->ADD_MSG("CONCLUIDO");
+    EXPECT_EQ(window->messages(),
+              QStringList({"Deletando arquivos *.LCK = 0", "CONCLUIDO", "CONCLUIDO"}));
+    EXPECT_EQ(window->messageText(), "CONCLUIDO");
+
+    window->clearMessageText();
+    EXPECT_EQ(window->messageText(), "");
+    EXPECT_EQ(window->messages().size(), 3);
+    window->ADD_MSG("");
+    EXPECT_EQ(window->messageText(), "");
+}
+
+// ---- buttons and timers ----------------------------------------------------------------------
+
+TEST_F(MainWindowTest, CancelSetsStopFlagAndShowsTextWithoutListingIt)
+{
+    auto window = create();
+    auto* bkpa = window->findChild<QPushButton*>("BU_BKPA");
+    auto* cancel = window->findChild<QPushButton*>("BU_CANCELAR");
+    auto* minimise = window->findChild<QCheckBox*>("CB_MINIMIZAR");
+    window->ADD_MSG("antes");
+    bkpa->setEnabled(false);
+
+    cancel->click();
+    EXPECT_TRUE(window->stopRequested());
+    EXPECT_FALSE(minimise->isChecked());
+    EXPECT_FALSE(cancel->isEnabled());
+    EXPECT_TRUE(bkpa->isEnabled());
+    EXPECT_EQ(window->messageText(), "Parar/Cancelar");
+    EXPECT_EQ(window->messages(), QStringList({"antes"}));
+}
+
+TEST_F(MainWindowTest, EveryExitClosesTheWindowWithStopFlagSet)
+{
+    auto window = create();
+    for (const char* exit : {"BU_SAIR", "Sair1", "Sair2"}) {
+        window->show();
+        window->setStopRequested(false);
+        if (auto* button = window->findChild<QPushButton*>(exit))
+            button->click();
+        else
+            window->findChild<QAction*>(exit)->trigger();
+        EXPECT_FALSE(window->isVisible()) << exit;
+        EXPECT_TRUE(window->stopRequested()) << exit;
+        EXPECT_FALSE(window->findChild<QCheckBox*>("CB_MINIMIZAR")->isChecked()) << exit;
+    }
+}
+
+TEST_F(MainWindowTest, AutoCloseOnlyWhenMinimisedAndAskedTo)
+{
+    auto window = create();
+    auto* minimise = window->findChild<QCheckBox*>("CB_MINIMIZAR");
+    window->show();
+    window->TM_FECHAR.start();
+    window->TM_FECHARTimer();
+    EXPECT_FALSE(window->TM_FECHAR.isActive());
+    EXPECT_TRUE(window->isVisible());
+
+    window->showMinimized();
+    minimise->setChecked(false);
+    window->TM_FECHARTimer();
+    EXPECT_TRUE(window->isVisible());
+
+    minimise->setChecked(true);
+    window->TM_FECHARTimer();
+    EXPECT_FALSE(window->isVisible());
+}
+
+// ---- menu commands done here -----------------------------------------------------------------
+
+TEST_F(MainWindowTest, BrowsingDialogsAreShownAsDescribed)
+{
+    auto window = create();
+    window->findChild<QAction*>("Diretorios1")->trigger();
+    window->findChild<QAction*>("ArquivosdeConfiguraoGBL1")->trigger();
+    ASSERT_EQ(dialogs->fileRequests.size(), 2);
+
+    const FileDialogRequest& plain = dialogs->fileRequests[0];
+    EXPECT_TRUE(plain.filter.isEmpty());
+    EXPECT_TRUE(plain.directory.isEmpty());
+
+    const FileDialogRequest& config = dialogs->fileRequests[1];
+    EXPECT_EQ(config.directory, window->windowsDirectory());
+    EXPECT_EQ(config.filterIndex, 2);
+    EXPECT_TRUE(config.multiSelect);
+    EXPECT_EQ(config.filter, QString::fromUtf8("Todos Arquivos|*.*|Arq. de configuração *.GBL|"
+                                               "*.gbl|Arquivos de rede *.LCK|p*.lck"));
+}
+
+TEST_F(MainWindowTest, PrintScreenShowsThePrintDialog)
+{
+    auto window = create();
+    window->findChild<QAction*>("ImprimirTela1")->trigger();
+    EXPECT_EQ(dialogs->modalWindows, QStringList({"PDIALOG"}));
+}
+
+// ---- layout ----------------------------------------------------------------------------------
+
+TEST_F(MainWindowTest, WindowCarriesEveryControlWithItsCaption)
+{
+    auto window = create();
+    EXPECT_EQ(window->objectName(), "TF_NAVLOR");
+    EXPECT_EQ(window->windowTitle(),
+              QString::fromUtf8("NAVLOR - V: 06/11/2007 - Valdoro Informática Ltda"));
+    EXPECT_EQ(window->width(), 684);
+
+    const auto button = [&](const char* name, const char* caption, QSize size) {
+        auto* b = window->findChild<QPushButton*>(name);
+        ASSERT_NE(b, nullptr) << name;
+        EXPECT_EQ(b->text(), caption);
+        EXPECT_EQ(b->size(), size) << name;
+        EXPECT_TRUE(b->isFlat());
+        EXPECT_FALSE(b->icon().isNull()) << name;
+    };
+    button("BU_BKPA", "BKP Aut.", {97, 41});
+    button("BU_CANCELAR", "Parar/Cancelar", {129, 41});
+    button("BU_SAIR", "Sair", {65, 41});
+
+    auto* minimise = window->findChild<QCheckBox*>("CB_MINIMIZAR");
+    auto* stop = window->findChild<QCheckBox*>("CB_PARARBKP");
+    ASSERT_TRUE(minimise && stop);
+    EXPECT_EQ(minimise->text(), "Minimizar ao concluir");
+    EXPECT_TRUE(minimise->isChecked());
+    EXPECT_EQ(stop->text(), "Parar BKP Aut");
+    EXPECT_FALSE(stop->isChecked());
+
+    auto* bar = window->findChild<QProgressBar*>("BAR");
+    ASSERT_NE(bar, nullptr);
+    EXPECT_EQ(bar->minimum(), 0);
+    EXPECT_EQ(bar->maximum(), 6);
+    EXPECT_EQ(bar->value(), 0);
+    EXPECT_EQ(bar->size(), QSize(105, 23));
+
+    const QList<std::pair<const char*, const char*>> captions = {
+        {"Label1", "Windows Version"},      {"Label2", "Windows Directory"},
+        {"Label3", "Diretório Atual/Exe"},  {"Label4", "Valdoro System"},
+        {"Label5", "Arquivos P***.LCK = "}, {"Label6", "Arquivos _QSQ*.DB ="},
+        {"Label7", "Comp. Rede"},           {"Label8", "NAVLOR Directory"}};
+    for (const auto& [name, caption] : captions) {
+        auto* label = window->findChild<QLabel*>(name);
+        ASSERT_NE(label, nullptr) << name;
+        EXPECT_EQ(label->text(), QString::fromUtf8(caption));
+    }
+
+    auto* banner = window->findChild<QLabel*>("I_IMAGE");
+    auto* logo = window->findChild<QLabel*>("Image1");
+    ASSERT_TRUE(banner && logo);
+    EXPECT_EQ(banner->pixmap().size(), QSize(601, 201));
+    EXPECT_EQ(logo->pixmap().size(), QSize(160, 41));
+    EXPECT_EQ(logo->cursor().shape(), Qt::PointingHandCursor);
+
+    auto* message = window->findChild<QComboBox*>("E_MSG");
+    ASSERT_NE(message, nullptr);
+    ASSERT_NE(message->lineEdit(), nullptr);
+    EXPECT_TRUE(message->lineEdit()->isReadOnly());
+    EXPECT_EQ(message->palette().color(QPalette::Base), QColor(0xFF, 0xFF, 0xE1));
+    EXPECT_EQ(message->count(), 0);
+
+    EXPECT_EQ(window->TM_GERAL.objectName(), "TM_GERAL");
+    EXPECT_EQ(window->TM_FECHAR.objectName(), "TM_FECHAR");
+    EXPECT_EQ(window->TM_FECHAR.interval(), 20000);
+    EXPECT_FALSE(window->TM_FECHAR.isActive());
+}
+
+// The entries of a menu by objectName, "-" for a separator.
+QStringList entries(const QList<QAction*>& actions)
+{
+    QStringList list;
+    for (const QAction* action : actions)
+        list << (action->isSeparator() ? QStringLiteral("-") : action->objectName());
+    return list;
+}
+
+TEST_F(MainWindowTest, MenuHoldsEveryItemInOrder)
+{
+    auto window = create();
+    QStringList bar;
+    for (QAction* action : window->menuBar()->actions())
+        bar << action->text();
+    EXPECT_EQ(bar,
+              QStringList({"Arquivos", QString::fromUtf8("Funções"), "Executar", "Sobre", "Sair"}));
+
+    const QList<QAction*> top = window->menuBar()->actions();
+    EXPECT_EQ(entries(top[0]->menu()->actions()),
+              QStringList({"Parmetros1", "Diretorios1", "PesquisaArquivoseSubdiretrios1", "-",
+                           "ExcluiarquivosQSQDB1", "ExcluirarquivosPdoxUsrsLck1",
+                           "ExcluirarquivoPdoxUsrsNet1", "-", "BKPDir1", "BKPAutomtico1", "-",
+                           "Sair1", "-"}));
+    EXPECT_EQ(entries(top[1]->menu()->actions()),
+              QStringList({"ImprimirTela1", "-", "AUTORUN1", "-", "ArquivosdeConfiguraoGBL1"}));
+    EXPECT_EQ(
+        entries(top[2]->menu()->actions()),
+        QStringList({"SetupBDE1", "ExecutarBDEAdmin1", "ExecutarDBD321", "-", "PromptdoDOS1"}));
+    EXPECT_EQ(top[3]->objectName(), "Sobre1");
+    EXPECT_EQ(top[4]->objectName(), "Sair2");
+
+    const QList<std::pair<const char*, const char*>> captions = {
+        {"Parmetros1", "Parâmetros"},
+        {"Diretorios1", "Diretórios"},
+        {"PesquisaArquivoseSubdiretrios1", "Localizar Arquivos em Subdiretórios"},
+        {"ExcluiarquivosQSQDB1", "Exclui arquivos _QSQ*.DB"},
+        {"ExcluirarquivosPdoxUsrsLck1", "Excluir arquivos P*.Lck"},
+        {"ExcluirarquivoPdoxUsrsNet1", "Excluir arquivo PdoxUsrs.Net"},
+        {"BKPDir1", "BKPDir - BKP de Diretórios"},
+        {"BKPAutomtico1", "BKP Automático"},
+        {"Sair1", "Sair"},
+        {"ImprimirTela1", "Imprimir Tela"},
+        {"AUTORUN1", "Iniciar Automaticamente com o Windows"},
+        {"ArquivosdeConfiguraoGBL1", "Arquivos de Configuração"},
+        {"SetupBDE1", "Setup - BDE"},
+        {"ExecutarBDEAdmin1", "Executar BDEAdmin"},
+        {"ExecutarDBD321", "Executar DBD32"},
+        {"PromptdoDOS1", "Prompt do DOS"}};
+    for (const auto& [name, caption] : captions) {
+        auto* action = window->findChild<QAction*>(name);
+        ASSERT_NE(action, nullptr) << name;
+        EXPECT_EQ(action->text(), QString::fromUtf8(caption));
+        EXPECT_EQ(action->isCheckable(), QByteArray(name) == "AUTORUN1") << name;
+    }
+}
+
+} // namespace
+} // namespace navlor

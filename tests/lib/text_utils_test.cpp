@@ -1,0 +1,159 @@
+#include "lib/app_error.h"
+#include "lib/text_utils.h"
+
+#include <QStringList>
+
+#include <gtest/gtest.h>
+
+namespace navlor {
+namespace {
+
+TEST(TrocaTexto, ReplacesFirstOrAllWithoutRescanning)
+{
+    EXPECT_EQ(TROCA_TEXTO("a-b-c", "-", "+", 1), "a+b-c");
+    EXPECT_EQ(TROCA_TEXTO("a-b-c", "-", "+", 0), "a+b+c");
+    EXPECT_EQ(TROCA_TEXTO("a-b-c", "-", "", 2), "abc");
+    // Four backslashes become two: replaced text is never searched again.
+    EXPECT_EQ(TROCA_TEXTO("\\\\\\\\", "\\\\", "\\", 0), "\\\\");
+    EXPECT_EQ(TROCA_TEXTO("C:\\\\DADOS\\\\A.PAR", "\\\\", "\\", 0), "C:\\DADOS\\A.PAR");
+    EXPECT_EQ(TROCA_TEXTO("abc", "", "x", 0), "abc");
+    EXPECT_EQ(TROCA_TEXTO("", "a", "x", 0), "");
+    EXPECT_EQ(TROCA_TEXTO("abc", "x", "y", 0), "abc");
+    EXPECT_EQ(TROCA_TEXTO("aaa", "a", "aa", 0), "aaaaaa");
+}
+
+TEST(TrocaTexto, CutsTheTextAfterAnOccurrenceAt2550Characters)
+{
+    QString source = QString(9, u'p') + u'#';
+    for (int i = 0; source.size() < 6000; ++i)
+        source += QChar(u'a' + i % 26);
+    const QString result = TROCA_TEXTO(source, "#", "<R>", 0);
+    EXPECT_EQ(result, QString(9, u'p') + "<R>" + source.mid(10, 2550));
+    EXPECT_EQ(result.size(), 9 + 3 + 2550);
+    // Also with only the first occurrence replaced.
+    EXPECT_EQ(TROCA_TEXTO(source, "#", "", 1).size(), 9 + 2550);
+}
+
+TEST(CompletaBrancos, PadsAndCutsToTheWidth)
+{
+    EXPECT_EQ(COMPLETA_BRANCOS("SN", 20), "SN" + QString(18, u' '));
+    EXPECT_EQ(COMPLETA_BRANCOS(QString(25, u'S'), 20), QString(20, u'S'));
+    EXPECT_EQ(COMPLETA_BRANCOS(" SN ", 0), " SN ");
+    EXPECT_EQ(COMPLETA_BRANCOS(7, 3), "7  ");
+    EXPECT_EQ(COMPLETA_BRANCOS("SN", -1), "");
+    EXPECT_EQ(BRANCOS(3), "   ");
+    EXPECT_EQ(BRANCOS(-2), "");
+}
+
+TEST(CompletaZeros, TrimsPadsAndKeepsTheLastCharacters)
+{
+    EXPECT_EQ(COMPLETA_ZEROS(7, 2), "07");
+    EXPECT_EQ(COMPLETA_ZEROS(" 5 ", 2), "05");
+    EXPECT_EQ(COMPLETA_ZEROS("\t5\r\n", 2), "05");
+    EXPECT_EQ(COMPLETA_ZEROS(123, 2), "23");
+    EXPECT_EQ(COMPLETA_ZEROS(50, 2), "50");
+    EXPECT_EQ(COMPLETA_ZEROS(" 42 ", 0), "42");
+    EXPECT_EQ(COMPLETA_ZEROS("", 2), "00");
+    EXPECT_EQ(ZEROS(4), "0000");
+    EXPECT_EQ(ZEROS(0), "");
+}
+
+TEST(ValorInteiro, KeepsDigitsAndMinusUpToNineCharacters)
+{
+    EXPECT_EQ(VALOR_INTEIRO("R$ 1.234,56"), 123456);
+    EXPECT_EQ(VALOR_INTEIRO("abc"), 0);
+    EXPECT_EQ(VALOR_INTEIRO(""), 0);
+    EXPECT_EQ(VALOR_INTEIRO("1234567890123"), 123456789);
+    EXPECT_EQ(VALOR_INTEIRO(" - 7 "), -7);
+    EXPECT_EQ(VALOR_INTEIRO("-999999999999"), -99999999);
+    EXPECT_EQ(VALOR_INTEIRO("999999999999"), 999999999);
+}
+
+TEST(ValorInteiro, MisplacedMinusIsAConversionErrorNamingTheCutText)
+{
+    const auto messageOf = [](const QString& text) {
+        try {
+            VALOR_INTEIRO(text);
+        } catch (const AppError& e) {
+            return e.message();
+        }
+        return QStringLiteral("no error");
+    };
+    EXPECT_EQ(messageOf("12-3"), "'12-3' is not a valid integer value");
+    EXPECT_EQ(messageOf(" - "), "'-' is not a valid integer value");
+    EXPECT_EQ(messageOf("--5"), "'--5' is not a valid integer value");
+    // The text shown is the one converted: after the cut to nine characters.
+    EXPECT_EQ(messageOf("1234-5678901"), "'1234-5678' is not a valid integer value");
+}
+
+TEST(EmBranco, OnlySeparatorsZerosAndControlsAreBlank)
+{
+    for (const char* blank :
+         {"", "  /  /  ", "00/00/0000", "00/00/00", "0", "0,00", "#", "/ \\ ;", "-_;:.", "\t\r\n"})
+        EXPECT_TRUE(EM_BRANCO(QString::fromLatin1(blank))) << blank;
+    for (const char* notBlank : {"1", "A", "01/01/01", "\\*.*", "C:\\X"})
+        EXPECT_FALSE(EM_BRANCO(QString::fromLatin1(notBlank))) << notBlank;
+}
+
+TEST(LimpaPontuacao, LeavesDialableDigits)
+{
+    EXPECT_EQ(LIMPA_PONTUACAO(" (011) 5555-1234 "), "(011) 55551234");
+    EXPECT_EQ(LIMPA_PONTUACAO("0xx11,5555.1234"), "0xx1155551234");
+    EXPECT_EQ(LIMPA_PONTUACAO("\"a'b!c?d>e<f*g/h\\i:j#k_l\""), "abcdefghijkl");
+}
+
+TEST(SeparaCampo, SplitsIntoTheFieldTable)
+{
+    GB_CAMPOS[3] = "stale";
+    EXPECT_EQ(SEPARA_CAMPO("X#Y", 0, "#"), "");
+    EXPECT_EQ(GB_CAMPOS[1], "X");
+    EXPECT_EQ(GB_CAMPOS[2], "Y");
+    EXPECT_EQ(GB_CAMPOS[3], "");
+    EXPECT_EQ(SEPARA_CAMPO("X#Y", 2, "#"), "Y");
+
+    SEPARA_CAMPO("A#B##D", 0, "#");
+    EXPECT_EQ(GB_CAMPOS[1], "A");
+    EXPECT_EQ(GB_CAMPOS[2], "B");
+    EXPECT_EQ(GB_CAMPOS[3], "");
+    EXPECT_EQ(GB_CAMPOS[4], "D");
+
+    SEPARA_CAMPO("#L", 0, "#");
+    EXPECT_EQ(GB_CAMPOS[1], "");
+    EXPECT_EQ(GB_CAMPOS[2], "L");
+
+    // The untrimmed text is split: blanks belong to the fields.
+    EXPECT_EQ(SEPARA_CAMPO(" a # b ", 1, "#"), " a ");
+}
+
+TEST(SeparaCampo, ClearsTheFieldsItIsAskedAbout)
+{
+    SEPARA_CAMPO("1#2#3#4", 0, "#");
+    // A blank text empties fields 1 to N and nothing else.
+    EXPECT_EQ(SEPARA_CAMPO("   ", 2, "#"), "");
+    EXPECT_EQ(GB_CAMPOS[1], "");
+    EXPECT_EQ(GB_CAMPOS[2], "");
+    EXPECT_EQ(GB_CAMPOS[3], "3");
+    // The walk stops after field N.
+    SEPARA_CAMPO("1#2#3#4", 0, "#");
+    EXPECT_EQ(SEPARA_CAMPO("a#b#c", 2, "#"), "b");
+    EXPECT_EQ(GB_CAMPOS[3], "3");
+    EXPECT_EQ(SEPARA_CAMPO("a#b", 5, "#"), "");
+    EXPECT_EQ(GB_CAMPOS[5], "");
+}
+
+TEST(SeparaCampo, NeverWritesPastTheLastField)
+{
+    QStringList parts;
+    for (int i = 1; i <= 200; ++i)
+        parts << QString::number(i);
+    SEPARA_CAMPO(parts.join(u'#'), 0, "#");
+    EXPECT_EQ(GB_CAMPOS[190], "190");
+    EXPECT_THROW(GB_CAMPOS[191], std::out_of_range);
+    EXPECT_THROW(GB_CAMPOS[0], std::out_of_range);
+    // Only a one-character separator separates.
+    EXPECT_EQ(SEPARA_CAMPO("a##b", 1, "##"), "a##b");
+    EXPECT_EQ(SEPARA_CAMPO("a#b", 1, ""), "a#b");
+}
+
+} // namespace
+} // namespace navlor

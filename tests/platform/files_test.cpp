@@ -1,0 +1,239 @@
+#include "lib/platform/atomic_file.h"
+#include "lib/platform/open_files.h"
+
+#include "tests/platform/platform_fixture.h"
+
+#include <QProcess>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace navlor::test {
+namespace {
+
+using Files = PlatformTest;
+
+QStringList names(const QList<DirEntry>& entries)
+{
+    QStringList list;
+    for (const DirEntry& e : entries)
+        list << e.name;
+    return list;
+}
+
+const DirEntry* entry(const QList<DirEntry>& entries, const QString& name)
+{
+    for (const DirEntry& e : entries) {
+        if (e.name == name)
+            return &e;
+    }
+    return nullptr;
+}
+
+TEST_F(Files, FindFilesListsInStableOrderWithAttributes)
+{
+    touch("C:\\D\\b.txt", "bb");
+    touch("C:\\D\\A.TXT", "a");
+    touch("C:\\D\\c.TXT");
+    touch("C:\\D\\.oculto");
+    touch("C:\\D\\RO.TXT");
+    touch("C:\\D\\SEMPONTO");
+    prefix.mkdir("C:\\D\\Sub");
+    const QString d = prefix.host("C:\\D");
+    ASSERT_EQ(::chmod(QFile::encodeName(d + "/RO.TXT").constData(), 0444), 0);
+    ASSERT_TRUE(QFile::link(d + "/Sub", d + "/Link"));
+
+    const QList<DirEntry> all = platform().findFiles("c:\\d\\*.*");
+    EXPECT_EQ(names(all), (QStringList{".oculto", "A.TXT", "b.txt", "c.TXT", "Link", "RO.TXT",
+                                       "SEMPONTO", "Sub"}));
+    ASSERT_EQ(all.size(), 8);
+    EXPECT_TRUE(entry(all, ".oculto")->hidden);
+    EXPECT_FALSE(entry(all, "A.TXT")->hidden);
+    EXPECT_EQ(entry(all, "b.txt")->size, 2);
+    EXPECT_TRUE(entry(all, "RO.TXT")->readOnly);
+    EXPECT_FALSE(entry(all, "b.txt")->readOnly);
+    EXPECT_TRUE(entry(all, "Sub")->directory);
+    EXPECT_FALSE(entry(all, "Sub")->system);
+    EXPECT_FALSE(entry(all, "A.TXT")->directory);
+    EXPECT_EQ(entry(all, "A.TXT")->modified, QFileInfo(d + "/A.TXT").lastModified());
+    // a linked directory is a directory walkers can tell apart
+    EXPECT_TRUE(entry(all, "Link")->directory);
+    EXPECT_TRUE(entry(all, "Link")->system);
+
+    EXPECT_EQ(names(platform().findFiles("C:\\D\\*.txt")),
+              (QStringList{"A.TXT", "b.txt", "c.TXT", "RO.TXT"}));
+    EXPECT_EQ(names(platform().findFiles("C:\\D\\semponto.*")), QStringList{"SEMPONTO"});
+    EXPECT_EQ(names(platform().findFiles("C:\\D\\a.txt")), QStringList{"A.TXT"});
+    EXPECT_TRUE(platform().findFiles("C:\\D\\").isEmpty());
+    EXPECT_TRUE(platform().findFiles("C:\\NADA\\*.*").isEmpty());
+}
+
+// A depth-first walk that, like every walker of the program, does not enter system
+// directories.
+void walk(const QString& dir, QStringList& files, int& visits)
+{
+    if (++visits > 100)
+        return;
+    for (const DirEntry& e : platform().findFiles(dir + "\\*.*")) {
+        if (!e.directory)
+            files << dir + "\\" + e.name;
+        else if (!e.system && !e.hidden)
+            walk(dir + "\\" + e.name, files, visits);
+    }
+}
+
+TEST_F(Files, LinkBackUpTheTreeMakesNoLoop)
+{
+    touch("C:\\TREE\\A.LCK");
+    touch("C:\\TREE\\SUB\\B.LCK");
+    const QString sub = prefix.host("C:\\TREE\\SUB");
+    ASSERT_TRUE(QFile::link(sub + "/..", sub + "/UP"));
+    ASSERT_TRUE(QFile::link(sub, sub + "/SELF"));
+
+    QStringList files;
+    int visits = 0;
+    walk("C:\\TREE", files, visits);
+    EXPECT_EQ(visits, 2);
+    EXPECT_EQ(files, (QStringList{"C:\\TREE\\A.LCK", "C:\\TREE\\SUB\\B.LCK"}));
+}
+
+TEST_F(Files, CopyNeverOverwritesAndKeepsTheTime)
+{
+    touch("C:\\A\\ORIG.DB", "original");
+    touch("C:\\A\\OTHER.DB", "other");
+    const QString orig = prefix.host("C:\\A\\ORIG.DB");
+    const QDateTime old(QDate(2020, 1, 2), QTime(3, 4, 5));
+    {
+        QFile f(orig);
+        ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+        ASSERT_TRUE(f.setFileTime(old, QFileDevice::FileModificationTime));
+    }
+
+    EXPECT_TRUE(platform().copyFile("c:\\a\\orig.db", "C:\\A\\COPY.DB"));
+    EXPECT_EQ(prefix.read("C:\\A\\COPY.DB"), "original");
+    EXPECT_EQ(QFileInfo(prefix.host("C:\\A\\COPY.DB")).lastModified(), old);
+
+    EXPECT_FALSE(platform().copyFile("C:\\A\\ORIG.DB", "C:\\A\\other.db"));
+    EXPECT_EQ(prefix.read("C:\\A\\OTHER.DB"), "other");
+    EXPECT_FALSE(platform().copyFile("C:\\A\\NADA.DB", "C:\\A\\NOVO.DB"));
+    EXPECT_FALSE(platform().fileExists("C:\\A\\NOVO.DB"));
+    EXPECT_FALSE(platform().copyFile("C:\\A\\ORIG.DB", "C:\\SEMDIR\\X.DB"));
+}
+
+TEST_F(Files, MoveNeverOverwritesButMayChangeCase)
+{
+    touch("C:\\M\\a.txt", "a");
+    touch("C:\\M\\B.TXT", "b");
+    EXPECT_FALSE(platform().moveFile("C:\\M\\A.TXT", "C:\\M\\b.txt"));
+    EXPECT_EQ(prefix.read("C:\\M\\B.TXT"), "b");
+    EXPECT_TRUE(platform().moveFile("C:\\M\\A.TXT", "C:\\M\\A.TXT"));
+    EXPECT_EQ(names(platform().findFiles("C:\\M\\*.*")), (QStringList{"A.TXT", "B.TXT"}));
+    EXPECT_TRUE(platform().moveFile("C:\\M\\A.TXT", "C:\\M\\C.TXT"));
+    EXPECT_EQ(prefix.read("C:\\M\\C.TXT"), "a");
+    EXPECT_FALSE(platform().fileExists("C:\\M\\A.TXT"));
+}
+
+TEST_F(Files, WriteReplacesWholeAndLeavesNoTemporaryFile)
+{
+    touch("C:\\W\\PARAM.PAR", "old contents");
+    const QString file = prefix.host("C:\\W\\PARAM.PAR");
+    ASSERT_EQ(::chmod(QFile::encodeName(file).constData(), 0640), 0);
+    EXPECT_TRUE(platform().writeFile("c:\\w\\param.par", "new"));
+    EXPECT_EQ(platform().readFile("C:\\W\\PARAM.PAR").value_or("?"), "new");
+    struct stat st;
+    ASSERT_EQ(::stat(QFile::encodeName(file).constData(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0640u); // the file keeps its permissions
+    EXPECT_TRUE(platform().writeFile("C:\\W\\NOVO.TXT", ""));
+    EXPECT_EQ(platform().readFile("C:\\W\\NOVO.TXT").value_or("?"), "");
+
+    // failures: no directory, a file where the directory should be, a directory in the way
+    EXPECT_FALSE(platform().writeFile("C:\\W\\NAO\\X.TXT", "x"));
+    EXPECT_FALSE(platform().writeFile("C:\\W\\PARAM.PAR\\X.TXT", "x"));
+    prefix.mkdir("C:\\W\\DIR");
+    EXPECT_FALSE(platform().writeFile("C:\\W\\DIR", "x"));
+    ASSERT_EQ(::chmod(QFile::encodeName(file).constData(), 0444), 0);
+    EXPECT_FALSE(platform().writeFile("C:\\W\\PARAM.PAR", "x"));
+    EXPECT_EQ(prefix.read("C:\\W\\PARAM.PAR"), "new");
+    EXPECT_EQ(QDir(prefix.host("C:\\W"))
+                  .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+              (QStringList{"DIR", "NOVO.TXT", "PARAM.PAR"}));
+}
+
+TEST(AtomicFile, FailedRenameRemovesTheTemporaryFile)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    QDir().mkpath(dir.path() + "/target/inner");
+    // the data is written, then the rename over a non-empty directory fails
+    EXPECT_FALSE(writeFileAtomically(dir.path() + "/target", "data"));
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+              QStringList{"target"});
+    EXPECT_TRUE(writeFileAtomically(dir.path() + "/file", "data"));
+    QFile f(dir.path() + "/file");
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), "data");
+}
+
+TEST_F(Files, DeleteRefusesMissingReadOnlyAndDirectories)
+{
+    touch("C:\\X\\RO.TXT");
+    touch("C:\\X\\OK.TXT");
+    ASSERT_EQ(::chmod(QFile::encodeName(prefix.host("C:\\X\\RO.TXT")).constData(), 0444), 0);
+    EXPECT_FALSE(platform().deleteFile("C:\\X\\NADA.TXT"));
+    EXPECT_FALSE(platform().deleteFile("C:\\X\\RO.TXT"));
+    EXPECT_TRUE(platform().fileExists("C:\\X\\RO.TXT"));
+    EXPECT_FALSE(platform().deleteFile("C:\\X"));
+    EXPECT_TRUE(platform().deleteFile("c:\\x\\ok.txt"));
+    EXPECT_FALSE(platform().fileExists("C:\\X\\OK.TXT"));
+}
+
+TEST_F(Files, DeleteRefusesAFileHeldOpenByThisProcess)
+{
+    touch("C:\\PDOXUSRS.NET");
+    {
+        QFile held(prefix.host("C:\\PDOXUSRS.NET"));
+        ASSERT_TRUE(held.open(QIODevice::ReadOnly));
+        EXPECT_FALSE(platform().deleteFile("C:\\PDOXUSRS.NET"));
+    }
+    EXPECT_TRUE(platform().deleteFile("C:\\PDOXUSRS.NET"));
+}
+
+TEST_F(Files, DeleteRefusesAFileHeldOpenByAnotherProcess)
+{
+    touch("C:\\DADOS\\PDOXUSRS.LCK");
+    const QString lock = prefix.host("C:\\DADOS\\PDOXUSRS.LCK");
+    QProcess holder;
+    holder.start(NAVLOR_PLATFORM_PROBE, {"hold", lock});
+    ASSERT_TRUE(holder.waitForStarted());
+    const qint64 pid = holder.processId();
+    ASSERT_TRUE(waitUntil([&] { return processesHoldingFile(lock).contains(pid); }));
+
+    EXPECT_FALSE(platform().deleteFile("C:\\DADOS\\PDOXUSRS.LCK"));
+    EXPECT_TRUE(QFileInfo::exists(lock));
+
+    holder.kill();
+    ASSERT_TRUE(holder.waitForFinished());
+    EXPECT_TRUE(platform().deleteFile("C:\\DADOS\\PDOXUSRS.LCK"));
+    EXPECT_FALSE(QFileInfo::exists(lock));
+}
+
+TEST_F(Files, DirectoriesOneLevelAtATime)
+{
+    EXPECT_TRUE(platform().directoryExists("C:\\"));
+    EXPECT_TRUE(platform().directoryExists("c:"));
+    EXPECT_TRUE(platform().createDirectory("C:\\NOVO"));
+    EXPECT_FALSE(platform().createDirectory("c:\\novo"));
+    EXPECT_FALSE(platform().createDirectory("C:\\A\\B\\C"));
+    EXPECT_TRUE(platform().directoryExists("C:\\NOVO\\"));
+    EXPECT_FALSE(platform().fileExists("C:\\NOVO"));
+    touch("C:\\NOVO\\F.TXT");
+    EXPECT_FALSE(platform().removeDirectory("C:\\NOVO"));
+    EXPECT_TRUE(platform().deleteFile("C:\\NOVO\\F.TXT"));
+    EXPECT_TRUE(platform().removeDirectory("C:\\novo"));
+    EXPECT_FALSE(platform().directoryExists("C:\\NOVO"));
+    EXPECT_FALSE(platform().readFile("C:\\NOVO\\F.TXT").has_value());
+    EXPECT_FALSE(platform().readFile("C:\\WINDOWS").has_value());
+}
+
+} // namespace
+} // namespace navlor::test

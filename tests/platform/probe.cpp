@@ -1,0 +1,63 @@
+// A small host program the platform tests start as a Windows program: it exits with a given
+// code, holds a file open, or reports how it was started.
+
+#include "lib/platform/platform.h"
+
+#include <QDir>
+#include <QFile>
+#include <QString>
+
+#include <cstdlib>
+#include <cstring>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace {
+
+// Lines for the test to read: program path, directory, prefix, process id, arguments.
+QByteArray report(int argc, char** argv, int first)
+{
+    QByteArray text;
+    text += "program=" + navlor::platform().programPath().toUtf8() + '\n';
+    text += "cwd=" + QDir::currentPath().toUtf8() + '\n';
+    text += "prefix=" + qgetenv("NAVLOR_PREFIX") + '\n';
+    text += "pid=" + QByteArray::number(static_cast<qint64>(::getpid())) + '\n';
+    for (int i = first; i < argc; ++i)
+        text += QByteArray("arg=") + argv[i] + '\n';
+    return text;
+}
+
+bool writeHost(const QString& path, const QByteArray& text)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(text) == text.size();
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc >= 3 && std::strcmp(argv[1], "exit") == 0)
+        return std::atoi(argv[2]);
+    if (argc >= 3 && std::strcmp(argv[1], "hold") == 0) {
+        // Open until killed; a forgotten probe still ends on its own.
+        const int fd = ::open(argv[2], O_RDONLY | O_CLOEXEC);
+        if (fd < 0)
+            return 1;
+        for (int i = 0; i < 600; ++i)
+            ::usleep(100000);
+        return 0;
+    }
+    if (argc >= 3 && std::strcmp(argv[1], "report") == 0) {
+        // The Windows path of the report file is mapped by the prefix the probe was given.
+        const QString out = navlor::platform().toHostPath(QString::fromLocal8Bit(argv[2]));
+        return writeHost(out, report(argc, argv, 3)) ? 0 : 1;
+    }
+    if (argc >= 2 && (std::strcmp(argv[1], "/C") == 0 || std::strcmp(argv[1], "/c") == 0)) {
+        // Standing in for the command interpreter: the lines go to $NAVLOR_PROBE_OUT.
+        const QString out = QString::fromLocal8Bit(qgetenv("NAVLOR_PROBE_OUT"));
+        return writeHost(out, report(argc, argv, 1)) ? 5 : 1;
+    }
+    return 2;
+}

@@ -1,0 +1,161 @@
+#include "tests/platform/platform_fixture.h"
+
+#include <QProcess>
+
+#include <sys/stat.h>
+
+namespace navlor::test {
+namespace {
+
+// Starts Windows programs that are links to the probe in tests/platform.
+class Processes : public PlatformTest
+{
+protected:
+    void installProbe(const QString& windowsPath)
+    {
+        const QString path = prefix.host(windowsPath);
+        QDir().mkpath(QFileInfo(path).path());
+        ASSERT_TRUE(QFile::link(NAVLOR_PLATFORM_PROBE, path));
+    }
+
+    // The probe's report as name=value lines.
+    QStringList reportLines(const QString& windowsPath)
+    {
+        return QString::fromUtf8(prefix.read(windowsPath)).split('\n', Qt::SkipEmptyParts);
+    }
+};
+
+TEST_F(Processes, RunAndWaitGivesTheExitCode)
+{
+    installProbe("C:\\BIN\\PROBE.EXE");
+    EXPECT_EQ(platform().runAndWait("C:\\BIN\\PROBE.EXE exit 7", SW_SHOWNORMAL), 7);
+    EXPECT_EQ(platform().runAndWait("\"c:\\bin\\probe.exe\" exit 0", SW_HIDE), 0);
+    // ".EXE" added, looked for in the current directory
+    ASSERT_TRUE(platform().setCurrentDirectory("C:\\BIN"));
+    EXPECT_EQ(platform().runAndWait("probe exit 3", SW_SHOWNORMAL), 3);
+}
+
+TEST_F(Processes, ProgramsAreFoundOnThePrefixPath)
+{
+    installProbe("C:\\WINDOWS\\SYSTEM32\\NETPROBE.EXE");
+    prefix.mkdir("C:\\ELSEWHERE");
+    ASSERT_TRUE(platform().setCurrentDirectory("C:\\ELSEWHERE"));
+    EXPECT_EQ(platform().runAndWait("NetProbe exit 4", SW_SHOWNORMAL), 4);
+    EXPECT_EQ(posix().findProgram("netprobe.exe"), "C:\\WINDOWS\\SYSTEM32\\netprobe.exe");
+    EXPECT_TRUE(posix().findProgram("C:\\ELSEWHERE\\NETPROBE").isEmpty());
+}
+
+TEST_F(Processes, WhatCannotBeStartedGivesMinusOne)
+{
+    touch("C:\\BIN\\TEXTO.EXE", "MZ not a host program");
+    // a host binary without the right to run it
+    QFile::copy(NAVLOR_PLATFORM_PROBE, prefix.host("C:\\BIN\\NOEXEC.EXE"));
+    ASSERT_TRUE(QFile::setPermissions(prefix.host("C:\\BIN\\NOEXEC.EXE"),
+                                      QFileDevice::ReadOwner | QFileDevice::WriteOwner));
+    touch("C:\\BIN\\SCRIPT.EXE", "#!/nonexistent/interpreter\n");
+    QFile::setPermissions(prefix.host("C:\\BIN\\SCRIPT.EXE"),
+                          QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+
+    EXPECT_EQ(platform().runAndWait("C:\\BIN\\NADA.EXE", SW_SHOWNORMAL), -1);
+    EXPECT_EQ(platform().runAndWait("C:\\BIN\\TEXTO.EXE", SW_SHOWNORMAL), -1);
+    EXPECT_EQ(platform().runAndWait("C:\\BIN\\NOEXEC.EXE exit 1", SW_SHOWNORMAL), -1);
+    EXPECT_EQ(platform().runAndWait("C:\\BIN\\SCRIPT.EXE", SW_SHOWNORMAL), -1);
+    EXPECT_EQ(platform().runAndWait("", SW_SHOWNORMAL), -1);
+    EXPECT_EQ(platform().runAndWait("Q:\\X.EXE", SW_SHOWNORMAL), -1);
+    installProbe("C:\\BIN\\PROBE.EXE");
+    EXPECT_EQ(platform().runAndWait("C:\\BIN\\PROBE.EXE exit 0", SW_SHOWNORMAL, "C:\\NAO"), -1);
+    EXPECT_FALSE(platform().startProcess("C:\\BIN\\TEXTO.EXE", SW_SHOWNORMAL));
+    EXPECT_EQ(platform().winExec("C:\\NETLOG\\NETLOG.EXE", SW_SHOWNORMAL), 2);
+}
+
+TEST_F(Processes, ChildGetsItsArgumentsPrefixAndDirectory)
+{
+    installProbe("C:\\BIN\\PROBE.EXE");
+    prefix.mkdir("C:\\WORK");
+    ASSERT_TRUE(platform().setCurrentDirectory("C:\\WORK"));
+    const int rc = platform().runAndWait(
+        R"(C:\BIN\PROBE.EXE report C:\OUT.TXT "a b" c\"d C:\DADOS\*.*)", SW_SHOWNORMAL);
+    ASSERT_EQ(rc, 0);
+    const QString work = QFileInfo(prefix.host("C:\\WORK")).canonicalFilePath();
+    EXPECT_EQ(reportLines("C:\\OUT.TXT"),
+              (QStringList{"program=C:\\BIN\\PROBE.EXE", "cwd=" + work, "prefix=" + prefix.root(),
+                           reportLines("C:\\OUT.TXT").value(3), "arg=a b", "arg=c\"d",
+                           "arg=C:\\DADOS\\*.*"}));
+
+    // another directory for the child alone
+    prefix.mkdir("C:\\OTHER");
+    ASSERT_EQ(platform().runAndWait("C:\\BIN\\PROBE.EXE report C:\\OUT2.TXT", SW_HIDE, "C:\\OTHER"),
+              0);
+    EXPECT_EQ(reportLines("C:\\OUT2.TXT").value(1),
+              "cwd=" + QFileInfo(prefix.host("C:\\OTHER")).canonicalFilePath());
+    EXPECT_EQ(platform().currentDirectory(), "C:\\WORK");
+}
+
+TEST_F(Processes, ProgramPathIsTheLinkItWasStartedBy)
+{
+    installProbe("C:\\VALDOROW\\NAVLOR.EXE");
+    // started through the drive link (as the backend starts programs) ...
+    ASSERT_EQ(platform().runAndWait("C:\\VALDOROW\\NAVLOR.EXE report C:\\P1.TXT", SW_HIDE), 0);
+    EXPECT_EQ(reportLines("C:\\P1.TXT").value(0), "program=C:\\VALDOROW\\NAVLOR.EXE");
+    // ... and by the drive's own directory, relative to where it was started
+    QProcess child;
+    child.setWorkingDirectory(prefix.root() + "/drive_c");
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("NAVLOR_PREFIX", prefix.root());
+    child.setProcessEnvironment(env);
+    child.start("VALDOROW/NAVLOR.EXE", {"report", "C:\\P2.TXT"});
+    ASSERT_TRUE(child.waitForFinished());
+    EXPECT_EQ(child.exitCode(), 0);
+    EXPECT_EQ(reportLines("C:\\P2.TXT").value(0), "program=C:\\VALDOROW\\NAVLOR.EXE");
+}
+
+TEST_F(Processes, StartedProgramsAreNotLeftAsZombies)
+{
+    installProbe("C:\\BIN\\PROBE.EXE");
+    EXPECT_EQ(platform().winExec("C:\\BIN\\PROBE.EXE report C:\\W.TXT", SW_SHOWNORMAL), 33);
+    EXPECT_TRUE(platform().startProcess("C:\\BIN\\PROBE.EXE report C:\\S.TXT", SW_SHOWNORMAL));
+    for (const QString out : {"C:\\W.TXT", "C:\\S.TXT"}) {
+        ASSERT_TRUE(waitUntil([&] { return reportLines(out).size() >= 4; })) << out.toStdString();
+        const QString pid = reportLines(out).value(3).mid(4);
+        EXPECT_TRUE(waitUntil([&] { return !QFileInfo::exists("/proc/" + pid); }))
+            << "process " << pid.toStdString() << " was not reaped";
+    }
+}
+
+TEST_F(Processes, BatchFilesAndCommandComRunThroughTheInterpreter)
+{
+    const QString out = prefix.root() + "/interpreter.txt";
+    ScopedEnv cmd("NAVLOR_CMD", NAVLOR_PLATFORM_PROBE);
+    ScopedEnv probeOut("NAVLOR_PROBE_OUT", QFile::encodeName(out));
+    touch("C:\\JOBS\\BKPA.BAT", "@ECHO OFF\r\n");
+    auto lines = [&] {
+        QFile f(out);
+        return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()).split('\n')
+                                           : QStringList();
+    };
+
+    // the probe answers 5 as the interpreter
+    EXPECT_EQ(platform().runAndWait("c:\\jobs\\bkpa.bat", SW_SHOWNORMAL), 5);
+    EXPECT_EQ(lines().mid(4, 2),
+              (QStringList{"arg=/C", "arg=" + prefix.root() + "/dosdevices/c:/JOBS/BKPA.BAT"}));
+
+    ASSERT_TRUE(platform().setCurrentDirectory("C:\\JOBS"));
+    EXPECT_EQ(platform().runAndWait("COMMAND.COM /C ArqBat.Bat", SW_SHOWNORMAL), 5);
+    EXPECT_EQ(lines().mid(4, 3), (QStringList{"arg=/C", "arg=ArqBat.Bat", ""}));
+    EXPECT_EQ(lines().value(1), "cwd=" + QFileInfo(prefix.host("C:\\JOBS")).canonicalFilePath());
+
+    // the line after /C goes on whole, quotes and all
+    EXPECT_EQ(platform().runAndWait(R"(command.com /c ARJ.EXE a "C:\X Y\A.ARJ")", SW_HIDE), 5);
+    EXPECT_EQ(lines().mid(4, 2), (QStringList{"arg=/c", R"(arg=ARJ.EXE a "C:\X Y\A.ARJ")"}));
+
+    // a batch that is not there cannot be started
+    EXPECT_EQ(platform().runAndWait("C:\\JOBS\\NADA.BAT", SW_SHOWNORMAL), -1);
+    {
+        ScopedEnv missing("NAVLOR_CMD", "/nonexistent/navlor-cmd");
+        EXPECT_EQ(platform().runAndWait("C:\\JOBS\\BKPA.BAT", SW_SHOWNORMAL), -1);
+        EXPECT_EQ(platform().runAndWait("COMMAND.COM /C BKPA.BAT", SW_SHOWNORMAL), -1);
+    }
+}
+
+} // namespace
+} // namespace navlor::test
