@@ -18,7 +18,7 @@ public:
         std::fprintf(stderr, "%s\n", text.toUtf8().constData());
         std::fflush(stderr);
     }
-    bool confirm(const QString& text) override
+    bool confirm(const QString& text, const QString& = {}) override
     {
         message(text);
         return false;

@@ -15,10 +15,11 @@ namespace navlor {
 struct FileDialogRequest
 {
     QString title;
-    QString directory; // Windows path; empty: no start directory
-    QString filter;    // "Todos Arquivos|*.*|..." pairs of caption and mask
+    QString directory;   // Windows path; empty: no start directory
+    QString filter;      // "Todos Arquivos|*.*|..." pairs of caption and mask
     int filterIndex = 1; // 1-based, as the filter pairs are counted
     bool multiSelect = false;
+    QString fileName; // the name the dialog offers at first ("*.*" also filters)
 };
 
 class Dialogs
@@ -27,8 +28,8 @@ public:
     virtual ~Dialogs() = default;
     // A modal box with one OK button.
     virtual void message(const QString& text) = 0;
-    // A modal box with OK and Cancel; true for OK.
-    virtual bool confirm(const QString& text) = 0;
+    // A modal box with OK and Cancel; true for OK. `caption` empty: the program's name.
+    virtual bool confirm(const QString& text, const QString& caption = {}) = 0;
     // The chosen files as Windows paths; empty when cancelled.
     virtual QStringList openFiles(const FileDialogRequest& request) = 0;
     // The folder browser; the chosen directory as a Windows path, or empty when cancelled.

@@ -83,10 +83,10 @@ void QtDialogs::message(const QString& text)
     box.exec();
 }
 
-bool QtDialogs::confirm(const QString& text)
+bool QtDialogs::confirm(const QString& text, const QString& caption)
 {
-    QMessageBox box(QMessageBox::Question, boxTitle(), displayText(text),
-                    QMessageBox::Ok | QMessageBox::Cancel, dialogParent());
+    QMessageBox box(QMessageBox::Question, caption.isEmpty() ? boxTitle() : caption,
+                    displayText(text), QMessageBox::Ok | QMessageBox::Cancel, dialogParent());
     box.setDefaultButton(QMessageBox::Ok);
     return box.exec() == QMessageBox::Ok;
 }
@@ -108,6 +108,10 @@ QStringList QtDialogs::openFiles(const FileDialogRequest& request)
         if (!start.isEmpty())
             dialog.setDirectory(start);
     }
+    // A wildcard name only filters, as in the Windows dialog; Qt would take it as a name.
+    if (!request.fileName.isEmpty() && !request.fileName.contains(u'*') &&
+        !request.fileName.contains(u'?'))
+        dialog.selectFile(request.fileName);
     if (dialog.exec() != QDialog::Accepted)
         return {};
     QStringList chosen;

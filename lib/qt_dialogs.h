@@ -12,7 +12,7 @@ class QtDialogs : public Dialogs
 {
 public:
     void message(const QString& text) override;
-    bool confirm(const QString& text) override;
+    bool confirm(const QString& text, const QString& caption = {}) override;
     QStringList openFiles(const FileDialogRequest& request) override;
     QString browseFolder(const QString& title, const QString& start) override;
     int showModal(QWidget* window) override;

@@ -10,6 +10,7 @@
 
 #include <algorithm>
 
+#include <dirent.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -39,14 +40,48 @@ QString matchComponent(const QString& dir, const QString& name)
 {
     if (exists(dir + u'/' + name))
         return name;
-    QStringList names = QDir(dir).entryList(
-        QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::NoSort);
-    std::sort(names.begin(), names.end(), windowsNameLess);
-    for (const QString& candidate : names) {
-        if (candidate.compare(name, Qt::CaseInsensitive) == 0)
-            return candidate;
+    // One pass over the directory, keeping the first match in directory order.
+    DIR* d = ::opendir(QFile::encodeName(dir).constData());
+    if (!d)
+        return name;
+    QString best;
+    while (const dirent* e = ::readdir(d)) {
+        const QString candidate = QFile::decodeName(e->d_name);
+        if (candidate.compare(name, Qt::CaseInsensitive) != 0 || candidate == u'.' ||
+            candidate == QLatin1String(".."))
+            continue;
+        if (best.isEmpty() || windowsNameLess(candidate, best))
+            best = candidate;
     }
-    return name;
+    ::closedir(d);
+    return best.isEmpty() ? name : best;
+}
+
+// True when `path` is already in the form absoluteWindowsPath gives: "X:\" and then names
+// separated by single "\", none of them "." or "..", no "/" and no trailing "\". Tree walks
+// hand over thousands of such paths, which then need no taking apart.
+bool isCleanAbsolute(const QString& path)
+{
+    const qsizetype n = path.size();
+    if (n < 3 || !isDriveLetter(path.at(0)) || path.at(1) != u':' || path.at(2) != u'\\')
+        return false;
+    if (n == 3)
+        return true;
+    qsizetype start = 3; // first character of the current name
+    for (qsizetype i = 3; i <= n; ++i) {
+        const QChar c = i < n ? path.at(i) : QChar(u'\\');
+        if (c == u'/')
+            return false;
+        if (c != u'\\')
+            continue;
+        const qsizetype length = i - start;
+        if (length == 0) // "\\" inside, or a trailing "\"
+            return false;
+        if (path.at(start) == u'.' && (length == 1 || (length == 2 && path.at(start + 1) == u'.')))
+            return false;
+        start = i + 1;
+    }
+    return true;
 }
 
 struct DriveRoot
@@ -84,6 +119,13 @@ QString withResolvedDirectory(const QString& path)
 
 QString absoluteWindowsPath(const QString& path, const QString& currentDirectory)
 {
+    if (isCleanAbsolute(path)) {
+        if (path.at(0).isUpper())
+            return path;
+        QString upper = path;
+        upper[0] = upper.at(0).toUpper();
+        return upper;
+    }
     QString p = path;
     p.replace(u'/', u'\\');
     if (p.isEmpty() || p.startsWith(QStringLiteral("\\\\")))
@@ -145,11 +187,27 @@ QString HostPrefix::driveRoot(QChar letter) const
     return isDirectory(path) ? path : QString();
 }
 
+QString HostPrefix::exactHost(const QString& p) const
+{
+    if (p.size() <= 3 || !isDriveLetter(p.at(0)) || p.at(1) != u':' || p.at(2) != u'\\')
+        return {};
+    QString exact = m_root + QStringLiteral("/dosdevices/") + p.at(0).toLower() +
+                    QStringLiteral(":/") + p.mid(3);
+    exact.replace(u'\\', u'/');
+    if (exact.contains(QLatin1String("//")) || exact.endsWith(u'/'))
+        return {};
+    return exact;
+}
+
 QString HostPrefix::toHost(const QString& absoluteWindowsPath) const
 {
     const QString& p = absoluteWindowsPath;
     if (p.size() < 2 || p.at(1) != u':')
         return {};
+    // When the path exists under its exact names, every component is its own match.
+    const QString exact = exactHost(p);
+    if (!exact.isEmpty() && exists(exact))
+        return exact;
     QString host = driveRoot(p.at(0));
     if (host.isEmpty())
         return {};

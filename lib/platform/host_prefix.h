@@ -33,6 +33,11 @@ public:
     // others are kept as given so that new files can be made there. Empty for unknown drives.
     QString toHost(const QString& absoluteWindowsPath) const;
 
+    // The host path of an absolute Windows path under its exact names, found without looking
+    // at the disk: what toHost gives whenever something exists there. Empty when the path is
+    // not in that clean form.
+    QString exactHost(const QString& absoluteWindowsPath) const;
+
     // Windows path of a host path: the drive whose root holds it, the most specific root
     // first, so the catch-all z: comes last. Links are not followed, except that a path
     // outside every drive but z: is tried once more with its directory resolved.

@@ -29,6 +29,22 @@ void Platform::setClock(std::unique_ptr<Clock> clock)
     m_clock = clock ? std::move(clock) : std::make_unique<SystemClock>();
 }
 
+QStringList Platform::logicalDrives()
+{
+    QStringList drives;
+    for (char letter = 'A'; letter <= 'Z'; ++letter) {
+        const QString drive = QString(QChar::fromLatin1(letter)) + u':';
+        if (directoryExists(drive + u'\\'))
+            drives << drive;
+    }
+    return drives;
+}
+
+QList<DirEntry> Platform::findFileKinds(const QString& pattern)
+{
+    return findFiles(pattern);
+}
+
 Platform& platform()
 {
     auto& instance = current();

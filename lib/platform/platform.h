@@ -7,6 +7,7 @@
 #include <QDateTime>
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 #include <memory>
 #include <optional>
@@ -15,7 +16,11 @@ namespace navlor {
 
 class Clock;
 
-enum class RegRoot { CurrentUser, LocalMachine };
+enum class RegRoot
+{
+    CurrentUser,
+    LocalMachine
+};
 
 // One entry of a directory enumeration, as FindFirstFile/FindNextFile report it.
 struct DirEntry
@@ -40,7 +45,11 @@ struct VersionRecord
 };
 
 // Show-window codes passed with a program start.
-enum ShowMode { SW_HIDE = 0, SW_SHOWNORMAL = 1 };
+enum ShowMode
+{
+    SW_HIDE = 0,
+    SW_SHOWNORMAL = 1
+};
 
 class Platform
 {
@@ -63,6 +72,10 @@ public:
     // Entries of one directory whose names match the wildcard last part of `pattern`
     // ("C:\DADOS\*.LCK"), "." and ".." left out, in the platform's order.
     virtual QList<DirEntry> findFiles(const QString& pattern) = 0;
+    // As findFiles, with only the name and the kind of each entry (directory, hidden, system)
+    // filled in: all a tree walk needs, answered without asking for every entry's size and
+    // times where the host can. The default is findFiles.
+    virtual QList<DirEntry> findFileKinds(const QString& pattern);
     virtual std::optional<QByteArray> readFile(const QString& path) = 0;
     // Replaces the file whole: written beside it, flushed and renamed over it, so a failure
     // leaves the old file as it was and no temporary file behind.
@@ -75,6 +88,9 @@ public:
     virtual QString toHostPath(const QString& windowsPath) = 0;
     // Windows path of a host path, for what host dialogs return (empty: not reachable).
     virtual QString fromHostPath(const QString& hostPath) = 0;
+    // The drives of the machine, "C:", "D:"... in letter order (GetLogicalDrives). The
+    // default asks every letter for its root directory.
+    virtual QStringList logicalDrives();
 
     // --- processes -----------------------------------------------------------------------
     // Creates the process of a command line and waits for it; its exit code, or -1 when it
@@ -104,8 +120,8 @@ public:
 
     // --- shell ---------------------------------------------------------------------------
     virtual bool openUrl(const QString& url) = 0; // mailto:, http://
-    virtual bool placeCall(const QString& number, const QString& party,
-                           const QString& application, const QString& comment) = 0;
+    virtual bool placeCall(const QString& number, const QString& party, const QString& application,
+                           const QString& comment) = 0;
 
     // --- clock ---------------------------------------------------------------------------
     // Every wait of the program goes through here, so tests can run it on virtual time.

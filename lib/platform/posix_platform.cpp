@@ -398,49 +398,83 @@ bool PosixPlatform::moveFile(const QString& from, const QString& to)
 
 QList<DirEntry> PosixPlatform::findFiles(const QString& pattern)
 {
-    QList<DirEntry> entries;
+    return enumerate(pattern, true);
+}
+
+QList<DirEntry> PosixPlatform::findFileKinds(const QString& pattern)
+{
+    return enumerate(pattern, false);
+}
+
+QList<DirEntry> PosixPlatform::enumerate(const QString& pattern, bool details) const
+{
     if (pattern.endsWith(u'\\') || pattern.endsWith(u'/'))
-        return entries;
+        return {};
     const QString full = absolute(pattern);
     if (full.isEmpty() || full.size() <= 3)
-        return entries;
-    const QString mask = fileNameOf(full);
-    const QString dir = host(directoryOf(full));
-    if (dir.isEmpty())
-        return entries;
-
-    DIR* d = ::opendir(encoded(dir).constData());
-    if (!d)
-        return entries;
-    while (dirent* e = ::readdir(d)) {
-        const QString name = QFile::decodeName(e->d_name);
-        if (name == u'.' || name == QLatin1String("..") || !matchesWildcard(name, mask))
+        return {};
+    const WildcardMask mask(fileNameOf(full));
+    // A directory that opens under its exact names needs no mapping: one look at the disk
+    // instead of two for every directory of a tree walk.
+    const QString windowsDir = directoryOf(full);
+    DIR* d = nullptr;
+    const QString exact = m_prefix.exactHost(windowsDir);
+    if (!exact.isEmpty())
+        d = ::opendir(encoded(exact).constData());
+    if (!d) {
+        const QString dir = host(windowsDir);
+        if (dir.isEmpty())
+            return {};
+        d = ::opendir(encoded(dir).constData());
+        if (!d)
+            return {};
+    }
+    const int fd = ::dirfd(d);
+    QList<DirEntry> entries;
+    entries.reserve(32);
+    while (const dirent* e = ::readdir(d)) {
+        const char* raw = e->d_name;
+        if (raw[0] == '.' && (raw[1] == 0 || (raw[1] == '.' && raw[2] == 0)))
             continue;
-        const QString path = dir + u'/' + name;
-        struct stat st;
-        if (!lstatPath(path, st))
+        QString name = QFile::decodeName(raw);
+        if (!mask.matches(name))
             continue;
         DirEntry entry;
-        entry.name = name;
-        entry.hidden = name.startsWith(u'.');
-        if (S_ISLNK(st.st_mode)) {
+        entry.hidden = raw[0] == '.';
+        // The directory tells the kind of most entries; the rest, and the details, need a
+        // look at the entry itself.
+        unsigned char type = e->d_type;
+        struct stat st;
+        bool haveStat = false;
+        if (details || type == DT_UNKNOWN) {
+            if (::fstatat(fd, raw, &st, AT_SYMLINK_NOFOLLOW) != 0)
+                continue;
+            haveStat = true;
+            type = IFTODT(st.st_mode);
+        }
+        if (type == DT_LNK) {
             struct stat target;
-            if (statPath(path, target)) {
+            if (::fstatat(fd, raw, &target, 0) == 0) {
                 st = target;
+                haveStat = true;
+                type = IFTODT(target.st_mode);
                 // A link to a directory is listed as a system directory: tree walks do not
                 // enter system directories, so a link back up the tree cannot make a loop.
-                entry.system = S_ISDIR(target.st_mode);
+                entry.system = type != DT_REG;
             } else {
                 entry.system = true; // a dangling link is no ordinary file
             }
-        } else if (!S_ISDIR(st.st_mode) && !S_ISREG(st.st_mode)) {
+        } else if (type != DT_DIR && type != DT_REG) {
             entry.system = true; // devices, pipes, sockets
         }
-        entry.directory = S_ISDIR(st.st_mode);
-        entry.readOnly = (st.st_mode & S_IWUSR) == 0;
-        entry.size = entry.directory ? 0 : static_cast<qint64>(st.st_size);
-        entry.modified = modificationTime(st);
-        entries.append(entry);
+        entry.directory = type == DT_DIR;
+        if (details && haveStat) {
+            entry.readOnly = (st.st_mode & S_IWUSR) == 0;
+            entry.size = entry.directory ? 0 : static_cast<qint64>(st.st_size);
+            entry.modified = modificationTime(st);
+        }
+        entry.name = std::move(name);
+        entries.append(std::move(entry));
     }
     ::closedir(d);
     std::sort(entries.begin(), entries.end(),
@@ -506,6 +540,24 @@ QString PosixPlatform::fromHostPath(const QString& hostPath)
     return m_prefix.fromHost(hostPath);
 }
 
+QStringList PosixPlatform::logicalDrives()
+{
+    // A drive is an entry "x:" of dosdevices that leads to a directory; "x::" entries name raw
+    // devices, and a dangling link is a drive that is not there.
+    QStringList drives;
+    const QStringList entries =
+        QDir(m_prefix.root() + QStringLiteral("/dosdevices"))
+            .entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot,
+                       QDir::Name | QDir::IgnoreCase);
+    for (const QString& name : entries) {
+        if (name.size() == 2 && name.at(1) == u':' && !m_prefix.driveRoot(name.at(0)).isEmpty())
+            drives << name.toUpper();
+    }
+    drives.removeDuplicates();
+    drives.sort();
+    return drives;
+}
+
 // --- processes ---------------------------------------------------------------------------
 
 QString PosixPlatform::commandInterpreter()
@@ -538,17 +590,21 @@ QString PosixPlatform::findProgram(const QString& name)
     const QString own = programPath();
     if (!own.isEmpty())
         directories << directoryOf(own);
-    const QString defaultPath =
-        windowsDirectory() + u';' + windowsDirectory() + QStringLiteral("\\SYSTEM32");
-    directories +=
-        systemIniValue(QStringLiteral("Environment"), QStringLiteral("Path"), defaultPath)
-            .split(u';', Qt::SkipEmptyParts);
+    directories += searchPath();
     for (const QString& dir : directories) {
         const QString full = absolute(dir + u'\\' + file);
         if (!full.isEmpty() && fileExists(full))
             return full;
     }
     return {};
+}
+
+QStringList PosixPlatform::searchPath()
+{
+    const QString defaultPath =
+        windowsDirectory() + u';' + windowsDirectory() + QStringLiteral("\\SYSTEM32");
+    return systemIniValue(QStringLiteral("Environment"), QStringLiteral("Path"), defaultPath)
+        .split(u';', Qt::SkipEmptyParts);
 }
 
 PosixPlatform::Launch PosixPlatform::prepareLaunch(const QString& commandLine)

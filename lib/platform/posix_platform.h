@@ -30,6 +30,7 @@ public:
     bool copyFile(const QString& from, const QString& to) override;
     bool moveFile(const QString& from, const QString& to) override;
     QList<DirEntry> findFiles(const QString& pattern) override;
+    QList<DirEntry> findFileKinds(const QString& pattern) override;
     std::optional<QByteArray> readFile(const QString& path) override;
     bool writeFile(const QString& path, const QByteArray& data) override;
     QString currentDirectory() override;
@@ -37,6 +38,7 @@ public:
     QString programPath() override;
     QString toHostPath(const QString& windowsPath) override;
     QString fromHostPath(const QString& hostPath) override;
+    QStringList logicalDrives() override;
 
     // processes
     int runAndWait(const QString& commandLine, int showMode,
@@ -78,11 +80,18 @@ public:
     // directory and the prefix's PATH. Empty when there is no such file.
     QString findProgram(const QString& name);
 
+    // The prefix's PATH: the directories a bare program name is looked for in after the
+    // current one ([Environment] Path of system.ini, else the Windows directory and its
+    // SYSTEM32).
+    QStringList searchPath();
+
     // The command interpreter: $NAVLOR_CMD, else navlor-cmd beside this program's binary,
     // else on the host PATH. Empty when there is none.
     static QString commandInterpreter();
 
 private:
+    // findFiles, with the size, times and rights of each entry only when `details`.
+    QList<DirEntry> enumerate(const QString& pattern, bool details) const;
     QString absolute(const QString& windowsPath) const;
     QString host(const QString& windowsPath) const;
     QString systemIniValue(const QString& section, const QString& key,

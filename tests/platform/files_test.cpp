@@ -2,6 +2,7 @@
 #include "lib/platform/open_files.h"
 
 #include "tests/platform/platform_fixture.h"
+#include "tests/support/forwarding_platform.h"
 
 #include <QProcess>
 
@@ -66,6 +67,40 @@ TEST_F(Files, FindFilesListsInStableOrderWithAttributes)
     EXPECT_EQ(names(platform().findFiles("C:\\D\\a.txt")), QStringList{"A.TXT"});
     EXPECT_TRUE(platform().findFiles("C:\\D\\").isEmpty());
     EXPECT_TRUE(platform().findFiles("C:\\NADA\\*.*").isEmpty());
+}
+
+TEST_F(Files, KindsAloneAgreeWithTheFullListing)
+{
+    touch("C:\\K\\A.TXT");
+    touch("C:\\K\\.oculto");
+    prefix.mkdir("C:\\K\\Sub");
+    prefix.mkdir("C:\\K\\.OcultoDir");
+    const QString k = prefix.host("C:\\K");
+    ASSERT_TRUE(QFile::link(k + "/Sub", k + "/LinkDir"));
+    ASSERT_TRUE(QFile::link(k + "/A.TXT", k + "/LinkFile.TXT"));
+    ASSERT_TRUE(QFile::link(k + "/nada", k + "/Dangling.TXT"));
+    ASSERT_TRUE(QFile::link("/dev/null", k + "/Device.TXT"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(k + "/Pipe.TXT").constData(), 0600), 0);
+
+    for (const QString& pattern : QStringList{"C:\\K\\*.*", "c:\\k\\*.txt", "C:\\K\\l*"}) {
+        const QList<DirEntry> full = platform().findFiles(pattern);
+        const QList<DirEntry> kinds = platform().findFileKinds(pattern);
+        ASSERT_EQ(names(kinds), names(full)) << pattern.toStdString();
+        for (qsizetype i = 0; i < full.size(); ++i) {
+            EXPECT_EQ(kinds[i].directory, full[i].directory) << full[i].name.toStdString();
+            EXPECT_EQ(kinds[i].hidden, full[i].hidden) << full[i].name.toStdString();
+            EXPECT_EQ(kinds[i].system, full[i].system) << full[i].name.toStdString();
+        }
+    }
+    const QList<DirEntry> all = platform().findFiles("C:\\K\\*.*");
+    // only ordinary files and directories are neither hidden nor system
+    EXPECT_FALSE(entry(all, "LinkFile.TXT")->system);
+    EXPECT_TRUE(entry(all, "LinkDir")->system);
+    EXPECT_TRUE(entry(all, "Dangling.TXT")->system);
+    EXPECT_TRUE(entry(all, "Device.TXT")->system);
+    EXPECT_TRUE(entry(all, "Pipe.TXT")->system);
+    EXPECT_TRUE(entry(all, ".OcultoDir")->hidden);
+    EXPECT_EQ(all.size(), 9);
 }
 
 // A depth-first walk that, like every walker of the program, does not enter system
@@ -233,6 +268,20 @@ TEST_F(Files, DirectoriesOneLevelAtATime)
     EXPECT_FALSE(platform().directoryExists("C:\\NOVO"));
     EXPECT_FALSE(platform().readFile("C:\\NOVO\\F.TXT").has_value());
     EXPECT_FALSE(platform().readFile("C:\\WINDOWS").has_value());
+}
+
+TEST_F(Files, LogicalDrivesAreTheDrivesThatLeadSomewhere)
+{
+    prefix.addDrive('d');
+    const QString devices = prefix.root() + "/dosdevices/";
+    ASSERT_TRUE(QFile::link(prefix.root() + "/nowhere", devices + "e:")); // dangling
+    ASSERT_TRUE(QFile::link("/dev/null", devices + "d::"));               // a raw device
+    const QStringList expected{"C:", "D:", "Z:"};
+    EXPECT_EQ(platform().logicalDrives(), expected);
+
+    // a platform without its own list answers by asking every drive root
+    ScopedPlatform<ForwardingPlatform> forwarding;
+    EXPECT_EQ(platform().logicalDrives(), expected);
 }
 
 } // namespace

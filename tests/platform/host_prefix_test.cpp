@@ -26,6 +26,20 @@ TEST(WindowsPath, AbsoluteForms)
     EXPECT_TRUE(absoluteWindowsPath("", cwd).isEmpty());
 }
 
+TEST(WindowsPath, PathsAlreadyAbsoluteComeBackAsTheyAre)
+{
+    const QString cwd = "D:\\X";
+    EXPECT_EQ(absoluteWindowsPath("C:\\Dados\\Sub\\A.DB", cwd), "C:\\Dados\\Sub\\A.DB");
+    EXPECT_EQ(absoluteWindowsPath("c:\\Dados", cwd), "C:\\Dados");
+    EXPECT_EQ(absoluteWindowsPath("C:\\", cwd), "C:\\");
+    EXPECT_EQ(absoluteWindowsPath("C:\\a\\...\\.b\\..c", cwd), "C:\\a\\...\\.b\\..c");
+    // and those that are not are still made so
+    EXPECT_EQ(absoluteWindowsPath("C:\\a\\.\\b", cwd), "C:\\a\\b");
+    EXPECT_EQ(absoluteWindowsPath("C:\\a\\..", cwd), "C:\\");
+    EXPECT_EQ(absoluteWindowsPath("C:\\a\\", cwd), "C:\\a");
+    EXPECT_EQ(absoluteWindowsPath("C:\\a/b", cwd), "C:\\a\\b");
+}
+
 TEST(HostPrefixLayout, NewPrefixGetsDrivesAlsoBesideExistingOnes)
 {
     QTemporaryDir dir;
@@ -57,6 +71,20 @@ TEST_F(PathMapping, MatchesExistingComponentsWithoutRegardToCase)
     EXPECT_EQ(platform().toHostPath("C:\\dados\\NOVO\\Arq.txt"), c + "/Dados/NOVO/Arq.txt");
     EXPECT_TRUE(platform().fileExists("C:\\DADOS\\SUB\\PX.LCK"));
     EXPECT_TRUE(platform().directoryExists("c:\\dados\\sub\\"));
+}
+
+TEST_F(PathMapping, ExactNamesNeedNoSearch)
+{
+    touch("C:\\Dados\\Sub\\Px.lck");
+    const QString c = prefix.root() + "/dosdevices/c:";
+    EXPECT_EQ(posix().prefix().exactHost("C:\\Dados\\Sub"), c + "/Dados/Sub");
+    EXPECT_EQ(platform().toHostPath("C:\\Dados\\Sub\\Px.lck"), c + "/Dados/Sub/Px.lck");
+    // only for the clean absolute form; the mapping still finds the rest
+    EXPECT_TRUE(posix().prefix().exactHost("C:\\").isEmpty());
+    EXPECT_TRUE(posix().prefix().exactHost("C:Dados").isEmpty());
+    EXPECT_TRUE(posix().prefix().exactHost("C:\\Dados\\").isEmpty());
+    EXPECT_EQ(platform().toHostPath("C:\\Dados\\"), c + "/Dados");
+    EXPECT_EQ(platform().toHostPath("C:\\Dados\\SUB\\px.LCK"), c + "/Dados/Sub/Px.lck");
 }
 
 TEST_F(PathMapping, ExactNameFirstOtherwiseFirstInDirectoryOrder)

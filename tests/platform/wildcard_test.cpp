@@ -73,5 +73,39 @@ TEST(Wildcard, OrdersNamesWithoutRegardToCaseButStably)
     EXPECT_EQ(names, (QStringList{".dot", "a", "A.TXT", "a.txt", "b.txt", "C", "_x"}));
 }
 
+TEST(Wildcard, OneMaskForManyNames)
+{
+    const WildcardMask lock("*.LCK");
+    EXPECT_TRUE(lock.matches("pdoxusrs.lck"));
+    EXPECT_TRUE(lock.matches(".lck"));
+    EXPECT_TRUE(lock.matches("a.b.Lck"));
+    EXPECT_FALSE(lock.matches("LCK"));
+    EXPECT_FALSE(lock.matches("a.lck.bak"));
+    EXPECT_FALSE(lock.matches("a.lcx"));
+    EXPECT_FALSE(lock.matches(""));
+    EXPECT_TRUE(WildcardMask(QString::fromUtf8("*ção")).matches(QString::fromUtf8("AÇÃO")));
+    EXPECT_TRUE(WildcardMask("*.*").matchesEverything());
+    EXPECT_FALSE(lock.matchesEverything());
+    // a name too long for the table on the stack
+    const QString name = QString(3000, u'x') + ".db";
+    EXPECT_TRUE(WildcardMask("x*x?x*.D?").matches(name));
+    EXPECT_FALSE(WildcardMask("x*y?x*.D?").matches(name));
+}
+
+TEST(Wildcard, OrderIsThatOfTheUpperCasedNames)
+{
+    // whatever the characters, the order is that of the names upper-cased, then ordinal
+    const QStringList names{"a", "A", "_", "ß", "SS", "ss", "ção", "ÇÃO", "cao", "Z~",  "z{", "é",
+                            "É", "é", "",  "ÿ", "Ÿ",  "µ",  "Μ",   "a b", "ab",  "a.b", "İ",  "i"};
+    for (const QString& a : names) {
+        for (const QString& b : names) {
+            const int upper = a.toUpper().compare(b.toUpper());
+            const bool expected = upper != 0 ? upper < 0 : a < b;
+            EXPECT_EQ(windowsNameLess(a, b), expected)
+                << a.toStdString() << " < " << b.toStdString();
+        }
+    }
+}
+
 } // namespace
 } // namespace navlor

@@ -9,9 +9,10 @@ void ScriptedDialogs::message(const QString& text)
     messages << text;
 }
 
-bool ScriptedDialogs::confirm(const QString& text)
+bool ScriptedDialogs::confirm(const QString& text, const QString& caption)
 {
     confirmations << text;
+    confirmCaptions << caption;
     if (confirmAnswers.empty())
         return true;
     const bool answer = confirmAnswers.front();

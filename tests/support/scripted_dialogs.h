@@ -15,7 +15,7 @@ class ScriptedDialogs : public Dialogs
 {
 public:
     void message(const QString& text) override;
-    bool confirm(const QString& text) override;
+    bool confirm(const QString& text, const QString& caption = {}) override;
     QStringList openFiles(const FileDialogRequest& request) override;
     QString browseFolder(const QString& title, const QString& start) override;
     int showModal(QWidget* window) override;
@@ -29,8 +29,9 @@ public:
     // Runs while a window is "shown modally"; its return value is the window's result.
     std::function<int(QWidget*)> onShowModal;
 
-    QStringList messages;      // texts of the OK boxes, in order
-    QStringList confirmations; // texts of the OK/Cancel boxes, in order
+    QStringList messages;        // texts of the OK boxes, in order
+    QStringList confirmations;   // texts of the OK/Cancel boxes, in order
+    QStringList confirmCaptions; // their captions (empty: the program's name)
     QList<FileDialogRequest> fileRequests;
     QStringList folderTitles;
     QStringList modalWindows; // objectName of every window shown modally

@@ -1,0 +1,30 @@
+#pragma once
+
+// File lists by wildcard over a directory tree, and their deletion: how the console finds the
+// lock and temporary files of the database engine, the archiver and the files of a restore.
+
+#include <QString>
+#include <QStringList>
+
+namespace navlor {
+
+// The ordinary files (not hidden, not system, not directories) matching the wildcard path M
+// ("C:\VALDOROW\*.LCK"), each as lower-case(directory) + upper-case(name), in platform order.
+// D = "A": M's directory only. D = "T": the whole tree below it, a directory's own files before
+// those of its sub-directories, depth first; hidden and system directories are not entered.
+// D = "1": the first match in M's directory, or, when there is none, every match of the tree.
+QStringList LISTA_ARQUIVOS(const QString& m, const QString& d);
+// The same, appended to L; returns L.
+QStringList& LISTA_ARQUIVOS(const QString& m, const QString& d, QStringList& l);
+
+// The first file LISTA_ARQUIVOS(M, "1") finds, or empty.
+QString PRIMEIRO_ARQUIVO(const QString& m);
+
+// Deletes the files LISTA_ARQUIVOS(M, D) lists; read-only files and files in use stay, without
+// a word. The number of files listed, not of files deleted.
+int APAGA_ARQUIVOS(const QString& m, const QString& d);
+
+// True when the path is an existing directory (with or without a trailing "\").
+bool DIRETORIO_EXISTE(const QString& path);
+
+} // namespace navlor
