@@ -1,0 +1,90 @@
+#pragma once
+
+// One line of a batch file taken apart as the command interpreter reads it: the "@" in front,
+// comments and labels, redirections, the command word and its arguments. Pure text work, so
+// that it can be tried on any input on its own.
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+
+namespace navlor::cmd {
+
+// "> FILE", ">> FILE", "< FILE", "2> FILE", "2>&1".
+struct Redirection
+{
+    int handle = 1;       // 0 input, 1 output, 2 errors
+    bool append = false;  // ">>"
+    QString target;       // the path as written, quotes removed
+    int duplicateOf = -1; // "2>&1": the handle this one becomes a copy of
+};
+
+struct BatchLine
+{
+    enum class Kind
+    {
+        Empty,
+        Label,
+        Comment,
+        Command
+    };
+    Kind kind = Kind::Empty;
+    bool silent = false;        // "@" in front: not echoed
+    QString label;              // Kind::Label: the name after ":"
+    QString command;            // the command word, quotes removed ("ECHO", "C:\X\ARJ.EXE")
+    bool commandQuoted = false; // written in quotes: never an internal command
+    bool internal = false;      // one of internalCommands(), `command` in capitals
+    // What follows the command word, redirections taken out, as written: ECHO prints it, a
+    // program receives it as its command line.
+    QString argumentText;
+    QStringList arguments; // argumentText split by the rules of the C runtime
+    QList<Redirection> redirections;
+    QString error; // not empty: the line cannot be run, and this says why
+};
+
+// The commands the interpreter carries out itself, in capitals.
+const QStringList& internalCommands();
+
+BatchLine parseBatchLine(const QString& line);
+
+// The parameters of a batch call (%1, %2...): separated by blanks, commas, semicolons and "=",
+// quotes grouping and kept, as the command interpreter hands them to a batch file.
+QStringList splitBatchParameters(const QString& text);
+
+// Batch parameters and variables, expanded before a line is taken apart: %0-%9, %* and %%,
+// with the modifiers ~ (quotes removed) and ~f ~d ~p ~n ~x; %NAME% through `variable`.
+// Inside a batch file an unknown %NAME% and a lone "%" vanish; on a command line they stay.
+struct PercentContext
+{
+    bool inBatch = false;
+    QStringList parameters; // %0 (the batch file as called), %1...
+    // The value of a variable, or a null QString when it is not set.
+    std::function<QString(const QString& name)> variable;
+    // The full Windows path of a parameter, for ~f ~d ~p; unset: the text as it stands.
+    std::function<QString(const QString& path)> fullPath;
+};
+QString expandPercents(const QString& line, const PercentContext& context);
+
+// IF [/I] [NOT] ERRORLEVEL n | EXIST path | DEFINED name | a==b, then a command.
+struct IfCondition
+{
+    enum class Kind
+    {
+        ErrorLevel,
+        Exist,
+        Defined,
+        Compare
+    };
+    Kind kind = Kind::Compare;
+    bool negate = false;
+    bool ignoreCase = false;
+    QString left;    // the number, the path, the name, or the left string (quotes kept)
+    QString right;   // Compare: the right string
+    QString command; // the text of the command run when the condition holds
+};
+// False when the text is not a condition followed by a command.
+bool parseIfCondition(const QString& argumentText, IfCondition& condition);
+
+} // namespace navlor::cmd

@@ -1,0 +1,113 @@
+#pragma once
+
+// The command interpreter navlor-cmd: runs batch files line by line, and single command
+// lines, as the command interpreter of Windows does for the lines this system writes and an
+// operator is likely to write. Every file and program goes through the platform, so paths
+// are Windows paths throughout.
+
+#include "compat/cmd/batch_line.h"
+
+#include <QHash>
+#include <QMap>
+#include <QString>
+#include <QStringList>
+
+namespace navlor {
+class Platform;
+}
+
+namespace navlor::cmd {
+
+class HandleRedirection;
+
+class Interpreter
+{
+public:
+    explicit Interpreter(Platform& platform);
+
+    // One command line, as "navlor-cmd /C LINE" runs it.
+    void runLine(const QString& line);
+    // A batch file (Windows path) to its end, or to EXIT; `parameters` are %1, %2...
+    void runBatch(const QString& windowsPath, const QStringList& parameters);
+    // Commands read from standard input, each after a prompt, until EXIT or the end.
+    void runInteractive();
+
+    int errorLevel() const { return m_errorLevel; }
+    bool exitRequested() const { return m_exit; }
+    // The process's exit status for the error level: 0-255, and never 0 for a failure.
+    int exitStatus() const;
+    QString prompt() const;
+
+    // The full Windows path of `path` against the current directory of its drive; empty for
+    // paths the machine does not have.
+    QString absolute(const QString& path) const;
+    // The Windows path of the program or batch file a command word names: as a path, else
+    // in the current directory, else on PATH, with .COM .EXE .BAT .CMD tried when it has no
+    // extension. Empty when there is none.
+    QString findCommand(const QString& name) const;
+
+private:
+    struct Frame
+    {
+        QString path; // the batch file
+        QStringList lines;
+        qsizetype next = 0;
+        QStringList parameters; // %0 first
+    };
+    enum class Flow
+    {
+        Next,
+        LeaveBatch,
+        Exit
+    };
+    // Deeper than any sensible batch nests; a batch that calls itself for ever stops here.
+    static constexpr int kMaxCallDepth = 200;
+
+    Flow execute(const QString& rawLine, Frame* frame);
+    Flow executeParsed(const BatchLine& line, Frame* frame, bool call);
+    Flow internalCommand(const BatchLine& line, Frame* frame);
+    Flow runCommand(const BatchLine& line, Frame* frame, bool call);
+    Flow runFrame(Frame& frame);
+    bool loadFrame(const QString& windowsPath, const QStringList& parameters, Frame& frame);
+    bool redirect(const QList<Redirection>& redirections, HandleRedirection& handles);
+    void fail(const QString& message, int errorLevel = 1);
+
+    // control (control_commands.cpp)
+    void echo(const BatchLine& line);
+    void set(const QString& text);
+    Flow ifCommand(const BatchLine& line, Frame* frame);
+    Flow gotoLabel(const QString& text, Frame* frame);
+    Flow call(const BatchLine& line, Frame* frame);
+    Flow exitCommand(const BatchLine& line, Frame* frame);
+    void pause();
+    // directories and drives (directory_commands.cpp)
+    void changeDirectory(const BatchLine& line);
+    void changeDrive(QChar letter);
+    QString driveDirectory(QChar letter) const;
+    QString onDiskCase(const QString& absolutePath) const;
+    // files (file_commands.cpp)
+    void makeDirectory(const QStringList& arguments);
+    void removeDirectory(const QStringList& arguments);
+    void deleteFiles(const QStringList& arguments);
+    void copyFiles(const QStringList& arguments, bool inBatch);
+    void renameFiles(const QStringList& arguments);
+    void typeFiles(const QStringList& arguments);
+    void listDirectory(const QStringList& arguments);
+    bool replaceFile(const QString& from, const QString& to);
+    bool removeTree(const QString& directory);
+    int deleteMatching(const QString& pattern, bool subdirectories, bool report);
+
+    QString variable(const QString& name) const;
+    PercentContext percentContext(const Frame* frame) const;
+
+    Platform& m_platform;
+    QHash<QChar, QString> m_driveDirectories; // other drives than the current one
+    QMap<QString, QString> m_variables;       // names in capitals
+    bool m_echo = true;
+    bool m_interactive = false;
+    int m_errorLevel = 0;
+    bool m_exit = false;
+    int m_callDepth = 0;
+};
+
+} // namespace navlor::cmd

@@ -1,0 +1,145 @@
+// Fuzz target for the batch-line tokeniser: batch files come from operators with any editor,
+// so any line at all must be taken apart without harm, and what comes out must hold together.
+//
+// Built with clang's libFuzzer when it is available; otherwise NAVLOR_FUZZ_DRIVER gives it a
+// main that feeds a fixed set of samples and then pseudo-random lines.
+
+#include "compat/cmd/batch_line.h"
+#include "lib/platform/command_line.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+void check(bool condition, const char* what)
+{
+    if (!condition) {
+        std::fprintf(stderr, "batch line tokeniser: %s\n", what);
+        std::abort();
+    }
+}
+
+bool hasSpecial(const QString& text)
+{
+    for (const QChar c : text) {
+        if (QStringLiteral("\"^<>|&@:%").contains(c))
+            return true;
+    }
+    return false;
+}
+
+void takeApart(const QString& text)
+{
+    using namespace navlor;
+    using namespace navlor::cmd;
+    const BatchLine line = parseBatchLine(text);
+    check(parseBatchLine(text).argumentText == line.argumentText, "not the same twice");
+    if (line.kind != BatchLine::Kind::Command)
+        check(line.redirections.isEmpty(), "redirections on a line that runs nothing");
+    check(line.arguments == splitArguments(line.argumentText), "arguments not from their text");
+    check(!line.command.contains(u'"'), "quote left in the command word");
+    if (line.error.isEmpty()) {
+        for (const Redirection& r : line.redirections) {
+            check(r.handle >= 0 && r.handle <= 2, "handle out of range");
+            check(r.duplicateOf <= 2, "copied handle out of range");
+            check(r.duplicateOf >= 0 || !r.target.isEmpty(), "redirection without a target");
+        }
+    }
+    if (line.internal)
+        check(internalCommands().contains(line.command), "unknown internal command");
+
+    // A plain line is the command word and its text, nothing lost.
+    const QString plain = text.trimmed();
+    if (line.kind == BatchLine::Kind::Command && !hasSpecial(text) && !plain.isEmpty() &&
+        plain.at(0).isLetterOrNumber() && text.at(0) == plain.at(0)) {
+        check((line.command + line.argumentText).compare(text, Qt::CaseInsensitive) == 0,
+              "plain line changed");
+    }
+
+    PercentContext context;
+    context.inBatch = text.size() % 2 == 0;
+    context.parameters = {QStringLiteral("C:\\A.BAT"), QStringLiteral("\"x y\""), QString()};
+    context.variable = [](const QString& name) {
+        return name == QLatin1String("A") ? QStringLiteral("%B%") : QString();
+    };
+    const QString expanded = expandPercents(text, context);
+    if (!text.contains(u'%'))
+        check(expanded == text, "text without percents changed");
+    parseBatchLine(expanded);
+
+    IfCondition condition;
+    if (parseIfCondition(text, condition))
+        check(!condition.command.trimmed().isEmpty(), "condition without a command");
+    for (const QString& parameter : splitBatchParameters(text))
+        check(!parameter.isEmpty(), "empty batch parameter");
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    // Batch files are Windows-1252: every byte is one character.
+    takeApart(
+        QString::fromLatin1(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size)));
+    return 0;
+}
+
+#ifdef NAVLOR_FUZZ_DRIVER
+#include <random>
+
+int main(int argc, char** argv)
+{
+    const long runs = argc > 1 ? std::strtol(argv[1], nullptr, 10) : 20000;
+    const char* samples[] = {
+        "",
+        "@",
+        "\"",
+        ">",
+        ">>",
+        "2>&",
+        "2>&9",
+        "^",
+        "%",
+        "%~",
+        "%~dp",
+        "%~9",
+        ":",
+        "::",
+        "REM",
+        "ECHO.",
+        "IF",
+        "IF NOT",
+        "IF /I a==",
+        "IF EXIST",
+        "\"C:\\VALDOROW\\EXE\\ARJ.EXE\" A \"D:\\VLDRBKPA\\BKP00_04_DIARIO.ARJ\" "
+        "\"C:\\VALDOROW\\DADOS\" *.DB *.MB -U -R -X*.ARJ",
+        "ARJ.EXE L \"x.arj\" *.* > C:\\VALDOROTEMP\\LIST.LLL",
+        "C:\\ARJ.EXE V  \"C:\\B.ARJ\" *.* >C:\\T\\LIST.LLL",
+        "ECHO \"a > b\" 2>>\"C:\\x y\\z\" <in 1>&2",
+    };
+    for (const char* sample : samples)
+        takeApart(QString::fromLatin1(sample));
+
+    // Characters that matter to the tokeniser come up far more often than the rest.
+    const char interesting[] = {'"', '>', '<', '|', '&',  '^',  '@',  ':',    '%',    '~',
+                                '=', ',', ';', ' ', '\t', '\\', '1',  '2',    'E',    'C',
+                                'H', 'O', 'R', 'M', '.',  '*',  '\0', '\xe7', '\xff', '/'};
+    std::mt19937 random(20260607);
+    for (long run = 0; run < runs; ++run) {
+        const int length = static_cast<int>(random() % (run % 50 == 0 ? 2000 : 80));
+        QByteArray bytes(length, Qt::Uninitialized);
+        for (char& b : bytes)
+            b = random() % 4 == 0 ? static_cast<char>(random() % 256)
+                                  : interesting[random() % sizeof interesting];
+        takeApart(QString::fromLatin1(bytes));
+    }
+    std::printf("%ld lines taken apart without fault\n", runs);
+    return 0;
+}
+#endif
