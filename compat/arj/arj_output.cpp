@@ -1,0 +1,156 @@
+#include "compat/arj/arj_output.h"
+
+#include "lib/ansi_text.h"
+
+#include <QRegularExpression>
+#include <QStringList>
+
+#include <algorithm>
+
+namespace navlor::arj {
+
+namespace {
+
+// The listing reader takes entries from the tenth line on.
+constexpr qsizetype kFirstEntryLine = 9;
+
+// What Debian's arj prints first; used when arj has not run.
+constexpr char kArjBanner[] = "ARJ32 v 3.10, Copyright (c) 1998-2004, ARJ Software Russia.";
+
+QList<QByteArray> splitLines(const QByteArray& output)
+{
+    QList<QByteArray> lines = output.split('\n');
+    if (!lines.isEmpty() && lines.last().isEmpty())
+        lines.removeLast();
+    for (QByteArray& line : lines) {
+        if (line.endsWith('\r'))
+            line.chop(1);
+    }
+    return lines;
+}
+
+bool isSeparator(const QByteArray& line)
+{
+    return line.startsWith("------------");
+}
+
+bool isSeparator(const QString& line)
+{
+    return line.startsWith(QLatin1String("------------"));
+}
+
+// "001) NAME": the number's length, or 0 when the line is no entry line.
+qsizetype entryNumberLength(const QByteArray& line)
+{
+    qsizetype digits = 0;
+    while (digits < line.size() && line.at(digits) >= '0' && line.at(digits) <= '9')
+        ++digits;
+    if (digits == 0 || digits + 1 >= line.size() || line.at(digits) != ')' ||
+        line.at(digits + 1) != ' ')
+        return 0;
+    return digits;
+}
+
+// " 11 UNIX   1234   567 0.459 26-12-07 21:07:41 ...": the original size, or -1.
+qint64 detailSize(const QByteArray& line)
+{
+    const QList<QByteArray> tokens = line.simplified().split(' ');
+    if (tokens.size() < 7 || !tokens.at(4).contains('.'))
+        return -1;
+    bool revOk = false;
+    bool sizeOk = false;
+    bool packedOk = false;
+    tokens.at(0).toInt(&revOk);
+    const qint64 size = tokens.at(2).toLongLong(&sizeOk);
+    tokens.at(3).toLongLong(&packedOk);
+    return revOk && sizeOk && packedOk ? size : -1;
+}
+
+} // namespace
+
+QList<ArchiveEntry> parseVerboseListing(const QByteArray& output)
+{
+    QList<ArchiveEntry> entries;
+    const QList<QByteArray> lines = splitLines(output);
+    qsizetype i = 0;
+    while (i < lines.size() && !isSeparator(lines.at(i)))
+        ++i;
+    for (++i; i < lines.size() && !isSeparator(lines.at(i)); ++i) {
+        const qsizetype digits = entryNumberLength(lines.at(i));
+        if (digits == 0)
+            continue;
+        ArchiveEntry entry{lines.at(i).mid(digits + 2), -1};
+        // Comment lines may stand between the name and its details.
+        for (qsizetype j = i + 1; j < lines.size() && !isSeparator(lines.at(j)); ++j) {
+            if (entryNumberLength(lines.at(j)) > 0)
+                break;
+            entry.size = detailSize(lines.at(j));
+            if (entry.size >= 0)
+                break;
+        }
+        entries.append(entry);
+    }
+    return entries;
+}
+
+QString bannerFor(const QByteArray& arjBanner)
+{
+    const QString banner = QString::fromUtf8(arjBanner.isEmpty() ? kArjBanner : arjBanner);
+    static const QRegularExpression version(QStringLiteral("ARJ(?:32)? v (\\d+\\.\\d+)"));
+    const QRegularExpressionMatch m = version.match(banner);
+    return QStringLiteral("ARJ ") + (m.hasMatch() ? m.captured(1) : QStringLiteral("3")) +
+           QStringLiteral(" - ") + banner;
+}
+
+QByteArray rewriteListing(const QByteArray& output, const ListingContext& context)
+{
+    const QList<QByteArray> raw = splitLines(output);
+    QStringList lines;
+    qsizetype firstEntry = -1;
+    bool inEntries = false;
+    bool entriesDone = false;
+    for (qsizetype i = 0; i < raw.size(); ++i) {
+        const QByteArray& bytes = raw.at(i);
+        if (i == 0 && bytes.startsWith("ARJ")) {
+            lines << bannerFor(bytes);
+            continue;
+        }
+        if (i == 0)
+            lines << bannerFor({});
+        QString line = QString::fromUtf8(bytes);
+        if (!context.hostArchive.isEmpty())
+            line.replace(context.hostArchive, context.windowsArchive);
+        if (isSeparator(line)) {
+            // Entries stand between the first two rules.
+            entriesDone = entriesDone || inEntries;
+            inEntries = !entriesDone;
+        } else if (context.verbose && inEntries) {
+            const qsizetype digits = entryNumberLength(bytes);
+            if (digits > 0) {
+                QString name = QString::fromUtf8(bytes.mid(digits + 2));
+                name.replace(u'/', u'\\');
+                line = QString::fromLatin1(bytes.left(digits)).rightJustified(3, u'0') +
+                       QStringLiteral(") ") + name;
+                if (firstEntry < 0)
+                    firstEntry = lines.size();
+            }
+        }
+        lines << line;
+    }
+    if (lines.isEmpty())
+        lines << bannerFor({});
+    if (firstEntry >= 0 && firstEntry < kFirstEntryLine) {
+        // Blank lines under the banner move the entries down; the header stays whole.
+        const qsizetype at = std::min<qsizetype>(lines.size(), 2);
+        for (qsizetype n = firstEntry; n < kFirstEntryLine; ++n)
+            lines.insert(at, QString());
+    }
+    return toAnsi(lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n"));
+}
+
+QByteArray messageListing(const QString& message)
+{
+    return toAnsi(bannerFor({}) + QStringLiteral("\r\n\r\n") + message + QStringLiteral("\r\n"));
+}
+
+} // namespace navlor::arj

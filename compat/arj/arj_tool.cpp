@@ -1,0 +1,450 @@
+#include "compat/arj/arj_tool.h"
+
+#include "compat/arj/arj_names.h"
+#include "compat/arj/file_selection.h"
+#include "compat/arj/host_arj.h"
+#include "lib/platform/host_prefix.h"
+#include "lib/platform/platform.h"
+
+#include <QDir>
+#include <QFile>
+#include <QHash>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <map>
+
+#include <sys/stat.h>
+
+namespace navlor::arj {
+
+namespace {
+
+// Every run: no progress indicator, whose percentages would fill a redirected output.
+const QString kNoIndicator = QStringLiteral("-i");
+
+struct FileState
+{
+    qint64 size = -1;
+    qint64 modified = 0; // nanoseconds
+};
+
+FileState stateOf(const QString& hostPath)
+{
+    struct stat st;
+    if (::stat(QFile::encodeName(hostPath).constData(), &st) != 0 || !S_ISREG(st.st_mode))
+        return {};
+    return {static_cast<qint64>(st.st_size),
+            static_cast<qint64>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec};
+}
+
+// One list file per run, beside the others in a private temporary directory.
+class ListFiles
+{
+public:
+    QString write(const QList<QByteArray>& lines)
+    {
+        const QString path = m_dir.filePath(QStringLiteral("list%1.txt").arg(++m_count));
+        QFile file(path);
+        if (!m_dir.isValid() || !file.open(QIODevice::WriteOnly))
+            return {};
+        QByteArray text;
+        for (const QByteArray& line : lines)
+            text += line + '\n';
+        if (file.write(text) != text.size())
+            return {};
+        return path;
+    }
+
+private:
+    QTemporaryDir m_dir;
+    int m_count = 0;
+};
+
+QString hostDirectoryOf(const QString& hostPath)
+{
+    return hostPath.left(std::max<qsizetype>(hostPath.lastIndexOf(u'/'), 0));
+}
+
+QString hostNameOf(const QString& hostPath)
+{
+    return hostPath.mid(hostPath.lastIndexOf(u'/') + 1);
+}
+
+// A stored name that climbs out of the target or starts at the host's root is left to arj.
+bool plainStoredName(const QString& stored)
+{
+    if (stored.isEmpty() || stored.startsWith(u'/'))
+        return false;
+    for (const QString& part : stored.split(u'/')) {
+        if (part == QLatin1String("..") || part == u'.')
+            return false;
+    }
+    return true;
+}
+
+// Masks as arj can take them once nothing matched them without regard to case: arj then
+// finds nothing either and says so in its own words.
+QStringList masksForArj(const QStringList& masks)
+{
+    QStringList result;
+    for (QString mask : masks) {
+        mask.replace(u'\\', u'/');
+        if (mask.size() >= 2 && mask.at(1) == u':')
+            mask = mask.mid(2);
+        while (mask.startsWith(u'/'))
+            mask.remove(0, 1);
+        if (!mask.isEmpty())
+            result << QFile::decodeName(listFileLine(QFile::encodeName(mask)));
+    }
+    return result;
+}
+
+} // namespace
+
+ArjTool::ArjTool(Platform& platform, Output output)
+    : m_platform(platform), m_output(std::move(output)),
+      m_currentDirectory(platform.currentDirectory())
+{
+}
+
+void ArjTool::say(const QString& text)
+{
+    m_output(QFile::encodeName(text) + '\n');
+}
+
+int ArjTool::run(const QStringList& arguments)
+{
+    const CommandLine line = parseCommandLine(arguments);
+    if (!line.error.isEmpty()) {
+        m_output(messageListing(line.error));
+        return kUserError;
+    }
+    switch (line.action) {
+    case Action::Add:
+        return add(line, false);
+    case Action::Move:
+        return add(line, true);
+    case Action::Extract:
+        return extract(line, true);
+    case Action::ExtractFlat:
+        return extract(line, false);
+    case Action::List:
+        return list(line, false);
+    case Action::Verbose:
+        return list(line, true);
+    }
+    return kUserError;
+}
+
+ArjTool::Archive ArjTool::archiveOf(const CommandLine& line, bool forReading)
+{
+    Archive archive;
+    const QString given = absoluteWindowsPath(line.archive, m_currentDirectory);
+    const QString withExtension =
+        absoluteWindowsPath(withArchiveExtension(line.archive), m_currentDirectory);
+    // ARJ adds ".ARJ" to a name without extension; an existing file of that name is read
+    // as it is.
+    archive.windowsPath =
+        forReading && !given.isEmpty() && m_platform.fileExists(given) ? given : withExtension;
+    if (!archive.windowsPath.isEmpty())
+        archive.hostPath = m_platform.toHostPath(archive.windowsPath);
+    if (archive.windowsPath.isEmpty())
+        archive.windowsPath = line.archive;
+    return archive;
+}
+
+QList<ArchiveEntry> ArjTool::entriesOf(const Archive& archive, bool volumes, int& exitCode)
+{
+    QStringList arguments{QStringLiteral("v"), archive.hostPath, kNoIndicator};
+    if (volumes)
+        arguments << QStringLiteral("-v");
+    const HostResult listing = runHostArj({arguments, {}, true});
+    exitCode = listing.exitCode;
+    if (!listing.started) {
+        say(QStringLiteral("Can't run ") + hostArjProgram());
+        return {};
+    }
+    if (listing.exitCode != kOk)
+        m_output(rewriteListing(listing.output, {archive.hostPath, archive.windowsPath, true}));
+    return parseVerboseListing(listing.output);
+}
+
+int ArjTool::add(const CommandLine& line, bool move)
+{
+    const Archive archive = archiveOf(line, false);
+    if (archive.hostPath.isEmpty()) {
+        m_output(messageListing(QStringLiteral("Can't open ") + archive.windowsPath));
+        return kCantOpen;
+    }
+    const PathKindOf kindOf = [this](const QString& path) {
+        if (m_platform.directoryExists(path))
+            return PathKind::Directory;
+        return m_platform.fileExists(path) ? PathKind::File : PathKind::Missing;
+    };
+    const Exclusions exclusions(line.excludes, m_currentDirectory);
+    SelectionRequest request;
+    request.specs = resolveAddSpecs(line.names, m_currentDirectory, kindOf);
+    request.recurse = line.recurse;
+    request.exclusions = &exclusions;
+    request.archiveHostPath = archive.hostPath;
+    const Selection selection = selectFiles(m_platform, request);
+
+    int errors = 0;
+    auto report = [&] {
+        for (const QString& spec : selection.unmatched) {
+            say(QStringLiteral("Can't find ") + spec);
+            ++errors;
+        }
+        for (const QString& path : selection.unstorable) {
+            say(QStringLiteral("Can't add ") + path);
+            ++errors;
+        }
+        if (errors > 0)
+            say(QStringLiteral("\nFound %1 error(s)!").arg(errors, 5));
+    };
+    if (selection.files.isEmpty()) {
+        // Nothing to store: no archive is made, as arj makes none without files.
+        report();
+        return errors > 0 ? kWarning : kOk;
+    }
+
+    std::map<QChar, QList<const SelectedFile*>> byDrive;
+    for (const SelectedFile& file : selection.files)
+        byDrive[file.drive].append(&file);
+    QHash<QString, FileState> before;
+    if (move) {
+        for (const SelectedFile& file : selection.files)
+            before.insert(file.hostPath, stateOf(file.hostPath));
+    }
+
+    ListFiles lists;
+    int code = kOk;
+    for (const auto& [drive, files] : byDrive) {
+        QList<QByteArray> lines;
+        for (const SelectedFile* file : files)
+            lines << listFileLine(file->stored);
+        const QString listPath = lists.write(lines);
+        if (listPath.isEmpty()) {
+            say(QStringLiteral("Can't write the list of files"));
+            return kFatal;
+        }
+        QStringList arguments{QStringLiteral("a"), archive.hostPath, kNoIndicator,
+                              QStringLiteral("-y")};
+        if (line.update)
+            arguments << QStringLiteral("-u");
+        if (line.volumes)
+            arguments << QStringLiteral("-va");
+        arguments << u'!' + listPath;
+        // Run from the drive root, so the names are stored relative to it.
+        const QString root = m_platform.toHostPath(QString(drive) + QStringLiteral(":\\"));
+        const HostResult result = runHostArj({arguments, root, false});
+        if (!result.started) {
+            say(QStringLiteral("Can't run ") + hostArjProgram());
+            return kFatal;
+        }
+        code = std::max(code, result.exitCode);
+    }
+    report();
+    if (errors > 0)
+        code = std::max<int>(code, kWarning);
+    if (!move || code >= kFatal)
+        return code;
+
+    // Each source goes only when the archive holds it whole and it has not changed since.
+    int listCode = kOk;
+    QHash<QByteArray, qint64> stored;
+    for (const ArchiveEntry& entry : entriesOf(archive, line.volumes, listCode))
+        stored.insert(entry.stored, entry.size);
+    if (listCode >= kFatal)
+        return std::max(code, listCode);
+    for (const SelectedFile& file : selection.files) {
+        const auto it = stored.constFind(file.stored);
+        const FileState now = stateOf(file.hostPath);
+        const FileState then = before.value(file.hostPath);
+        if (it == stored.constEnd() || *it != now.size || now.size != then.size ||
+            now.modified != then.modified)
+            continue;
+        if (!m_platform.deleteFile(file.windowsPath)) {
+            say(QStringLiteral("Can't delete ") + file.windowsPath);
+            code = std::max<int>(code, kWarning);
+        }
+    }
+    return code;
+}
+
+int ArjTool::extract(const CommandLine& line, bool withPaths)
+{
+    const Archive archive = archiveOf(line, true);
+    if (archive.hostPath.isEmpty() || !m_platform.fileExists(archive.windowsPath)) {
+        m_output(messageListing(QStringLiteral("Can't find ") + archive.windowsPath));
+        return kCantOpen;
+    }
+    const PathKindOf kindOf = [this](const QString& path) {
+        return m_platform.directoryExists(path) ? PathKind::Directory : PathKind::Missing;
+    };
+    const ExtractNames names = splitExtractNames(line.names, kindOf, m_currentDirectory);
+    QString target = !line.target.isEmpty() ? line.target : names.baseDirectory;
+    target =
+        absoluteWindowsPath(target.isEmpty() ? m_currentDirectory : target, m_currentDirectory);
+    const QString targetHost = target.isEmpty() ? QString() : m_platform.toHostPath(target);
+    if (targetHost.isEmpty() || !QDir().mkpath(targetHost)) {
+        m_output(messageListing(QStringLiteral("Can't make directory ") + target));
+        return kFatal;
+    }
+
+    int listCode = kOk;
+    const QList<ArchiveEntry> entries = entriesOf(archive, line.volumes, listCode);
+    if (listCode != kOk)
+        return listCode;
+    QStringList storedNames;
+    for (const ArchiveEntry& entry : entries)
+        storedNames << QString::fromUtf8(entry.stored);
+    const EntrySelector selector(withPaths ? names.masks
+                                           : tiedToRootEntries(names.masks, storedNames));
+
+    QStringList common{archive.hostPath, kNoIndicator};
+    if (line.yes)
+        common << QStringLiteral("-y");
+    if (line.newOnly)
+        common << QStringLiteral("-n");
+    if (line.volumes)
+        common << QStringLiteral("-v");
+    const QString command = withPaths ? QStringLiteral("x") : QStringLiteral("e");
+
+    // Where each entry goes. Existing directories and files are found without regard to
+    // case, as Windows finds them, so a restore never puts a second "Dados" beside "DADOS".
+    QList<QByteArray> inPlace;                      // extracted where arj puts them itself
+    std::map<QString, QList<QByteArray>> elsewhere; // host directory -> entries, without paths
+    bool all = true;
+    for (qsizetype i = 0; i < entries.size(); ++i) {
+        const ArchiveEntry& entry = entries.at(i);
+        const QString& stored = storedNames.at(i);
+        if (!selector.selects(stored)) {
+            all = false;
+            continue;
+        }
+        const QString relative = withPaths ? stored : stored.mid(stored.lastIndexOf(u'/') + 1);
+        if (!plainStoredName(relative)) {
+            inPlace << entry.stored;
+            continue;
+        }
+        QString windowsRelative = relative;
+        windowsRelative.replace(u'/', u'\\');
+        const QString naive = targetHost + u'/' + relative;
+        const QString mapped = m_platform.toHostPath(joinPath(target, windowsRelative));
+        if (mapped.isEmpty() || mapped == naive) {
+            inPlace << entry.stored;
+            continue;
+        }
+        const QString storedName = hostNameOf(naive);
+        if (hostNameOf(mapped) != storedName) {
+            // The file is there under another case.
+            if (line.newOnly) {
+                all = false;
+                continue;
+            }
+            const QByteArray from = QFile::encodeName(mapped);
+            const QByteArray to = QFile::encodeName(hostDirectoryOf(mapped) + u'/' + storedName);
+            struct stat st;
+            if (::lstat(from.constData(), &st) == 0 && S_ISREG(st.st_mode))
+                ::rename(from.constData(), to.constData());
+        }
+        if (hostDirectoryOf(mapped) == hostDirectoryOf(naive))
+            inPlace << entry.stored;
+        else
+            elsewhere[hostDirectoryOf(mapped)] << entry.stored;
+    }
+
+    ListFiles lists;
+    int code = kOk;
+    auto runArj = [&](const QString& verb, const QString& directory,
+                      const QList<QByteArray>& selected, bool everything) {
+        QStringList arguments{verb};
+        arguments += common;
+        arguments << QStringLiteral("-ht") + directory;
+        if (!everything) {
+            QList<QByteArray> listLines;
+            for (const QByteArray& stored : selected)
+                listLines << listFileLine(stored);
+            const QString listPath = lists.write(listLines);
+            if (listPath.isEmpty()) {
+                say(QStringLiteral("Can't write the list of files"));
+                code = std::max<int>(code, kFatal);
+                return;
+            }
+            // Whole stored names: "A.DB" must not also take "DADOS/A.DB".
+            arguments << QStringLiteral("-p") << u'!' + listPath;
+        }
+        const HostResult result = runHostArj({arguments, {}, false});
+        code = std::max(code, result.started ? result.exitCode : int(kFatal));
+    };
+
+    if (inPlace.isEmpty() && elsewhere.empty()) {
+        // Nothing matched: arj looks for the masks itself and reports it as it does.
+        QStringList arguments{command};
+        arguments += common;
+        arguments << QStringLiteral("-ht") + targetHost;
+        arguments +=
+            masksForArj(names.masks.isEmpty() ? QStringList{QStringLiteral("*")} : names.masks);
+        const HostResult result = runHostArj({arguments, {}, false});
+        return result.started ? result.exitCode : int(kFatal);
+    }
+    if (!inPlace.isEmpty())
+        runArj(command, targetHost, inPlace, all && elsewhere.empty());
+    for (const auto& [directory, selected] : elsewhere)
+        runArj(QStringLiteral("e"), directory, selected, false);
+    return code;
+}
+
+int ArjTool::list(const CommandLine& line, bool verbose)
+{
+    const Archive archive = archiveOf(line, true);
+    if (archive.hostPath.isEmpty() || !m_platform.fileExists(archive.windowsPath)) {
+        m_output(messageListing(QStringLiteral("Can't find ") + archive.windowsPath +
+                                QStringLiteral("\r\n\r\nFound     1 error(s)!")));
+        return kCantOpen;
+    }
+    const QString command = verbose ? QStringLiteral("v") : QStringLiteral("l");
+    QStringList common{archive.hostPath, kNoIndicator};
+    if (line.volumes)
+        common << QStringLiteral("-v");
+    const ListingContext context{archive.hostPath, archive.windowsPath, verbose};
+    const EntrySelector selector(line.names);
+
+    auto listWith = [&](const QStringList& names) {
+        QStringList arguments{command};
+        arguments += common;
+        arguments += names;
+        const HostResult result = runHostArj({arguments, {}, true});
+        if (!result.started) {
+            say(QStringLiteral("Can't run ") + hostArjProgram());
+            return int(kFatal);
+        }
+        m_output(rewriteListing(result.output, context));
+        return result.exitCode;
+    };
+    if (selector.selectsEverything())
+        return listWith({});
+
+    int listCode = kOk;
+    QList<QByteArray> selected;
+    const QList<ArchiveEntry> entries = entriesOf(archive, line.volumes, listCode);
+    if (listCode != kOk)
+        return listCode;
+    for (const ArchiveEntry& entry : entries) {
+        if (selector.selects(QString::fromUtf8(entry.stored)))
+            selected << listFileLine(entry.stored);
+    }
+    if (selected.isEmpty())
+        return listWith(masksForArj(line.names));
+    ListFiles lists;
+    const QString listPath = lists.write(selected);
+    if (listPath.isEmpty()) {
+        say(QStringLiteral("Can't write the list of files"));
+        return kFatal;
+    }
+    return listWith({QStringLiteral("-p"), u'!' + listPath});
+}
+
+} // namespace navlor::arj

@@ -1,0 +1,53 @@
+#pragma once
+
+// ARJ.EXE on a hosted-Windows machine: carries out one ARJ command line with Windows paths
+// through Debian's arj, storing names relative to the drive root as ARJ on Windows does with
+// full paths, and writing listings as ARJ on Windows writes them.
+
+#include "compat/arj/arj_command.h"
+#include "compat/arj/arj_output.h"
+
+#include <QByteArray>
+#include <QStringList>
+
+#include <functional>
+
+namespace navlor {
+class Platform;
+}
+
+namespace navlor::arj {
+
+class ArjTool
+{
+public:
+    using Output = std::function<void(const QByteArray&)>;
+
+    // `output` receives what goes to standard output besides arj's own progress lines.
+    ArjTool(Platform& platform, Output output);
+
+    // The arguments after the program name; ARJ's exit code.
+    int run(const QStringList& arguments);
+
+private:
+    struct Archive
+    {
+        QString windowsPath;
+        QString hostPath; // empty when the drive does not exist
+    };
+
+    int add(const CommandLine& line, bool move);
+    int extract(const CommandLine& line, bool withPaths);
+    int list(const CommandLine& line, bool verbose);
+
+    Archive archiveOf(const CommandLine& line, bool forReading);
+    // The entries of an archive, or the exit code of a listing that failed.
+    QList<ArchiveEntry> entriesOf(const Archive& archive, bool volumes, int& exitCode);
+    void say(const QString& text);
+
+    Platform& m_platform;
+    Output m_output;
+    QString m_currentDirectory;
+};
+
+} // namespace navlor::arj
