@@ -1,0 +1,84 @@
+#pragma once
+
+// A backup job: what directory is archived, where to, how often and how. Jobs 00 to 50 each
+// live in a parameter file of their own in the data directory (LA_DIRNAVLOR); the record holds
+// the values as the backup window shows them, under the names of its controls. Load and save go
+// through the parameter store, so lines this window does not own survive a save.
+
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+namespace navlor {
+
+constexpr int kFirstJob = 0;
+constexpr int kLastJob = 50;
+constexpr int kJobCount = kLastJob - kFirstJob + 1;
+
+// Lines of a job file. 2 to 9, 18 and those after 21 belong to no one here and are kept.
+constexpr int kJobTitleLine = 1;
+constexpr int kJobFlagsLine = 10;
+constexpr int kJobPeriodLine = 11;
+constexpr int kJobMasksLine = 12;
+constexpr int kJobSourceLine = 13;
+constexpr int kJobDestinationLine = 14;
+constexpr int kJobBaseNameLine = 15;
+constexpr int kJobExclusionsLine = 16;
+constexpr int kJobLastArchiveLine = 17;
+constexpr int kJobLastDateLine = 19;
+constexpr int kJobLastTimeLine = 20;
+constexpr int kJobOptionLine = 21;
+
+// Line 10: "S"/"N" for active, subdirectories, own batch; 4 to 20 are kept as found.
+constexpr int kJobFlagsWidth = 20;
+
+// The archive options offered; only the first character counts ("1": start a new archive).
+const QStringList& optionItems();
+
+struct BackupJob
+{
+    QString E_ITEM = QStringLiteral("00"); // job number, two digits
+    QString LA_DIRPARAM;                   // data directory + "\VD_BKPA_xx"
+    QString E_TITULO;
+    bool CB_ATIVAR = false;     // takes part in runs
+    bool CB_SUBDIR = false;     // subdirectories are archived too
+    bool CB_BATEXECUTE = false; // a run executes the job's own batch file
+    QString E_PERIODO;          // whole period item, "3 - Semanal"
+    QString E_TIPOARQ;          // file masks, blank-separated
+    QString E_ORIGEM;           // source directory
+    QString E_DESTINO;          // destination directory
+    QString E_NOMEARQ;          // archive base name, always "BKP" + number
+    QString E_EXCLUIR;          // masks to exclude, blank-separated
+    QString E_ARQGRA;           // archive of the last run
+    QString E_ULTIMATU;         // date of the last run, "dd/MM/yy"
+    QString E_ULTHORA;          // time of the last run, "hh:mm:ss"
+    QString E_OPCOES;           // whole option item
+    QString Memo1;              // the job's own batch text (kept when the job has none)
+};
+
+// "00" to "50".
+QString jobNumberText(int number);
+// The job an E_ITEM text names; nothing for a text that names none of 00 to 50.
+std::optional<int> jobNumber(const QString& item);
+
+QString jobParFile(const QString& dataDir, int number); // D\VD_BKPA_xx.PAR
+QString jobBatFile(const QString& dataDir, int number); // D\VD_BKPA_xx.BAT
+QString jobFilePattern(const QString& dataDir);         // D\VD_BKPA_xx, letters "xx"
+
+// The 51 items of the job list, "xx - " + title, item index = job number.
+QStringList jobListItems(const QString& dataDir);
+
+// Loads the job of job.E_ITEM into the record and fills the defaults; the system directory
+// (LA_DIR1) gives the default source and the destination's drive. False, with nothing read,
+// when E_ITEM names no job.
+bool loadJob(BackupJob& job, const QString& dataDir, const QString& systemDir);
+
+// Saves the record into the job file of job.E_ITEM; an empty title becomes the period text.
+// False, with nothing written, when E_ITEM names no job.
+bool saveJob(BackupJob& job, const QString& dataDir);
+
+// Stamps the record with the archive just written and the clock's date and time, and saves it.
+bool recordRun(BackupJob& job, const QString& dataDir, const QString& archivePath);
+
+} // namespace navlor

@@ -1,0 +1,93 @@
+#pragma once
+
+// Running backup jobs: the due test, the checks of archiver, destination and source, the one
+// archiver command line written to BKPA.BAT in the destination, the wait for the batch, and the
+// stamp in the job file. The values come from the job as the backup window holds it.
+
+#include "backup/backup_job.h"
+
+#include <QDateTime>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+namespace navlor {
+
+// What a run needs of the console around it: the main window's shared values, its message line
+// and stop flag, and the file search as the last way of finding the archiver.
+class BackupConsole
+{
+public:
+    virtual ~BackupConsole() = default;
+    virtual QString dataDirectory() = 0;   // LA_DIRNAVLOR
+    virtual QString systemDirectory() = 0; // LA_DIR1, "**" when missing
+    virtual QString programPath() = 0;     // the program's own executable
+    virtual void ADD_MSG(const QString& text) = 0;
+    virtual QString messageText() = 0; // what the message line shows now
+    virtual bool stopRequested() = 0;  // CB_PARARBKP
+    // Every file named `name` in `directory` and all its subdirectories.
+    virtual QStringList searchFiles(const QString& directory, const QString& name) = 0;
+    // A job of the pass was loaded, or a run changed the job: the window shows it.
+    virtual void jobChanged(const BackupJob& job) { (void)job; }
+};
+
+enum class RunResult
+{
+    NotActive,
+    NotDue,
+    ArchiverMissing,
+    DestinationGivenUp,
+    SourceMissing,
+    ArchiveNotWritten,
+    Recorded
+};
+
+// "-X" switches from the exclusion masks: "*.ARJ *_.EXE" gives " -X*.ARJ -X*_.EXE"; blanks only
+// give nothing.
+QString exclusionSwitches(const QString& exclusions);
+
+// The archiver command line of a run, piece by piece: archiver, " A \"", option glued to the
+// archive, "\" \"", source, "\" ", masks (when not blank) after a blank, " -U ", "-R " with
+// subdirectories, and the exclusion switches after a blank when the exclusion text is not empty.
+QString backupCommandLine(const QString& archiver, const QString& option,
+                          const QString& archivePath, const BackupJob& job);
+
+// Where the archiver is used from: the program's directory + "ARJ.EXE".
+QString archiverHomePath(const QString& programPath);
+
+// Finds the archiver, copying it next to the program when it is found in the installation;
+// posts and shows the failure itself. Empty when it cannot be had.
+QString locateArchiver(BackupConsole& console);
+
+// Makes sure the destination directory is there: one attempt to create it, then rounds of
+// two seconds that knock at its drive, asking the operator every 31 rounds. False when the
+// operator gives up.
+bool checkDestination(const QString& destination, BackupConsole& console);
+
+// One run of the job, without the due test. The job is stamped and saved only when it ran.
+RunResult runJob(BackupJob& job, const QString& archiverOption, BackupConsole& console);
+
+// "Executar": runs the job when it is active and due. An inactive job is mentioned only when
+// its parameters are on show.
+RunResult executeJob(BackupJob& job, const QString& archiverOption, BackupConsole& console,
+                     bool parametersShowing);
+
+// The start-up pass: every active job in number order, loaded into `job`, executed, until the
+// stop flag is ticked between two jobs.
+void runAllActiveJobs(BackupJob& job, const QString& archiverOption, BackupConsole& console);
+
+// The console's archiver option (line 11 of its parameter file): "", "-HF2" or "-HF1".
+QString readArchiverOption(const QString& dataDirectory);
+
+// What is known of a file before and after a run, to tell whether the run wrote it.
+struct FileStamp
+{
+    qint64 size = 0;
+    QDateTime modified;
+    bool operator==(const FileStamp&) const = default;
+};
+std::optional<FileStamp> fileStamp(const QString& path);
+bool writtenBetween(const std::optional<FileStamp>& before, const std::optional<FileStamp>& after);
+
+} // namespace navlor

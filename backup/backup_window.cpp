@@ -1,0 +1,470 @@
+#include "backup/backup_window.h"
+
+#include "ui_backup_window.h"
+
+#include "app/main_window.h"
+#include "archive/extract_window.h"
+#include "backup/backup_run.h"
+#include "backup/job_batch_text.h"
+#include "lib/choose_directory.h"
+#include "lib/jpeg_image.h"
+#include "lib/param_store.h"
+#include "lib/platform/clock.h"
+#include "lib/platform/platform.h"
+#include "lib/print_window.h"
+#include "lib/program_start.h"
+#include "lib/text_utils.h"
+#include "tools/file_search_window.h"
+
+#include <QMouseEvent>
+#include <QScreen>
+#include <QSignalBlocker>
+
+namespace navlor {
+
+TF_BKPA* F_BKPA = nullptr;
+
+namespace {
+
+// Columns of the map: number, last run, title, last archive, period.
+constexpr int kMapColumnWidths[] = {37, 56, 229, 324, 86};
+
+// The console as the backup window sees it: the main window's controls, and the file search
+// window driven without being shown.
+class WindowConsole final : public BackupConsole
+{
+public:
+    explicit WindowConsole(TF_BKPA& window) : m_window(window) {}
+
+    QString dataDirectory() override { return F_NAVLOR ? F_NAVLOR->dataDirectory() : QString(); }
+    QString systemDirectory() override
+    {
+        return F_NAVLOR ? F_NAVLOR->systemDirectory() : QStringLiteral("**");
+    }
+    QString programPath() override
+    {
+        return F_NAVLOR ? F_NAVLOR->programPath() : platform().programPath();
+    }
+    void ADD_MSG(const QString& text) override
+    {
+        m_last = text;
+        if (F_NAVLOR)
+            F_NAVLOR->ADD_MSG(text);
+    }
+    QString messageText() override { return F_NAVLOR ? F_NAVLOR->messageText() : m_last; }
+    bool stopRequested() override { return F_NAVLOR && F_NAVLOR->stopRequested(); }
+    QStringList searchFiles(const QString& directory, const QString& name) override
+    {
+        TF_PESQARQ search(&m_window);
+        search.setDirectory(directory);
+        search.setMask(name);
+        search.BU_LOCALIZARClick();
+        for (int round = 0; round < 20 && search.countText() == QLatin1String("00"); ++round)
+            platform().clock().sleep(20);
+        return search.entries();
+    }
+    void jobChanged(const BackupJob& job) override { m_window.showJob(job); }
+
+private:
+    TF_BKPA& m_window;
+    QString m_last;
+};
+
+} // namespace
+
+TF_BKPA::TF_BKPA(QWidget* parent) : QDialog(parent), m_ui(std::make_unique<Ui::TF_BKPA>())
+{
+    m_ui->setupUi(this);
+    F_BKPA = this;
+    setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
+    m_console = std::make_unique<WindowConsole>(*this);
+
+    QTableWidget* grid = m_ui->GRID_MAPA;
+    for (int column = 0; column < grid->columnCount(); ++column)
+        grid->setColumnWidth(column, kMapColumnWidths[column]);
+
+    loadGlyphs();
+    connectHandlers();
+    centre();
+    FormCreate();
+}
+
+TF_BKPA::~TF_BKPA()
+{
+    if (F_BKPA == this)
+        F_BKPA = nullptr;
+}
+
+void TF_BKPA::loadGlyphs()
+{
+    m_ui->BU_SAIR->setIcon(loadGlyph(QStringLiteral("glyph_sair.jpg")));
+    m_ui->BU_ABRIR->setIcon(loadGlyph(QStringLiteral("glyph_abrir.jpg")));
+    m_ui->BU_RESTAURA->setIcon(loadGlyph(QStringLiteral("glyph_bkpa.jpg")));
+    m_ui->BU_SALVAR->setIcon(loadGlyph(QStringLiteral("glyph_salvar.jpg")));
+    m_ui->BU_BAT_SALVAR->setIcon(loadGlyph(QStringLiteral("glyph_salvar.jpg")));
+    m_ui->BU_EXECUTAR->setIcon(loadGlyph(QStringLiteral("glyph_bkpa.jpg")));
+    m_ui->BU_BAT_EXECUTAR->setIcon(loadGlyph(QStringLiteral("glyph_bkpa.jpg")));
+}
+
+void TF_BKPA::connectHandlers()
+{
+    Ui::TF_BKPA& ui = *m_ui;
+    connect(ui.LIST, &QListWidget::currentRowChanged, this, &TF_BKPA::LISTClick);
+    connect(ui.LIST, &QListWidget::itemDoubleClicked, this, &TF_BKPA::LISTDblClick);
+    connect(ui.BU_SAIR, &QPushButton::clicked, this, &TF_BKPA::BU_SAIRClick);
+    connect(ui.BU_ABRIR, &QPushButton::clicked, this, &TF_BKPA::BU_ABRIRClick);
+    connect(ui.BU_MAPA, &QPushButton::clicked, this, &TF_BKPA::BU_MAPAClick);
+    connect(ui.BU_RESTAURA, &QToolButton::clicked, this, &TF_BKPA::BU_RESTAURAClick);
+    connect(ui.BU_SALVAR, &QPushButton::clicked, this, &TF_BKPA::BU_SALVARClick);
+    connect(ui.BU_MENU, &QPushButton::clicked, this, &TF_BKPA::BU_MENUClick);
+    connect(ui.BU_BAT_MENU, &QPushButton::clicked, this, &TF_BKPA::BU_MENUClick);
+    connect(ui.BU_EXECUTAR, &QPushButton::clicked, this, &TF_BKPA::BU_EXECUTARClick);
+    connect(ui.BU_BAT_SALVAR, &QPushButton::clicked, this, &TF_BKPA::BU_BAT_SALVARClick);
+    connect(ui.BU_BAT_EXECUTAR, &QPushButton::clicked, this, &TF_BKPA::BU_BAT_EXECUTARClick);
+    connect(ui.E_PERIODO, &QComboBox::activated, this, &TF_BKPA::E_PERIODOChange);
+    connect(ui.CB_BATEXECUTE, &QCheckBox::clicked, this, &TF_BKPA::CB_BATEXECUTEClick);
+
+    connect(ui.Diretorios1, &QAction::triggered, this, &TF_BKPA::Diretorios1Click);
+    connect(ui.ImprimirTela1, &QAction::triggered, this, &TF_BKPA::ImprimirTela1Click);
+    connect(ui.Parmetros1, &QAction::triggered, this, &TF_BKPA::BU_ABRIRClick);
+    connect(ui.Mapa1, &QAction::triggered, this, &TF_BKPA::BU_MAPAClick);
+    connect(ui.ExtrairRestaurarArquivos1, &QAction::triggered, this, &TF_BKPA::BU_RESTAURAClick);
+    connect(ui.Sair1, &QAction::triggered, this, &TF_BKPA::BU_SAIRClick);
+    connect(ui.Sair2, &QAction::triggered, this, &TF_BKPA::BU_SAIRClick);
+    // The menu bar lives inside the dialog, so F12 must reach it from any control.
+    ui.Sair1->setShortcutContext(Qt::WindowShortcut);
+    addAction(ui.Sair1);
+
+    for (QLineEdit* edit : {ui.E_ORIGEM, ui.E_DESTINO, ui.E_NOMEARQ, ui.E_ARQGRA})
+        connect(edit, &QLineEdit::textChanged, this, &TF_BKPA::keepInCapitals);
+    ui.E_DESTINO->installEventFilter(this);
+    ui.LA_ORIGEM->installEventFilter(this);
+    ui.LA_DESTINO->installEventFilter(this);
+}
+
+void TF_BKPA::centre()
+{
+    if (const QScreen* desktop = screen()) {
+        QRect frame = frameGeometry();
+        frame.moveCenter(desktop->availableGeometry().center());
+        move(frame.topLeft());
+    }
+}
+
+void TF_BKPA::keepInCapitals()
+{
+    auto* edit = qobject_cast<QLineEdit*>(sender());
+    if (!edit || edit->text() == edit->text().toUpper())
+        return;
+    const int cursor = edit->cursorPosition();
+    edit->setText(edit->text().toUpper());
+    edit->setCursorPosition(cursor);
+}
+
+bool TF_BKPA::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_ui->E_DESTINO && event->type() == QEvent::FocusOut) {
+        E_DESTINOExit();
+    } else if (event->type() == QEvent::MouseButtonRelease &&
+               (watched == m_ui->LA_ORIGEM || watched == m_ui->LA_DESTINO)) {
+        const auto* mouse = static_cast<QMouseEvent*>(event);
+        if (mouse->button() == Qt::LeftButton) {
+            if (watched == m_ui->LA_ORIGEM)
+                LA_ORIGEMClick();
+            else
+                LA_DESTINOClick();
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void TF_BKPA::FormCreate()
+{
+    QTabWidget* pages = m_ui->PC_GERAL;
+    // "Parâmetros" and "Mapa" are reached through their buttons only.
+    for (QWidget* page : {m_ui->TS_PARAM, m_ui->TS_MAPA}) {
+        const int index = pages->indexOf(page);
+        // The page keeps its title; a hidden tab that is current would still draw its text.
+        page->setWindowTitle(pages->tabText(index));
+        pages->setTabText(index, QString());
+        pages->setTabVisible(index, false);
+    }
+    pages->setCurrentWidget(m_ui->TS_MENU);
+    m_ui->E_ITEM->setText(QStringLiteral("00"));
+    fillJobList();
+    loadJob();
+    m_archiverOption = readArchiverOption(dataDirectory());
+}
+
+// ---- the job in the controls -------------------------------------------------------------
+
+QString TF_BKPA::dataDirectory() const
+{
+    return m_console->dataDirectory();
+}
+
+BackupJob TF_BKPA::job() const
+{
+    const Ui::TF_BKPA& ui = *m_ui;
+    BackupJob job;
+    job.E_ITEM = ui.E_ITEM->text();
+    job.LA_DIRPARAM = ui.LA_DIRPARAM->text();
+    job.E_TITULO = ui.E_TITULO->text();
+    job.CB_ATIVAR = ui.CB_ATIVAR->isChecked();
+    job.CB_SUBDIR = ui.CB_SUBDIR->isChecked();
+    job.CB_BATEXECUTE = ui.CB_BATEXECUTE->isChecked();
+    job.E_PERIODO = ui.E_PERIODO->currentText();
+    job.E_TIPOARQ = ui.E_TIPOARQ->currentText();
+    job.E_ORIGEM = ui.E_ORIGEM->text();
+    job.E_DESTINO = ui.E_DESTINO->text();
+    job.E_NOMEARQ = ui.E_NOMEARQ->text();
+    job.E_EXCLUIR = ui.E_EXCLUIR->currentText();
+    job.E_ARQGRA = ui.E_ARQGRA->text();
+    job.E_ULTIMATU = ui.E_ULTIMATU->text();
+    job.E_ULTHORA = ui.E_ULTHORA->text();
+    job.E_OPCOES = ui.E_OPCOES->currentText();
+    job.Memo1 = ui.Memo1->toPlainText();
+    return job;
+}
+
+void TF_BKPA::showJob(const BackupJob& job)
+{
+    Ui::TF_BKPA& ui = *m_ui;
+    ui.E_ITEM->setText(job.E_ITEM);
+    ui.LA_DIRPARAM->setText(job.LA_DIRPARAM.isEmpty() ? QStringLiteral("___") : job.LA_DIRPARAM);
+    ui.E_TITULO->setText(job.E_TITULO);
+    ui.CB_ATIVAR->setChecked(job.CB_ATIVAR);
+    ui.CB_SUBDIR->setChecked(job.CB_SUBDIR);
+    ui.CB_BATEXECUTE->setChecked(job.CB_BATEXECUTE);
+    ui.E_PERIODO->setCurrentText(job.E_PERIODO);
+    ui.E_TIPOARQ->setCurrentText(job.E_TIPOARQ);
+    ui.E_ORIGEM->setText(job.E_ORIGEM);
+    ui.E_DESTINO->setText(job.E_DESTINO);
+    ui.E_NOMEARQ->setText(job.E_NOMEARQ);
+    ui.E_EXCLUIR->setCurrentText(job.E_EXCLUIR);
+    ui.E_ARQGRA->setText(job.E_ARQGRA);
+    ui.E_ULTIMATU->setText(job.E_ULTIMATU);
+    ui.E_ULTHORA->setText(job.E_ULTHORA);
+    ui.E_OPCOES->setCurrentText(job.E_OPCOES);
+    if (ui.Memo1->toPlainText() != job.Memo1)
+        ui.Memo1->setPlainText(job.Memo1);
+    applyBatExecuteRule();
+}
+
+void TF_BKPA::fillJobList()
+{
+    QListWidget* list = m_ui->LIST;
+    {
+        // Refilling is no choice of the operator's.
+        const QSignalBlocker quiet(list);
+        list->clear();
+        list->addItems(jobListItems(dataDirectory()));
+    }
+    const std::optional<int> number = jobNumber(m_ui->E_ITEM->text());
+    const QSignalBlocker quiet(list);
+    list->setCurrentRow(number.value_or(0));
+}
+
+void TF_BKPA::loadJob()
+{
+    BackupJob current = job();
+    navlor::loadJob(current, dataDirectory(), m_console->systemDirectory());
+    showJob(current);
+}
+
+void TF_BKPA::saveJob()
+{
+    BackupJob current = job();
+    navlor::saveJob(current, dataDirectory());
+    showJob(current);
+}
+
+void TF_BKPA::applyBatExecuteRule()
+{
+    Ui::TF_BKPA& ui = *m_ui;
+    const bool own = ui.CB_BATEXECUTE->isChecked();
+    ui.Memo1->setEnabled(own);
+    for (QWidget* control : std::initializer_list<QWidget*>{ui.E_TIPOARQ, ui.E_ORIGEM, ui.E_DESTINO,
+                                                            ui.E_EXCLUIR, ui.CB_SUBDIR})
+        control->setEnabled(!own);
+}
+
+// ---- handlers ----------------------------------------------------------------------------
+
+void TF_BKPA::LISTClick()
+{
+    const int row = m_ui->LIST->currentRow();
+    if (row >= 0)
+        m_ui->E_ITEM->setText(jobNumberText(row));
+}
+
+void TF_BKPA::LISTDblClick()
+{
+    LISTClick();
+    BU_ABRIRClick();
+}
+
+void TF_BKPA::BU_ABRIRClick()
+{
+    m_ui->PC_GERAL->setCurrentWidget(m_ui->TS_PARAM);
+    loadJob();
+}
+
+void TF_BKPA::BU_SALVARClick()
+{
+    saveJob();
+    fillJobList();
+}
+
+void TF_BKPA::BU_MENUClick()
+{
+    m_ui->PC_GERAL->setCurrentWidget(m_ui->TS_MENU);
+}
+
+void TF_BKPA::BU_EXECUTARClick()
+{
+    // A click taken in while a run lets messages through must not start a second run.
+    if (m_running)
+        return;
+    m_running = true;
+    BackupJob current = job();
+    executeJob(current, m_archiverOption, *m_console,
+               m_ui->PC_GERAL->currentWidget() == m_ui->TS_PARAM);
+    showJob(current);
+    m_running = false;
+}
+
+void TF_BKPA::runAllActiveJobs()
+{
+    if (m_running)
+        return;
+    m_running = true;
+    BackupJob current = job();
+    navlor::runAllActiveJobs(current, m_archiverOption, *m_console);
+    showJob(current);
+    m_running = false;
+}
+
+void TF_BKPA::E_PERIODOChange()
+{
+    const QString period = m_ui->E_PERIODO->currentText();
+    if (m_ui->CB_ATIVAR->isChecked() && period.left(1) != m_ui->E_TITULO->text().left(1))
+        m_ui->E_TITULO->setText(period);
+}
+
+void TF_BKPA::CB_BATEXECUTEClick()
+{
+    applyBatExecuteRule();
+}
+
+void TF_BKPA::E_DESTINOExit()
+{
+    const QString text = m_ui->E_DESTINO->text();
+    if (text.contains(u' '))
+        m_ui->E_DESTINO->setText(QString(text).replace(u' ', u'_'));
+}
+
+void TF_BKPA::LA_ORIGEMClick()
+{
+    const QString chosen =
+        ESCOLHE_DIRETORIO(m_ui->E_ORIGEM->text(), QStringLiteral("Selecionar Diretório"));
+    // A cancelled choice over a text that is no directory gives nothing: keep what was typed.
+    if (!chosen.isEmpty())
+        m_ui->E_ORIGEM->setText(chosen);
+}
+
+void TF_BKPA::LA_DESTINOClick()
+{
+    const QString chosen =
+        ESCOLHE_DIRETORIO(m_ui->E_DESTINO->text(), QStringLiteral("Selecionar Diretório"));
+    if (!chosen.isEmpty())
+        m_ui->E_DESTINO->setText(chosen);
+}
+
+void TF_BKPA::Diretorios1Click()
+{
+    OpenDialog1.directory = m_ui->E_DESTINO->text();
+    dialogs().openFiles(OpenDialog1); // only to look: the choice is not used
+}
+
+void TF_BKPA::ImprimirTela1Click()
+{
+    IMPRIME_JANELA(this);
+}
+
+void TF_BKPA::BU_MAPAClick()
+{
+    QTableWidget* grid = m_ui->GRID_MAPA;
+    grid->setHorizontalHeaderLabels({QStringLiteral("Num"), QStringLiteral("Data"),
+                                     QStringLiteral("Titulo"), QStringLiteral("Arq."),
+                                     QStringLiteral("Período")});
+    m_ui->PC_GERAL->setCurrentWidget(m_ui->TS_MAPA);
+    // The header is the grid's fixed row; grid row n + 1 is table row n.
+    grid->setRowCount(1);
+    const QString remembered = m_ui->E_ITEM->text();
+    const QString dataDir = dataDirectory();
+
+    const auto cell = [grid](int row, int column, const QString& text) {
+        QTableWidgetItem* item = grid->item(row, column);
+        if (!item) {
+            item = new QTableWidgetItem;
+            grid->setItem(row, column, item);
+        }
+        item->setText(text);
+        if (column == 0) {
+            // The fixed column: a heading, not a value to select.
+            item->setFlags(Qt::ItemIsEnabled);
+            item->setBackground(grid->palette().button());
+        }
+    };
+    for (int number = kFirstJob; number <= kLastJob; ++number) {
+        GBF_READ(jobParFile(dataDir, number));
+        grid->setRowCount(number + 1);
+        cell(number, 0, jobNumberText(number));
+        if (GB_LINHAS[kJobTitleLine].isEmpty())
+            continue;
+        cell(number, 1, GB_LINHAS[kJobLastDateLine]);
+        cell(number, 2, GB_LINHAS[kJobTitleLine]);
+        cell(number, 3, GB_LINHAS[kJobLastArchiveLine]);
+        cell(number, 4, GB_LINHAS[kJobPeriodLine]);
+    }
+
+    m_ui->E_ITEM->setText(remembered);
+    const QSignalBlocker quiet(m_ui->LIST);
+    m_ui->LIST->setCurrentRow(jobNumber(remembered).value_or(0));
+}
+
+void TF_BKPA::BU_RESTAURAClick()
+{
+    BU_ABRIRClick();
+    openExtractWindow(this, m_ui->E_ARQGRA->text());
+}
+
+void TF_BKPA::BU_BAT_SALVARClick()
+{
+    const std::optional<int> number = jobNumber(m_ui->E_ITEM->text());
+    if (!number)
+        return;
+    if (!saveJobBatch(dataDirectory(), *number, m_ui->Memo1->toPlainText()))
+        dialogs().message(QStringLiteral("Não foi possivel GRAVAR o arquivo - ") +
+                          jobBatFile(dataDirectory(), *number));
+}
+
+void TF_BKPA::BU_BAT_EXECUTARClick()
+{
+    const std::optional<int> number = jobNumber(m_ui->E_ITEM->text());
+    if (!number)
+        return;
+    // The saved file runs, not what the memo holds unsaved.
+    const QString file = jobBatFile(dataDirectory(), *number);
+    if (platform().fileExists(file))
+        EXECUTA_BAT(file, SW_SHOWNORMAL, QStringLiteral("S"));
+}
+
+void TF_BKPA::BU_SAIRClick()
+{
+    close();
+}
+
+} // namespace navlor

@@ -1,0 +1,98 @@
+#pragma once
+
+// Stand-ins for what a backup run talks to: a platform whose batch runs play the archiver, and
+// a console that records the message line.
+
+#include "backup/backup_run.h"
+#include "lib/ansi_text.h"
+#include "lib/platform/clock.h"
+#include "tests/support/forwarding_platform.h"
+#include "tools/file_search.h"
+
+#include <QDateTime>
+#include <QStringList>
+
+#include <functional>
+#include <memory>
+
+namespace navlor::test {
+
+// Batch runs do not start anything: they record the batch and, like the archiver, add to the
+// archive `archive` unless told to fail. Waits run on a fake clock.
+class FakeArchiver : public ForwardingPlatform
+{
+public:
+    FakeArchiver()
+    {
+        // Thursday 05/03/26: a daily job writes the archive of the 4th.
+        setClock(std::make_unique<FakeClock>(QDateTime(QDate(2026, 3, 5), QTime(10, 0, 0))));
+    }
+    FakeClock& fakeClock() { return static_cast<FakeClock&>(clock()); }
+
+    int runAndWait(const QString& command, int, const QString&) override
+    {
+        runs << command;
+        const std::optional<QByteArray> bytes = inner().readFile(command);
+        batches << (bytes ? fromAnsi(*bytes) : QString());
+        archiveExistedAtRun << (!archive.isEmpty() && inner().fileExists(archive));
+        if (onRun)
+            onRun(command);
+        if (writesArchive && !archive.isEmpty()) {
+            const QByteArray old = inner().readFile(archive).value_or(QByteArray());
+            inner().writeFile(archive, old + "ARJ data\r\n");
+        }
+        return 0;
+    }
+    int winExec(const QString& command, int) override
+    {
+        executed << command;
+        if (onExec)
+            onExec(executed.size());
+        return 2;
+    }
+
+    QString archive;
+    bool writesArchive = true;
+    std::function<void(const QString&)> onRun;
+    std::function<void(int)> onExec;
+
+    QStringList runs;    // command lines run and waited for
+    QStringList batches; // the text of each batch file at the time it ran
+    QList<bool> archiveExistedAtRun;
+    QStringList executed; // programs started without waiting
+};
+
+// The main window as the run sees it.
+class FakeConsole : public BackupConsole
+{
+public:
+    QString dataDirectory() override { return data; }
+    QString systemDirectory() override { return system; }
+    QString programPath() override { return program; }
+    void ADD_MSG(const QString& text) override
+    {
+        messages << text;
+        if (onMessage)
+            onMessage(text);
+    }
+    QString messageText() override { return messages.isEmpty() ? QString() : messages.last(); }
+    bool stopRequested() override { return stop; }
+    QStringList searchFiles(const QString& directory, const QString& name) override
+    {
+        searches << directory + u'|' + name;
+        return navlor::searchFiles(directory, name);
+    }
+    void jobChanged(const BackupJob& job) override { shownJobs << job.E_ITEM; }
+
+    QString data = QStringLiteral("C:\\VALDORO\\NAVLOR");
+    QString system = QStringLiteral("C:\\VALDOROW");
+    QString program = QStringLiteral("C:\\NAVLOR\\NAVLOR.EXE");
+    bool stop = false;
+    std::function<void(const QString&)> onMessage;
+
+    QStringList messages;
+    QStringList searches;
+    QStringList shownJobs;
+};
+
+} // namespace navlor::test

@@ -1,0 +1,464 @@
+#include "backup/backup_run.h"
+
+#include "backup/job_batch_text.h"
+#include "backup/schedule.h"
+#include "lib/param_store.h"
+#include "tests/backup/backup_fakes.h"
+#include "tests/support/scripted_dialogs.h"
+#include "tests/support/temp_prefix.h"
+
+#include <QElapsedTimer>
+
+#include <gtest/gtest.h>
+
+namespace navlor {
+namespace {
+
+const QString kExampleLine =
+    QStringLiteral(R"(C:\NAVLOR\ARJ.EXE A "D:\VLDRBKPA\BKP00_04_DIARIO.ARJ" "C:\DADOS"  )"
+                   R"(*.DB *.MB *.FDB *.GDB -U -R   -X*.ARJ -X*_.EXE)");
+const QString kArchive = QStringLiteral("D:\\VLDRBKPA\\BKP00_04_DIARIO.ARJ");
+
+BackupJob exampleJob()
+{
+    BackupJob job;
+    job.E_ITEM = QStringLiteral("00");
+    job.E_TITULO = QStringLiteral("Dados da empresa");
+    job.CB_ATIVAR = true;
+    job.CB_SUBDIR = true;
+    job.E_PERIODO = QStringLiteral("0 - Diário");
+    job.E_TIPOARQ = QStringLiteral("*.DB *.MB *.FDB *.GDB");
+    job.E_ORIGEM = QStringLiteral("C:\\DADOS");
+    job.E_DESTINO = QStringLiteral("D:\\VLDRBKPA");
+    job.E_NOMEARQ = QStringLiteral("BKP00");
+    job.E_EXCLUIR = QStringLiteral("*.ARJ *_.EXE");
+    job.E_OPCOES = optionItems().at(0);
+    return job;
+}
+
+class BackupRun : public ::testing::Test
+{
+protected:
+    BackupRun()
+    {
+        prefix.mkdir(console.data);
+        prefix.mkdir("C:\\VALDOROW");
+        prefix.mkdir("C:\\DADOS");
+        prefix.addDrive('d');
+        prefix.write("C:\\NAVLOR\\ARJ.EXE", "archiver");
+        platform->archive = kArchive;
+        GB_LINHAS.clear();
+    }
+
+    QByteArray jobFile(int number) const { return prefix.read(jobParFile(console.data, number)); }
+    QStringList jobLines(int number) const
+    {
+        return fromAnsi(jobFile(number)).split(QStringLiteral("\r\n"));
+    }
+    bool exists(const QString& path) const { return navlor::platform().fileExists(path); }
+
+    test::TempPrefix prefix;
+    test::ScopedDialogs shown;
+    test::ScopedPlatform<test::FakeArchiver> platform;
+    test::FakeConsole console;
+};
+
+// ---- the command line --------------------------------------------------------------------
+
+TEST_F(BackupRun, ExampleJobWritesTheDocumentedLineToBkpaBatAndRunsIt)
+{
+    EXPECT_EQ(backupCommandLine("C:\\NAVLOR\\ARJ.EXE", "", kArchive, exampleJob()), kExampleLine);
+
+    BackupJob job = exampleJob();
+    EXPECT_EQ(runJob(job, "", console), RunResult::Recorded);
+    EXPECT_EQ(platform->runs, QStringList{"D:\\VLDRBKPA\\BKPA.BAT"});
+    EXPECT_EQ(prefix.read("D:\\VLDRBKPA\\BKPA.BAT"), toAnsi(kExampleLine) + "\r\n");
+    EXPECT_EQ(job.Memo1, kExampleLine);
+}
+
+TEST_F(BackupRun, BlankMasksAndExclusionsAndSubdirectoriesShapeTheLineEnd)
+{
+    BackupJob job = exampleJob();
+    job.E_TIPOARQ = QStringLiteral("   ");
+    job.E_EXCLUIR.clear();
+    EXPECT_TRUE(backupCommandLine("ARJ.EXE", "", kArchive, job)
+                    .endsWith(QStringLiteral(R"("C:\DADOS"  -U -R )")));
+
+    job.CB_SUBDIR = false;
+    EXPECT_TRUE(backupCommandLine("ARJ.EXE", "", kArchive, job)
+                    .endsWith(QStringLiteral(R"("C:\DADOS"  -U )")));
+
+    // blanks only: one blank more and no switch
+    job.E_EXCLUIR = QStringLiteral("   ");
+    EXPECT_TRUE(backupCommandLine("ARJ.EXE", "", kArchive, job)
+                    .endsWith(QStringLiteral(R"("C:\DADOS"  -U  )")));
+
+    // masks are passed as typed; two blanks between exclusions give a bare -X
+    job.E_TIPOARQ = QStringLiteral(" *.DB ");
+    job.E_EXCLUIR = QStringLiteral(" *.ARJ  *.TMP ");
+    EXPECT_TRUE(backupCommandLine("ARJ.EXE", "", kArchive, job)
+                    .endsWith(QStringLiteral(R"("C:\DADOS"   *.DB  -U   -X*.ARJ -X -X*.TMP)")));
+    EXPECT_EQ(exclusionSwitches(QStringLiteral("*.ARJ *_.EXE")), " -X*.ARJ -X*_.EXE");
+    EXPECT_EQ(exclusionSwitches(QStringLiteral(" \t ")), QString());
+}
+
+TEST_F(BackupRun, ArchiverOptionIsGluedToTheArchiveInsideTheQuotes)
+{
+    EXPECT_TRUE(
+        backupCommandLine("C:\\NAVLOR\\ARJ.EXE", "-HF1", kArchive, exampleJob())
+            .startsWith(QStringLiteral(
+                R"(C:\NAVLOR\ARJ.EXE A "-HF1D:\VLDRBKPA\BKP00_04_DIARIO.ARJ" "C:\DADOS" )")));
+
+    prefix.write("C:\\VALDORO\\NAVLOR\\NAV_LOR", "#\r\n#\r\n#\r\n#\r\n#\r\n#\r\n#\r\n#\r\n#\r\n"
+                                                 "SSN                 \r\n-HF2\r\n");
+    EXPECT_EQ(readArchiverOption(console.data), "-HF2");
+    BackupJob job = exampleJob();
+    runJob(job, readArchiverOption(console.data), console);
+    EXPECT_TRUE(fromAnsi(prefix.read("D:\\VLDRBKPA\\BKPA.BAT"))
+                    .contains(QStringLiteral(R"( A "-HF2D:\VLDRBKPA\BKP00_04_DIARIO.ARJ" )")));
+}
+
+// ---- finding the archiver ----------------------------------------------------------------
+
+struct SearchCase
+{
+    const char* name;
+    QStringList present;    // ARJ.EXE files of the machine (the program's own one removed)
+    const char* expected;   // the archiver used, empty when none
+    const char* copiedFrom; // the file copied next to the program, or empty
+};
+
+void PrintTo(const SearchCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
+class ArchiverSearch : public BackupRun, public ::testing::WithParamInterface<SearchCase>
+{
+};
+
+TEST_P(ArchiverSearch, FollowsTheInstallationThenTheSystemThenTheFileSearch)
+{
+    const SearchCase& c = GetParam();
+    ASSERT_TRUE(navlor::platform().deleteFile("C:\\NAVLOR\\ARJ.EXE"));
+    for (const QString& path : c.present)
+        prefix.write(path, path.toLatin1()); // each file holds its own name
+
+    const QString found = locateArchiver(console);
+    EXPECT_EQ(found, QString::fromLatin1(c.expected));
+    if (*c.copiedFrom)
+        EXPECT_EQ(prefix.read("C:\\NAVLOR\\ARJ.EXE"), QByteArray(c.copiedFrom));
+    else
+        EXPECT_FALSE(exists("C:\\NAVLOR\\ARJ.EXE"));
+
+    const bool searched = !console.searches.isEmpty();
+    EXPECT_EQ(searched, console.messages.contains("Localizando programa ARJ.EXE"));
+    if (found.isEmpty()) {
+        const QString failure =
+            "Não foi possivel LOCALIZAR o programa ARJ.EXE - BKP Diário CANCELADO";
+        EXPECT_EQ(console.messages.last(), failure);
+        EXPECT_EQ(shown->messages, QStringList{failure});
+    } else {
+        EXPECT_TRUE(shown->messages.isEmpty());
+    }
+}
+
+const QString kHome = QStringLiteral("C:\\NAVLOR\\ARJ.EXE");
+
+INSTANTIATE_TEST_SUITE_P(
+    Order, ArchiverSearch,
+    ::testing::Values(
+        SearchCase{"installation EXE before the others",
+                   {"C:\\VALDOROW\\EXE\\ARJ.EXE", "C:\\VLDRBKP\\ARJ.EXE", "C:\\ARJ.EXE"},
+                   "C:\\NAVLOR\\ARJ.EXE",
+                   "C:\\VALDOROW\\EXE\\ARJ.EXE"},
+        SearchCase{"VLDRBKP on the system drive before the one in the system directory",
+                   {"C:\\VALDOROW\\VLDRBKP\\ARJ.EXE", "C:\\VLDRBKP\\ARJ.EXE"},
+                   "C:\\NAVLOR\\ARJ.EXE",
+                   "C:\\VLDRBKP\\ARJ.EXE"},
+        SearchCase{"VLDRBKP in the system directory",
+                   {"C:\\VALDOROW\\VLDRBKP\\ARJ.EXE", "C:\\WINDOWS\\ARJ.EXE"},
+                   "C:\\NAVLOR\\ARJ.EXE",
+                   "C:\\VALDOROW\\VLDRBKP\\ARJ.EXE"},
+        SearchCase{"system copies are used where they are",
+                   {"C:\\WINDOWS\\SYSTEM\\ARJ.EXE", "C:\\WINDOWS\\ARJ.EXE"},
+                   "C:\\WINDOWS\\ARJ.EXE",
+                   ""},
+        SearchCase{"root of C: first of the system copies",
+                   {"C:\\WINDOWS\\ARJ.EXE", "C:\\ARJ.EXE"},
+                   "C:\\ARJ.EXE",
+                   ""},
+        SearchCase{"the file search over the system directory is the last resort",
+                   {"C:\\VALDOROW\\TOOLS\\OLD\\ARJ.EXE", "C:\\OUTRO\\ARJ.EXE"},
+                   "C:\\NAVLOR\\ARJ.EXE",
+                   "C:\\VALDOROW\\TOOLS\\OLD\\ARJ.EXE"},
+        SearchCase{"nowhere", {"C:\\OUTRO\\ARJ.EXE"}, "", ""}));
+
+TEST_F(BackupRun, ArchiverNextToTheProgramIsUsedWithoutLookingFurther)
+{
+    prefix.write("C:\\VALDOROW\\EXE\\ARJ.EXE", "other");
+    EXPECT_EQ(locateArchiver(console), kHome);
+    EXPECT_EQ(prefix.read(kHome), "archiver");
+    EXPECT_TRUE(console.searches.isEmpty());
+}
+
+TEST_F(BackupRun, MissingArchiverEndsTheRunWithoutTouchingTheJob)
+{
+    ASSERT_TRUE(navlor::platform().deleteFile(kHome));
+    BackupJob job = exampleJob();
+    saveJob(job, console.data);
+    const QByteArray before = jobFile(0);
+
+    EXPECT_EQ(runJob(job, "", console), RunResult::ArchiverMissing);
+    EXPECT_TRUE(platform->runs.isEmpty());
+    EXPECT_FALSE(exists("D:\\VLDRBKPA\\BKPA.BAT"));
+    EXPECT_EQ(jobFile(0), before);
+}
+
+// ---- destination and source --------------------------------------------------------------
+
+TEST_F(BackupRun, MissingDestinationIsCreatedOnceWithoutWaiting)
+{
+    BackupJob job = exampleJob();
+    EXPECT_EQ(runJob(job, "", console), RunResult::Recorded);
+    EXPECT_TRUE(navlor::platform().directoryExists("D:\\VLDRBKPA"));
+    EXPECT_EQ(platform->fakeClock().sleptMilliseconds(), 0);
+    EXPECT_TRUE(platform->executed.isEmpty());
+}
+
+TEST_F(BackupRun, UnreachableDestinationIsRetriedOnTheClockAndAskedAboutEvery31Rounds)
+{
+    BackupJob job = exampleJob();
+    job.E_DESTINO = QStringLiteral("Q:\\VLDRBKPA");
+    saveJob(job, console.data);
+    const QByteArray before = jobFile(0);
+    shown->confirmAnswers = {true, false};
+
+    QElapsedTimer elapsed;
+    elapsed.start();
+    EXPECT_EQ(runJob(job, "", console), RunResult::DestinationGivenUp);
+
+    // two prompts, each after 31 rounds of two seconds of the fake clock
+    EXPECT_EQ(platform->fakeClock().sleptMilliseconds(), 2 * 31 * 2000);
+    EXPECT_LT(elapsed.elapsed(), 20000); // virtual time: nowhere near the two minutes
+    const QString question = "Não foi possivel CRIAR/GRAVAR no diretório de Destino, ou o Terminal "
+                             "da rede não está Conectado - Q:\\VLDRBKPA - Tentar novamente ?";
+    EXPECT_EQ(shown->confirmations, QStringList({question, question}));
+    EXPECT_EQ(shown->confirmCaptions.first(), "ERRO NO DIRETÓRIO DE DESTINO");
+    EXPECT_EQ(platform->executed.size(), 62);
+    EXPECT_EQ(platform->executed.first(), "Q:\\AAAA.EXE");
+    EXPECT_EQ(console.messages.last(),
+              "Não foi possivel CRIAR o diretório de Destino - Q:\\VLDRBKPA");
+    EXPECT_TRUE(shown->messages.isEmpty()); // given up without an OK box
+    EXPECT_TRUE(platform->runs.isEmpty());
+    EXPECT_EQ(jobFile(0), before);
+}
+
+TEST_F(BackupRun, DestinationThatAnswersAfterAFewKnocksIsUsed)
+{
+    BackupJob job = exampleJob();
+    job.E_DESTINO = QStringLiteral("Q:\\VLDRBKPA");
+    platform->archive = QStringLiteral("Q:\\VLDRBKPA\\BKP00_04_DIARIO.ARJ");
+    // the network drive wakes up at the third knock
+    platform->onExec = [this](int knocks) {
+        if (knocks == 3) {
+            prefix.addDrive('q');
+            prefix.mkdir("Q:\\VLDRBKPA");
+        }
+    };
+    EXPECT_EQ(runJob(job, "", console), RunResult::Recorded);
+    EXPECT_EQ(platform->fakeClock().sleptMilliseconds(), 3 * 2000);
+    EXPECT_TRUE(shown->confirmations.isEmpty());
+}
+
+TEST_F(BackupRun, MissingSourceIsPostedAndShownAndNothingRuns)
+{
+    BackupJob job = exampleJob();
+    job.E_ITEM = QStringLiteral("07");
+    job.E_ORIGEM = QStringLiteral("C:\\NAO_HA");
+    EXPECT_EQ(runJob(job, "", console), RunResult::SourceMissing);
+    const QString text = "Não foi possivel LOCALIZAR o diretório de Origem - BKP CANCELADO - "
+                         "C:\\NAO_HA   - 07";
+    EXPECT_EQ(console.messages, QStringList{text});
+    EXPECT_EQ(shown->messages, QStringList{text});
+    EXPECT_FALSE(exists("D:\\VLDRBKPA\\BKPA.BAT"));
+    EXPECT_FALSE(exists(jobParFile(console.data, 7)));
+}
+
+// ---- the run -----------------------------------------------------------------------------
+
+TEST_F(BackupRun, SuccessfulRunPostsItsMessagesAndStampsTheJobFile)
+{
+    BackupJob job = exampleJob();
+    platform->fakeClock().set(QDateTime(QDate(2026, 3, 5), QTime(23, 4, 5)));
+    EXPECT_EQ(runJob(job, "", console), RunResult::Recorded);
+    EXPECT_EQ(console.messages, QStringList({"Executando BKP (00) - _DIARIO - Dados da empresa",
+                                             "BKP Concluído (00)"}));
+    const QStringList lines = jobLines(0);
+    EXPECT_EQ(lines.at(16), kArchive);
+    EXPECT_EQ(lines.at(18), "05/03/26");
+    EXPECT_EQ(lines.at(19), "23:04:05");
+    EXPECT_EQ(job.E_ARQGRA, kArchive);
+    EXPECT_EQ(job.E_ULTIMATU, "05/03/26");
+}
+
+TEST_F(BackupRun, OptionOneStartsANewArchiveAndOptionZeroUpdatesTheOldOne)
+{
+    prefix.write(kArchive, "old archive");
+    BackupJob job = exampleJob();
+    runJob(job, "", console);
+    EXPECT_EQ(platform->archiveExistedAtRun, QList<bool>{true});
+    EXPECT_TRUE(prefix.read(kArchive).startsWith("old archive"));
+
+    job.E_OPCOES = optionItems().at(1);
+    runJob(job, "", console);
+    EXPECT_EQ(platform->archiveExistedAtRun, QList<bool>({true, false}));
+    EXPECT_FALSE(prefix.read(kArchive).contains("old archive"));
+
+    // no archive yet: nothing to delete, the run goes on
+    ASSERT_TRUE(navlor::platform().deleteFile(kArchive));
+    EXPECT_EQ(runJob(job, "", console), RunResult::Recorded);
+}
+
+TEST_F(BackupRun, StaleBkpaBatIsReplacedByTheNewLine)
+{
+    prefix.write("D:\\VLDRBKPA\\BKPA.BAT", "ECHO stale\r\nECHO lines\r\n");
+    BackupJob job = exampleJob();
+    runJob(job, "", console);
+    EXPECT_EQ(platform->batches.first(), kExampleLine + "\r\n");
+}
+
+TEST_F(BackupRun, BatExecuteRunsTheJobsOwnBatchAndRecordsTheComputedArchive)
+{
+    BackupJob job = exampleJob();
+    job.CB_BATEXECUTE = true;
+    saveJobBatch(console.data, 0, "XCOPY C:\\DADOS D:\\COPIA\nREM fim\n");
+    platform->writesArchive = false; // the own batch makes no archive of ours
+
+    EXPECT_EQ(runJob(job, "", console), RunResult::Recorded);
+    EXPECT_EQ(platform->runs, QStringList{"C:\\VALDORO\\NAVLOR\\VD_BKPA_00.BAT"});
+    EXPECT_EQ(prefix.read("D:\\VLDRBKPA\\BKPA.BAT"), toAnsi(kExampleLine) + "\r\n");
+    EXPECT_EQ(job.Memo1, "XCOPY C:\\DADOS D:\\COPIA\nREM fim\n");
+    EXPECT_EQ(jobLines(0).at(16), kArchive);
+
+    // no batch of its own: the runner is still called with its path, and the run recorded
+    ASSERT_TRUE(navlor::platform().deleteFile(jobBatFile(console.data, 0)));
+    job.E_ARQGRA.clear();
+    EXPECT_EQ(runJob(job, "", console), RunResult::Recorded);
+    EXPECT_EQ(platform->runs.last(), "C:\\VALDORO\\NAVLOR\\VD_BKPA_00.BAT");
+    EXPECT_EQ(job.Memo1, QString());
+    EXPECT_EQ(job.E_ARQGRA, kArchive);
+}
+
+TEST_F(BackupRun, ArchiveNotWrittenIsReportedAndTheJobStaysDue)
+{
+    BackupJob job = exampleJob();
+    saveJob(job, console.data);
+    const QByteArray before = jobFile(0);
+    platform->writesArchive = false;
+
+    EXPECT_EQ(runJob(job, "", console), RunResult::ArchiveNotWritten);
+    EXPECT_EQ(console.messages.last(), "ERRO - ARQUIVO DE BKP NÃO GERADO - " + kArchive);
+    EXPECT_FALSE(console.messages.contains("BKP Concluído (00)"));
+    EXPECT_EQ(jobFile(0), before);
+    EXPECT_TRUE(isDue(job.E_PERIODO, QDate(2026, 3, 5), job.E_ULTIMATU));
+
+    // an archive left from an earlier month that the run did not touch is no success either
+    prefix.write(kArchive, "last month");
+    EXPECT_EQ(runJob(job, "", console), RunResult::ArchiveNotWritten);
+    EXPECT_EQ(jobFile(0), before);
+
+    // the same old archive brought up to date is
+    platform->writesArchive = true;
+    EXPECT_EQ(runJob(job, "", console), RunResult::Recorded);
+    EXPECT_EQ(jobLines(0).at(18), "05/03/26");
+}
+
+// ---- executing and the pass --------------------------------------------------------------
+
+TEST_F(BackupRun, ExecuteRunsOnlyActiveJobsThatAreDue)
+{
+    BackupJob job = exampleJob();
+    job.CB_ATIVAR = false;
+    EXPECT_EQ(executeJob(job, "", console, true), RunResult::NotActive);
+    EXPECT_EQ(shown->messages, QStringList{"O BKP Atual não está ativo"});
+    EXPECT_EQ(executeJob(job, "", console, false), RunResult::NotActive);
+    EXPECT_EQ(shown->messages.size(), 1);
+
+    job.CB_ATIVAR = true;
+    job.E_ULTIMATU = QStringLiteral("05/02/26"); // the 5th of last month: same day number
+    EXPECT_EQ(executeJob(job, "", console, true), RunResult::NotDue);
+    EXPECT_TRUE(platform->runs.isEmpty());
+
+    job.E_ULTIMATU = QStringLiteral("04/03/26");
+    EXPECT_EQ(executeJob(job, "", console, true), RunResult::Recorded);
+    EXPECT_EQ(platform->runs.size(), 1);
+}
+
+class Pass : public BackupRun
+{
+protected:
+    void saveActive(int number, bool active)
+    {
+        BackupJob job = exampleJob();
+        job.E_ITEM = jobNumberText(number);
+        job.E_NOMEARQ = "BKP" + job.E_ITEM;
+        job.E_TITULO = "Job " + job.E_ITEM;
+        job.CB_ATIVAR = active;
+        saveJob(job, console.data);
+    }
+};
+
+TEST_F(Pass, RunsActiveJobsInNumberOrderAndSkipsTheOthersSilently)
+{
+    saveActive(3, true);
+    saveActive(0, true);
+    saveActive(1, false);
+    platform->archive.clear();
+    // every run writes the archive its batch names
+    platform->onRun = [this](const QString& batch) {
+        const QString line = fromAnsi(prefix.read(batch));
+        const QString archive = line.section(u'"', 1, 1);
+        prefix.write(archive, "ARJ");
+    };
+    BackupJob window;
+    runAllActiveJobs(window, "", console);
+
+    EXPECT_EQ(console.messages,
+              QStringList({"Verificando BKP Automático", "Executando BKP (00) - _DIARIO - Job 00",
+                           "BKP Concluído (00)", "Executando BKP (03) - _DIARIO - Job 03",
+                           "BKP Concluído (03)"}));
+    EXPECT_TRUE(exists("D:\\VLDRBKPA\\BKP03_04_DIARIO.ARJ"));
+    EXPECT_EQ(jobLines(3).at(16), "D:\\VLDRBKPA\\BKP03_04_DIARIO.ARJ");
+    EXPECT_FALSE(fromAnsi(jobFile(1)).contains("BKP01_04_DIARIO"));
+    EXPECT_EQ(window.E_ITEM, "03");
+    EXPECT_TRUE(console.shownJobs.contains("00"));
+}
+
+TEST_F(Pass, StopTickedDuringAJobKeepsTheNextFromStarting)
+{
+    saveActive(0, true);
+    saveActive(3, true);
+    console.onMessage = [this](const QString& text) {
+        if (text.startsWith("BKP Concluído"))
+            console.stop = true;
+    };
+    BackupJob window;
+    runAllActiveJobs(window, "", console);
+    EXPECT_EQ(platform->runs.size(), 1);
+    EXPECT_TRUE(console.messages.contains("BKP Concluído (00)"));
+    EXPECT_FALSE(console.messages.join('\n').contains("(03)"));
+}
+
+TEST_F(Pass, StopAlreadyTickedRunsNothingAndPostsNothing)
+{
+    saveActive(0, true);
+    console.stop = true;
+    BackupJob window;
+    runAllActiveJobs(window, "", console);
+    EXPECT_TRUE(console.messages.isEmpty());
+    EXPECT_TRUE(platform->runs.isEmpty());
+}
+
+} // namespace
+} // namespace navlor
