@@ -1,0 +1,22 @@
+#pragma once
+
+// The search behind the file search window: every file matching a mask in a directory and all
+// its subdirectories, and the deletion of one file found.
+
+#include <QString>
+#include <QStringList>
+
+namespace navlor {
+
+// The wildcard path searched for `mask` in `directory`: a drive root ("C:\") is cut to its
+// drive ("C:"), and every doubled "\" is made one, so "C:\DADOS\" and "C:\DADOS" search alike.
+QString searchPath(const QString& directory, const QString& mask);
+
+// The files found, each as lower-case directory + upper-case name, a directory's own files
+// before those of its subdirectories. A directory that does not exist yields none.
+QStringList searchFiles(const QString& directory, const QString& mask);
+
+// Deletes the file of one entry of a search, that file only; true when it is gone afterwards.
+bool deleteFoundFile(const QString& entry);
+
+} // namespace navlor
