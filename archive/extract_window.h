@@ -1,0 +1,76 @@
+#pragma once
+
+// Takes single files back out of a backup archive: lists the archive through ARJ, lets the
+// operator move entries into a selection and extracts them into a target directory, each step
+// a batch file run by the batch runner.
+
+#include "lib/dialogs.h"
+
+#include <QDialog>
+#include <QString>
+#include <QStringList>
+
+#include <memory>
+
+class QListWidget;
+
+namespace Ui {
+class TF_BKP_EXTRAI1;
+}
+
+namespace navlor {
+
+class TF_BKP_EXTRAI1 : public QDialog
+{
+    Q_OBJECT
+
+public:
+    explicit TF_BKP_EXTRAI1(QWidget* parent = nullptr);
+    ~TF_BKP_EXTRAI1() override;
+
+    // The working directory (ending in "\") and the archiver, both set when the window shows.
+    QString DIR_LOCAL() const { return m_dirLocal; }
+    QString ARQ_ARJ() const { return m_arqArj; }
+
+    // E_EXT_ORIGEM, the archive the window works on.
+    void setOrigin(const QString& archivePath);
+
+    Ui::TF_BKP_EXTRAI1* form() const { return m_ui.get(); }
+
+public slots:
+    void FormShow();
+    void BU_DIR_ORIGEMClick();
+    void BU_EXTRAIR_ABRIRClick();
+    void BU_EXTR_MAISClick();
+    void BU_EXTR_MENOSClick();
+    void BU_DIR_DESTINOClick();
+    void BU_DIR_DESTINO_DIALOGClick();
+    void BU_EXTR_EXECClick();
+    void Sair1Click();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void connectHandlers();
+    void centreOnDesktop();
+    // Replaces `file` with `lines`; shows the file error and answers false when it cannot.
+    bool writeBatch(const QString& file, const QStringList& lines);
+    static void moveSelected(QListWidget* from, QListWidget* to);
+
+    std::unique_ptr<Ui::TF_BKP_EXTRAI1> m_ui;
+    QString m_dirLocal;
+    QString m_arqArj;
+    FileDialogRequest m_openDialog; // OpenDialog1
+    bool m_working = false;         // a listing or an extraction is under way
+    bool m_closing = false;
+};
+
+// The extract window while it exists, or null.
+extern TF_BKP_EXTRAI1* F_BKP_EXTRAI1;
+
+// Opens the extract window on an archive (the last one of a backup job), modally, and releases
+// it when the operator closes it.
+void openExtractWindow(QWidget* parent, const QString& archivePath);
+
+} // namespace navlor

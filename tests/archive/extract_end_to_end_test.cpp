@@ -1,0 +1,117 @@
+// The extract window against the real archiver stand-in and command interpreter: an archive
+// written by ARJ is listed, one entry is picked and extracted, and the bytes come back.
+#include "archive/extract_window.h"
+
+#include "tests/support/scripted_dialogs.h"
+#include "tests/support/temp_prefix.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+
+#include <gtest/gtest.h>
+
+namespace navlor {
+namespace {
+
+// The prefix is handed to the programs the platform starts; the host directory and the
+// interpreter setting are put back afterwards.
+class RealArchiver : public ::testing::Test
+{
+protected:
+    RealArchiver()
+    {
+        qputenv("NAVLOR_CMD", NAVLOR_CMD_PATH);
+        prefix.mkdir("C:\\VALDOROW\\EXE");
+        prefix.mkdir("C:\\NAVLOR");
+        prefix.mkdir("C:\\RESTAURA");
+        prefix.mkdir("C:\\TUDO");
+        QFile::link(QStringLiteral(NAVLOR_ARJ_PATH), prefix.host("C:\\VALDOROW\\EXE") + "/ARJ.EXE");
+        // Started from its own directory, the console finds the archiver there.
+        platform().setCurrentDirectory("C:\\VALDOROW\\EXE");
+
+        for (int i = 0; i < 4096; ++i)
+            clientes.append(char((i * 7 + i / 256) & 0xff));
+        prefix.write("C:\\DADOS\\CLIENTES.DB", clientes);
+        prefix.write("C:\\DADOS\\Empresa.db", "empresa");
+        prefix.write("C:\\DADOS\\SUB\\NOTAS.TXT", "notas\r\n");
+        // The archive as the directory store writes it.
+        prefix.write("C:\\NAVLOR\\MAKE.BAT",
+                     "C:\\VALDOROW\\EXE\\ARJ.EXE A C:\\BKP\\BKP00.ARJ C:\\DADOS\\*.* -R\r\n");
+        prefix.mkdir("C:\\BKP");
+    }
+    ~RealArchiver() override
+    {
+        QDir::setCurrent(hostDirectory);
+        if (hadCmd)
+            qputenv("NAVLOR_CMD", oldCmd);
+        else
+            qunsetenv("NAVLOR_CMD");
+    }
+
+    template <typename T> static T* control(QWidget* window, const char* name)
+    {
+        return window->findChild<T*>(QString::fromLatin1(name));
+    }
+
+    QString hostDirectory = QDir::currentPath();
+    bool hadCmd = qEnvironmentVariableIsSet("NAVLOR_CMD");
+    QByteArray oldCmd = qgetenv("NAVLOR_CMD");
+    test::TempPrefix prefix;
+    test::ScopedDialogs dialogs;
+    QByteArray clientes;
+};
+
+TEST_F(RealArchiver, ListsPicksAndExtractsOneEntryByteForByte)
+{
+    ASSERT_GE(platform().runAndWait("C:\\NAVLOR\\MAKE.BAT", SW_SHOWNORMAL), 0);
+    ASSERT_TRUE(platform().fileExists("C:\\BKP\\BKP00.ARJ"));
+
+    QStringList listed;
+    QString archiver;
+    dialogs->onShowModal = [&](QWidget* window) {
+        window->show();
+        QApplication::processEvents();
+        archiver = static_cast<TF_BKP_EXTRAI1*>(window)->ARQ_ARJ();
+
+        control<QPushButton>(window, "BU_EXTRAIR_ABRIR")->click();
+        auto* entries = control<QListWidget>(window, "ESTOR_LISTBOX");
+        for (int i = 0; i < entries->count(); ++i)
+            listed << entries->item(i)->text();
+        const auto found = entries->findItems("DADOS\\CLIENTES.DB", Qt::MatchExactly);
+        if (found.size() != 1)
+            return 0;
+        found.first()->setSelected(true);
+        control<QPushButton>(window, "BU_EXTR_MAIS")->click();
+        control<QLineEdit>(window, "E_EXT_DESTINO")->setText("C:\\RESTAURA");
+        control<QPushButton>(window, "BU_EXTR_EXEC")->click();
+
+        // Then the whole archive into another directory, each file below its stored path.
+        control<QCheckBox>(window, "CB_TODOS")->setChecked(true);
+        control<QLineEdit>(window, "E_EXT_DESTINO")->setText("C:\\TUDO");
+        control<QPushButton>(window, "BU_EXTR_EXEC")->click();
+        return 0;
+    };
+    openExtractWindow(nullptr, "C:\\BKP\\BKP00.ARJ");
+
+    EXPECT_EQ(archiver, "C:\\VALDOROW\\EXE\\ARJ.EXE");
+    EXPECT_EQ(dialogs->messages, QStringList()) << "no error or version message";
+    listed.sort();
+    EXPECT_EQ(listed,
+              (QStringList{"DADOS\\CLIENTES.DB", "DADOS\\EMPRESA.DB", "DADOS\\SUB\\NOTAS.TXT"}));
+
+    EXPECT_EQ(prefix.read("C:\\RESTAURA\\CLIENTES.DB"), clientes);
+    EXPECT_EQ(QDir(prefix.host("C:\\RESTAURA")).entryList(QDir::Files), QStringList{"CLIENTES.DB"});
+
+    EXPECT_EQ(dialogs->confirmations, QStringList{"Extrair todos arquivos ?"});
+    EXPECT_EQ(prefix.read("C:\\TUDO\\DADOS\\CLIENTES.DB"), clientes);
+    EXPECT_EQ(prefix.read("C:\\TUDO\\DADOS\\Empresa.db"), "empresa");
+    EXPECT_EQ(prefix.read("C:\\TUDO\\DADOS\\SUB\\NOTAS.TXT"), "notas\r\n");
+}
+
+} // namespace
+} // namespace navlor

@@ -1,0 +1,385 @@
+#include "archive/extract_window.h"
+
+#include "lib/ansi_text.h"
+#include "lib/registry_settings.h"
+#include "tests/support/forwarding_platform.h"
+#include "tests/support/scripted_dialogs.h"
+#include "tests/support/temp_prefix.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFile>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <stdexcept>
+#include <string>
+
+namespace navlor {
+namespace {
+
+// The archiver as far as the window sees it: the batch it was given, and a listing file
+// written (or not) by the run.
+class FakeArchiver : public test::ForwardingPlatform
+{
+public:
+    QString programPath() override { return QStringLiteral("C:\\VALDOROW\\NAVLOR.EXE"); }
+    QString windowsDirectory() override { return QStringLiteral("C:\\WINDOWS"); }
+    int runAndWait(const QString& command, int, const QString&) override
+    {
+        runs << command;
+        batches << fromAnsi(readFile(command).value_or(QByteArray()));
+        if (listing)
+            writeFile(QStringLiteral("C:\\NAVLOR\\LIST.LLL"), *listing);
+        return 0;
+    }
+
+    std::optional<QByteArray> listing;
+    QStringList runs;
+    QStringList batches;
+};
+
+QByteArray listingOf(const QByteArray& banner, const QList<QByteArray>& entries)
+{
+    QByteArray text = banner + "\r\n\r\nProcessing archive: D:\\BKP\\BKP00.ARJ\r\n"
+                               "Archive created: 2026-06-01 22:00:01\r\n"
+                               "Sequence/Pathname/Comment/Chapters\r\n"
+                               "001) BEFORE\\TENTH.DB\r\n"
+                               "Rev/Host OS    Original Compressed Ratio DateTime modified\r\n"
+                               "------------ ---------- ---------- -----\r\n"
+                               "1000) ALSO\\BEFORE.DB\r\n";
+    int n = 0;
+    for (const QByteArray& entry : entries) {
+        text += QByteArray::number(++n).rightJustified(3, '0') + ") " + entry + "\r\n";
+        text += " 11 WIN32            2048        512 0.250 26-06-01 21:59:58  A\r\n";
+    }
+    text += "------------ ---------- ---------- -----\r\n";
+    return text;
+}
+
+// The controls, found by their names as any tool finds them.
+struct Controls
+{
+    explicit Controls(QWidget& w) : window(w) {}
+    template <typename T> T* get(const char* name) const
+    {
+        T* found = window.findChild<T*>(QString::fromLatin1(name));
+        if (!found)
+            throw std::runtime_error(std::string("no control ") + name);
+        return found;
+    }
+
+    QWidget& window;
+    QGroupBox* GroupBox1 = get<QGroupBox>("GroupBox1");
+    QLineEdit* E_EXT_ORIGEM = get<QLineEdit>("E_EXT_ORIGEM");
+    QLineEdit* E_EXT_DESTINO = get<QLineEdit>("E_EXT_DESTINO");
+    QComboBox* ED_SELEXTRAI = get<QComboBox>("ED_SELEXTRAI");
+    QComboBox* CB_XP = get<QComboBox>("CB_XP");
+    QCheckBox* CB_TODOS = get<QCheckBox>("CB_TODOS");
+    QCheckBox* CB_MULTIVOL = get<QCheckBox>("CB_MULTIVOL");
+    QCheckBox* CB_PARAR = get<QCheckBox>("CB_PARAR");
+    QLabel* LA_DIR_LOCAL = get<QLabel>("LA_DIR_LOCAL");
+    QListWidget* ESTOR_LISTBOX = get<QListWidget>("ESTOR_LISTBOX");
+    QListWidget* ESTOR_LISTBOX_SELEC = get<QListWidget>("ESTOR_LISTBOX_SELEC");
+    QPlainTextEdit* RichEdit3 = get<QPlainTextEdit>("RichEdit3");
+    QPushButton* BU_DIR_ORIGEM = get<QPushButton>("BU_DIR_ORIGEM");
+    QPushButton* BU_EXTRAIR_ABRIR = get<QPushButton>("BU_EXTRAIR_ABRIR");
+    QPushButton* BU_EXTR_MAIS = get<QPushButton>("BU_EXTR_MAIS");
+    QPushButton* BU_EXTR_MENOS = get<QPushButton>("BU_EXTR_MENOS");
+    QPushButton* BU_DIR_DESTINO = get<QPushButton>("BU_DIR_DESTINO");
+    QPushButton* BU_DIR_DESTINO_DIALOG = get<QPushButton>("BU_DIR_DESTINO_DIALOG");
+    QPushButton* BU_EXTR_EXEC = get<QPushButton>("BU_EXTR_EXEC");
+};
+
+const QByteArray kBanner = "ARJ 3.10 [navlor-arj] Copyright (c) ARJ Software";
+
+class ExtractWindow : public ::testing::Test
+{
+protected:
+    ExtractWindow()
+    {
+        prefix.mkdir("C:\\NAVLOR");
+        prefix.write("C:\\ARJ.EXE", "x");
+        prefix.mkdir("C:\\RESTAURA\\SUB");
+        window.FormShow();
+    }
+
+    QStringList items(QListWidget* list) const
+    {
+        QStringList texts;
+        for (int i = 0; i < list->count(); ++i)
+            texts << list->item(i)->text();
+        return texts;
+    }
+    void fill(QListWidget* list, const QStringList& texts) const
+    {
+        list->clear();
+        list->addItems(texts);
+    }
+    void select(QListWidget* list, const QList<int>& rows) const
+    {
+        for (int row : rows)
+            list->item(row)->setSelected(true);
+    }
+    QString extractBatch() const { return fromAnsi(prefix.read("C:\\NAVLOR\\VLDRBKP_REST1.BAT")); }
+
+    test::TempPrefix prefix;
+    test::ScopedDialogs dialogs;
+    test::ScopedPlatform<FakeArchiver> archiver;
+    TF_BKP_EXTRAI1 window;
+    Controls ui{window};
+};
+
+TEST_F(ExtractWindow, ShowSetsTheWorkingDirectoryAndTheArchiver)
+{
+    EXPECT_EQ(window.objectName(), "F_BKP_EXTRAI1");
+    EXPECT_EQ(window.windowTitle(), "F_BKP_EXTRAI1 - Restaura Arquivos");
+    EXPECT_EQ(window.DIR_LOCAL(), "C:\\NAVLOR\\");
+    EXPECT_EQ(ui.LA_DIR_LOCAL->text(), "C:\\NAVLOR\\");
+    EXPECT_EQ(window.ARQ_ARJ(), "C:\\ARJ.EXE");
+    EXPECT_EQ(ui.ED_SELEXTRAI->currentText(), "*.*");
+    EXPECT_EQ(ui.CB_XP->currentText(), "");
+    EXPECT_EQ(ui.GroupBox1->title(), QString::fromUtf8("D I R E T Ó R I O    O R I G E M"));
+}
+
+TEST_F(ExtractWindow, OpenWithoutArchiveOnlyUnticksParar)
+{
+    ui.CB_PARAR->setChecked(true);
+    window.BU_EXTRAIR_ABRIRClick();
+    EXPECT_FALSE(ui.CB_PARAR->isChecked());
+    EXPECT_TRUE(archiver->runs.isEmpty());
+    EXPECT_TRUE(dialogs->messages.isEmpty());
+}
+
+TEST_F(ExtractWindow, OpenListsTheEntriesFromTheTenthLineOn)
+{
+    archiver->listing = listingOf(kBanner, {"DADOS\\A.DB", "valdorow\\dados\\vldremp.db  \t"});
+    ui.E_EXT_ORIGEM->setText("D:\\BKP\\BKP00.ARJ");
+    ui.ED_SELEXTRAI->setCurrentText("*.DB");
+    ui.CB_XP->setCurrentText("-HF2");
+    fill(ui.ESTOR_LISTBOX, {"OLD.DB"});
+
+    ui.BU_EXTRAIR_ABRIR->click();
+
+    EXPECT_EQ(archiver->runs, QStringList{"C:\\NAVLOR\\VLDRBKP_REST.BAT"});
+    EXPECT_EQ(
+        archiver->batches,
+        QStringList{"C:\\ARJ.EXE V -HF2 \"D:\\BKP\\BKP00.ARJ\" *.DB >C:\\NAVLOR\\LIST.LLL\r\n"});
+    EXPECT_EQ(items(ui.ESTOR_LISTBOX), (QStringList{"DADOS\\A.DB", "VALDOROW\\DADOS\\VLDREMP.DB"}));
+    EXPECT_TRUE(dialogs->messages.isEmpty());
+    EXPECT_EQ(dialogs->busyDepth, 0);
+    EXPECT_TRUE(ui.RichEdit3->toPlainText().startsWith(QString::fromLatin1(kBanner)));
+
+    // From now on the chooser offers backup archives.
+    ui.BU_DIR_ORIGEM->click();
+    ASSERT_EQ(dialogs->fileRequests.size(), 1);
+    EXPECT_EQ(dialogs->fileRequests[0].filter,
+              "Todos os Arquivos   *.*|*.*|Arquivos de BKP   *.arj|*.arj");
+}
+
+TEST_F(ExtractWindow, AnotherArchiverVersionIsReportedAndStillParsed)
+{
+    archiver->listing = listingOf("PKARC 1.0 Copyright 1999 Someone", {"X.DB"});
+    ui.E_EXT_ORIGEM->setText("D:\\BKP\\BKP00.ARJ");
+    window.BU_EXTRAIR_ABRIRClick();
+    EXPECT_EQ(dialogs->messages,
+              QStringList{QString::fromUtf8(
+                  "Programa ARJ deve ter versão 2.60 - Versão atual = PKARC 1.0 Copyrigh")});
+    EXPECT_EQ(items(ui.ESTOR_LISTBOX), QStringList{"X.DB"});
+
+    // An empty listing: nothing after "= " and no entries.
+    archiver->listing = QByteArray();
+    dialogs->messages.clear();
+    window.BU_EXTRAIR_ABRIRClick();
+    EXPECT_EQ(dialogs->messages, QStringList{QString::fromUtf8(
+                                     "Programa ARJ deve ter versão 2.60 - Versão atual = ")});
+    EXPECT_EQ(ui.ESTOR_LISTBOX->count(), 0);
+}
+
+TEST_F(ExtractWindow, MissingListingIsAnErrorWithItsPathAndTheOldOneIsNotReadAgain)
+{
+    // The listing of an earlier run must not pass for this archive's contents.
+    prefix.write("C:\\NAVLOR\\LIST.LLL", listingOf(kBanner, {"STALE.DB"}));
+    fill(ui.ESTOR_LISTBOX, {"KEPT.DB"});
+    ui.E_EXT_ORIGEM->setText("D:\\BKP\\NONE.ARJ");
+
+    window.BU_EXTRAIR_ABRIRClick();
+
+    EXPECT_EQ(archiver->runs.size(), 1);
+    EXPECT_EQ(dialogs->messages,
+              QStringList{QString::fromUtf8("Cannot open file \"C:\\NAVLOR\\LIST.LLL\". O sistema "
+                                            "não pode encontrar o arquivo especificado.")});
+    EXPECT_EQ(items(ui.ESTOR_LISTBOX), QStringList{"KEPT.DB"});
+    EXPECT_EQ(dialogs->busyDepth, 0);
+    // The filter changes only after a listing was read.
+    window.BU_DIR_ORIGEMClick();
+    EXPECT_TRUE(dialogs->fileRequests.last().filter.startsWith("Todos os Arquivos   *.*|*.*|"
+                                                               "Arquivos  *.ARJ *.ZIP *.EXE "));
+}
+
+TEST_F(ExtractWindow, PararStopsTheListingAtTheNextEntry)
+{
+    archiver->listing = listingOf(kBanner, {"A.DB", "B.DB", "C.DB", "D.DB"});
+    ui.E_EXT_ORIGEM->setText("D:\\BKP\\BKP00.ARJ");
+    ui.CB_PARAR->setChecked(true); // a tick left from the last listing counts for nothing
+    // The operator ticks "Parar" while the second entry is shown.
+    QObject::connect(ui.ESTOR_LISTBOX->model(), &QAbstractItemModel::rowsInserted, &window, [&] {
+        if (ui.ESTOR_LISTBOX->count() == 2)
+            QTimer::singleShot(0, &window, [&] { ui.CB_PARAR->setChecked(true); });
+    });
+    window.BU_EXTRAIR_ABRIRClick();
+    EXPECT_EQ(items(ui.ESTOR_LISTBOX), (QStringList{"A.DB", "B.DB"}));
+}
+
+TEST_F(ExtractWindow, PlusAndMinusMoveTheSelectedEntriesWithoutDoubles)
+{
+    fill(ui.ESTOR_LISTBOX, {"A.DB", "B.DB", "C.DB", "D.DB"});
+    fill(ui.ESTOR_LISTBOX_SELEC, {"C.DB"});
+    select(ui.ESTOR_LISTBOX, {0, 2, 3});
+    ui.BU_EXTR_MAIS->click();
+    EXPECT_EQ(items(ui.ESTOR_LISTBOX), QStringList{"B.DB"});
+    EXPECT_EQ(items(ui.ESTOR_LISTBOX_SELEC), (QStringList{"C.DB", "A.DB", "D.DB"}));
+
+    // Moved back, entries land at the end; the comparison is exact.
+    fill(ui.ESTOR_LISTBOX, {"B.DB", "a.db"});
+    select(ui.ESTOR_LISTBOX_SELEC, {0, 1});
+    ui.BU_EXTR_MENOS->click();
+    EXPECT_EQ(items(ui.ESTOR_LISTBOX), (QStringList{"B.DB", "a.db", "C.DB", "A.DB"}));
+    EXPECT_EQ(items(ui.ESTOR_LISTBOX_SELEC), QStringList{"D.DB"});
+
+    // Nothing selected or nothing there: nothing moves.
+    ui.ESTOR_LISTBOX->clearSelection();
+    ui.BU_EXTR_MAIS->click();
+    ui.ESTOR_LISTBOX_SELEC->clear();
+    ui.BU_EXTR_MENOS->click();
+    EXPECT_EQ(ui.ESTOR_LISTBOX->count(), 4);
+}
+
+TEST_F(ExtractWindow, ExtractWritesOneLinePerSelectedEntry)
+{
+    ui.E_EXT_ORIGEM->setText("D:\\\\BKP\\BKP00.ARJ");
+    ui.E_EXT_DESTINO->setText("C:\\RESTAURA");
+    fill(ui.ESTOR_LISTBOX_SELEC, {"DADOS\\A.DB", "VALDOROW\\DADOS\\VLDREMP.DB"});
+
+    ui.BU_EXTR_EXEC->click();
+
+    EXPECT_EQ(archiver->runs, QStringList{"C:\\NAVLOR\\VLDRBKP_REST1.BAT"});
+    EXPECT_EQ(extractBatch(),
+              "C:\\ARJ.EXE E  -Y \"D:\\BKP\\BKP00.ARJ\" \"-HTC:\\RESTAURA\" \"DADOS\\A.DB\" \r\n"
+              "C:\\ARJ.EXE E  -Y \"D:\\BKP\\BKP00.ARJ\" \"-HTC:\\RESTAURA\" "
+              "\"VALDOROW\\DADOS\\VLDREMP.DB\" \r\n");
+    EXPECT_EQ(ui.ESTOR_LISTBOX_SELEC->count(), 0);
+    EXPECT_TRUE(dialogs->messages.isEmpty());
+    EXPECT_TRUE(dialogs->confirmations.isEmpty());
+
+    // An empty selection without "Todos" runs nothing.
+    window.BU_EXTR_EXECClick();
+    EXPECT_EQ(archiver->runs.size(), 1);
+}
+
+TEST_F(ExtractWindow, TodosAsksFirstAndWritesTheOneWholeArchiveLine)
+{
+    ui.E_EXT_ORIGEM->setText("D:\\BKP\\BKP00.ARJ");
+    ui.E_EXT_DESTINO->setText("C:\\RESTAURA");
+    ui.CB_XP->setCurrentText("-JE");
+    ui.CB_TODOS->setChecked(true);
+    ui.CB_MULTIVOL->setChecked(true);
+    fill(ui.ESTOR_LISTBOX_SELEC, {"A.DB"});
+
+    dialogs->confirmAnswers = {false};
+    window.BU_EXTR_EXECClick();
+    EXPECT_EQ(dialogs->confirmations, QStringList{"Extrair todos arquivos ?"});
+    EXPECT_EQ(dialogs->confirmCaptions, QStringList{QString::fromUtf8("Extração de Arquivos")});
+    EXPECT_TRUE(archiver->runs.isEmpty());
+    EXPECT_FALSE(platform().fileExists("C:\\NAVLOR\\VLDRBKP_REST1.BAT"));
+    EXPECT_EQ(ui.ESTOR_LISTBOX_SELEC->count(), 1);
+
+    window.BU_EXTR_EXECClick();
+    EXPECT_EQ(extractBatch(),
+              "C:\\ARJ.EXE X -JE -Y \"D:\\BKP\\BKP00.ARJ\" \"-HTC:\\RESTAURA\" -VA\r\n");
+    EXPECT_EQ(archiver->runs.size(), 1);
+    EXPECT_EQ(ui.ESTOR_LISTBOX_SELEC->count(), 0);
+
+    ui.CB_MULTIVOL->setChecked(false);
+    window.BU_EXTR_EXECClick();
+    EXPECT_EQ(extractBatch(),
+              "C:\\ARJ.EXE X -JE -Y \"D:\\BKP\\BKP00.ARJ\" \"-HTC:\\RESTAURA\"\r\n");
+}
+
+TEST_F(ExtractWindow, ABatchThatCannotBeWrittenIsNotRun)
+{
+    // An earlier batch stays where the new one cannot be written: running it would restore
+    // other files.
+    prefix.write("C:\\NAVLOR\\VLDRBKP_REST1.BAT", "C:\\ARJ.EXE E  -Y \"OLD.ARJ\"\r\n");
+    ASSERT_TRUE(
+        QFile::setPermissions(prefix.host("C:\\NAVLOR\\VLDRBKP_REST1.BAT"), QFile::ReadOwner));
+    ui.E_EXT_ORIGEM->setText("D:\\BKP\\BKP00.ARJ");
+    fill(ui.ESTOR_LISTBOX_SELEC, {"A.DB"});
+    window.BU_EXTR_EXECClick();
+    EXPECT_TRUE(archiver->runs.isEmpty());
+    ASSERT_EQ(dialogs->messages.size(), 1);
+    EXPECT_TRUE(
+        dialogs->messages[0].startsWith("Cannot create file \"C:\\NAVLOR\\VLDRBKP_REST1.BAT\"."));
+    EXPECT_EQ(ui.ESTOR_LISTBOX_SELEC->count(), 1);
+}
+
+TEST_F(ExtractWindow, ArchiveChooserStoresTheOriginInTheRegistry)
+{
+    ui.E_EXT_ORIGEM->setText("D:\\BKP\\BKP00.ARJ");
+    window.BU_DIR_ORIGEMClick(); // cancelled
+    EXPECT_EQ(ui.E_EXT_ORIGEM->text(), "D:\\BKP\\BKP00.ARJ");
+    EXPECT_EQ(LE_PROGRAMA("VLDRBKP", "EXT_ORIGEM"), "");
+
+    dialogs->fileAnswers = {{"D:\\BKP\\BKP01.ARJ"}};
+    window.BU_DIR_ORIGEMClick();
+    EXPECT_EQ(ui.E_EXT_ORIGEM->text(), "D:\\BKP\\BKP01.ARJ");
+    EXPECT_EQ(LE_PROGRAMA("VLDRBKP", "EXT_ORIGEM"), "D:\\BKP\\BKP01.ARJ");
+    ASSERT_EQ(dialogs->fileRequests.size(), 2);
+    EXPECT_EQ(dialogs->fileRequests[0].directory, "D:\\BKP\\");
+    EXPECT_EQ(dialogs->fileRequests[0].fileName, "BKP00.ARJ");
+}
+
+TEST_F(ExtractWindow, TargetChoosers)
+{
+    dialogs->folderAnswers = {"C:\\RESTAURA"};
+    ui.BU_DIR_DESTINO->click();
+    EXPECT_EQ(ui.E_EXT_DESTINO->text(), "C:\\RESTAURA");
+    EXPECT_EQ(dialogs->folderTitles,
+              QStringList{QString::fromUtf8("Selecione diretório de Destino")});
+
+    dialogs->fileAnswers = {{"C:\\RESTAURA\\SUB\\X.DB"}};
+    ui.BU_DIR_DESTINO_DIALOG->click();
+    EXPECT_EQ(ui.E_EXT_DESTINO->text(), "C:\\RESTAURA\\SUB");
+    ASSERT_EQ(dialogs->fileRequests.size(), 1);
+    EXPECT_EQ(dialogs->fileRequests[0].directory, "C:\\RESTAURA");
+    EXPECT_EQ(dialogs->fileRequests[0].fileName, "");
+
+    ui.BU_DIR_DESTINO_DIALOG->click(); // cancelled
+    EXPECT_EQ(ui.E_EXT_DESTINO->text(), "C:\\RESTAURA\\SUB");
+}
+
+TEST(OpenExtractWindow, ShowsTheWindowModallyOnTheArchiveAndReleasesIt)
+{
+    test::ScopedDialogs dialogs;
+    QString origin;
+    dialogs->onShowModal = [&](QWidget* shown) {
+        auto* window = qobject_cast<TF_BKP_EXTRAI1*>(shown);
+        origin = window ? Controls(*window).E_EXT_ORIGEM->text() : QString();
+        return 0;
+    };
+    openExtractWindow(nullptr, "D:\\VLDRBKPA\\BKP03_12_SEMANAL.ARJ");
+    EXPECT_EQ(dialogs->modalWindows, QStringList{"F_BKP_EXTRAI1"});
+    EXPECT_EQ(origin, "D:\\VLDRBKPA\\BKP03_12_SEMANAL.ARJ");
+    EXPECT_EQ(F_BKP_EXTRAI1, nullptr);
+}
+
+} // namespace
+} // namespace navlor

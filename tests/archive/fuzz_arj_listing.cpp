@@ -1,0 +1,106 @@
+// Fuzz target for the ARJ listing reader: the listing is written by whatever archiver is
+// installed as ARJ.EXE, so any bytes at all must read without harm; what is read must be
+// well-formed entry names, and those names written into a listing must read back the same.
+//
+// Built with clang's libFuzzer when it is available; otherwise NAVLOR_FUZZ_DRIVER gives it a
+// main that feeds a fixed set of samples and then pseudo-random listings.
+
+#include "archive/arj_listing.h"
+#include "lib/ansi_text.h"
+
+#include <QByteArray>
+
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+void check(bool condition, const char* what)
+{
+    if (!condition) {
+        std::fprintf(stderr, "ARJ listing reader: %s\n", what);
+        std::abort();
+    }
+}
+
+void readAndCheck(const QByteArray& bytes)
+{
+    using namespace navlor;
+    const QStringList lines = arjListingLines(bytes);
+    const ArjListing listing = readArjListing(bytes);
+    check(listing.banner == lines.value(0), "banner is not the first line");
+    check(listing.versionOk == arjVersionOk(listing.banner), "version check differs");
+    check(listing.entries.size() <= std::max<qsizetype>(0, lines.size() - kFirstArjEntryLine),
+          "more entries than lines from the tenth on");
+    for (const QString& line : lines)
+        check(!line.contains(u'\r') && !line.contains(u'\n'), "line end inside a line");
+
+    // Names as a batch line gets them: not empty, no blanks or control characters at the
+    // ends, upper case, and within the code page.
+    for (const QString& name : listing.entries) {
+        check(!name.isEmpty(), "empty entry");
+        check(name.front().unicode() > 0x20 && name.back().unicode() > 0x20, "untrimmed entry");
+        check(fromAnsi(toAnsi(name)) == name, "entry outside the code page");
+        for (const QChar c : name) {
+            const QChar upper = c.toUpper();
+            check(upper == c || toAnsi(QString(upper)) == "?", "lower-case letter left");
+        }
+    }
+
+    // The entries written as a listing of their own read back unchanged.
+    QByteArray again("ARJ 3.10\r\n");
+    for (int i = 1; i < kFirstArjEntryLine; ++i)
+        again += "header\r\n";
+    int number = 0;
+    for (const QString& name : listing.entries) {
+        again += QByteArray::number(++number).rightJustified(3, '0') + ") " + toAnsi(name) +
+                 "\r\n 11 WIN32 100 90 0.900 26-06-01 21:59:58\r\n";
+    }
+    check(readArjListing(again).entries == listing.entries, "entries read back differently");
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    readAndCheck(QByteArray(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size)));
+    return 0;
+}
+
+#ifdef NAVLOR_FUZZ_DRIVER
+#include <random>
+
+int main(int argc, char** argv)
+{
+    const long runs = argc > 1 ? std::strtol(argv[1], nullptr, 10) : 20000;
+    const char* samples[] = {
+        "",
+        "\r\n",
+        "ARJ 3",
+        "ARJ 3\r\n\r\n\r\n\r\n\r\n\r\n\r\n\r\n\r\n001) A\r\n",
+        "\n\n\n\n\n\n\n\n\n1234)\xb5\x83\xdf\xff\r",
+        "\n\n\n\n\n\n\n\n\n000)\x01\x02 \x1f",
+        "\r\r\r\r\r\r\r\r\r99999) x\r",
+    };
+    for (const char* sample : samples)
+        readAndCheck(QByteArray(sample));
+
+    // Bytes that matter to the reader come up far more often than the rest.
+    const char interesting[] = {'\r', '\n', ')',  '0',    '1',    '9',    ' ',    'a',
+                                'A',  '\t', '\0', '\x81', '\xb5', '\x83', '\xff', '\xdf'};
+    std::mt19937 random(20260607);
+    for (long run = 0; run < runs; ++run) {
+        const int length = static_cast<int>(random() % (run % 50 == 0 ? 4000 : 300));
+        QByteArray bytes(length, Qt::Uninitialized);
+        for (char& b : bytes)
+            b = random() % 3 == 0 ? static_cast<char>(random() % 256)
+                                  : interesting[random() % sizeof interesting];
+        readAndCheck(bytes);
+    }
+    std::printf("%ld listings read without fault\n", runs);
+    return 0;
+}
+#endif
