@@ -2,10 +2,15 @@
 
 #include "ui_main_window.h"
 
+#include "app/console_flags.h"
+#include "app/console_params_dialog.h"
+#include "archive/directory_backup_window.h"
+#include "backup/backup_window.h"
 #include "lib/dates.h"
 #include "lib/jpeg_image.h"
 #include "lib/platform/platform.h"
 #include "lib/print_window.h"
+#include "lib/registry_settings.h"
 #include "lib/system_info.h"
 
 #include <QEvent>
@@ -137,9 +142,16 @@ void TF_NAVLOR::FormCreate(const QStringList& arguments)
     }
     m_ui->LA_DIRNAVLOR->setText(dataDirectory);
 
+    // "Minimizar ao concluir" follows the console flags; a start without them closes itself.
+    m_ui->CB_MINIMIZAR->setChecked(
+        ConsoleFlags::forStartup(readConsoleFlags(dataDirectory)).closeWhenDone);
+
     // Only an exact "/N" in first place keeps the start-up run from starting.
     if (arguments.isEmpty() || arguments.first() != QLatin1String("/N"))
         TM_GERAL.start();
+
+    m_ui->AUTORUN1->setChecked(AUTOSTART_ATIVO(QStringLiteral("NAVLOR")));
+    REGISTRA_LOCAL();
 }
 
 void TF_NAVLOR::FormShow()
@@ -272,14 +284,27 @@ void TF_NAVLOR::BU_SAIRClick()
 
 void TF_NAVLOR::BU_BKPAClick()
 {
-    // Opens the automatic backup window, which comes with the backup subsystem.
+    BU_CANCELARClick();
+    m_ui->BU_BKPA->setEnabled(false);
+    {
+        TF_BKPA window(this);
+        dialogs().showModal(&window);
+    }
+    processMessages();
+    m_ui->BU_BKPA->setEnabled(true);
 }
 
 // ---- menu --------------------------------------------------------------------------------
 
 void TF_NAVLOR::Parmetros1Click()
 {
-    // Opens the console parameters dialog, which comes with the console parameters.
+    {
+        TF_NAVLOR_P dialog(this);
+        dialogs().showModal(&dialog);
+    }
+    // The dialog may have switched the autostart value either way.
+    m_ui->AUTORUN1->setChecked(AUTOSTART_ATIVO(QStringLiteral("NAVLOR")));
+    processMessages();
 }
 
 void TF_NAVLOR::Diretorios1Click()
@@ -309,7 +334,8 @@ void TF_NAVLOR::ExcluirarquivoPdoxUsrsNet1Click()
 
 void TF_NAVLOR::BKPDir1Click()
 {
-    // Opens the directory backup window, which comes with the archive operations.
+    openDirectoryBackupWindow(this);
+    processMessages();
 }
 
 void TF_NAVLOR::ImprimirTela1Click()

@@ -66,6 +66,23 @@ TEST(QtDialogsTest, ConfirmAnswersOkAndCancel)
     EXPECT_FALSE(dialogs.confirm("Continuar?"));
 }
 
+TEST(QtDialogsTest, ConfirmCarriesItsCaption)
+{
+    QtDialogs dialogs;
+    QStringList captions;
+    const auto answer = [&](QWidget* modal) {
+        captions << modal->windowTitle();
+        qobject_cast<QMessageBox*>(modal)->button(QMessageBox::Ok)->click();
+    };
+    whenModal(answer);
+    EXPECT_TRUE(dialogs.confirm("Exclusão do arquivo: c:\\A.LCK", "Confirma Exclusão"));
+    whenModal(answer);
+    EXPECT_TRUE(dialogs.confirm("Continuar?"));
+    ASSERT_EQ(captions.size(), 2);
+    EXPECT_EQ(captions[0], "Confirma Exclusão");
+    EXPECT_EQ(captions[1], QGuiApplication::applicationDisplayName());
+}
+
 TEST(QtDialogsTest, FileDialogSpeaksWindowsPaths)
 {
     test::TempPrefix prefix;

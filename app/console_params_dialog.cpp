@@ -1,0 +1,127 @@
+#include "app/console_params_dialog.h"
+
+#include "ui_console_params_dialog.h"
+
+#include "app/console_flags.h"
+#include "app/main_window.h"
+#include "lib/jpeg_image.h"
+#include "lib/param_store.h"
+#include "lib/registry_settings.h"
+
+#include <QLabel>
+#include <QScreen>
+
+#include <stdexcept>
+
+namespace navlor {
+
+TF_NAVLOR_P* F_NAVLOR_P = nullptr;
+
+namespace {
+
+// The client area the dialog was designed for: 532 x 263 outside, less the frame.
+constexpr int kClientWidth = 524;
+constexpr int kClientHeight = 232;
+
+const QString kAutostartName = QStringLiteral("NAVLOR");
+
+TF_NAVLOR& mainWindow()
+{
+    if (!F_NAVLOR)
+        throw std::logic_error("the parameters dialog needs the main window");
+    return *F_NAVLOR;
+}
+
+} // namespace
+
+TF_NAVLOR_P::TF_NAVLOR_P(QWidget* parent)
+    : QDialog(parent), m_ui(std::make_unique<Ui::TF_NAVLOR_P>())
+{
+    m_ui->setupUi(this);
+
+    m_ui->BU_SALVAR->setIcon(loadGlyph(QStringLiteral("glyph_salvar.jpg")));
+    m_ui->BU_SAIR->setIcon(loadGlyph(QStringLiteral("glyph_sair.jpg")));
+
+    connect(m_ui->BU_SALVAR, &QPushButton::clicked, this, &TF_NAVLOR_P::BU_SALVARClick);
+    connect(m_ui->BU_SAIR, &QPushButton::clicked, this, &TF_NAVLOR_P::BU_SAIRClick);
+
+    fixSizeAndCentre();
+    FormCreate();
+    F_NAVLOR_P = this;
+}
+
+TF_NAVLOR_P::~TF_NAVLOR_P()
+{
+    if (F_NAVLOR_P == this)
+        F_NAVLOR_P = nullptr;
+}
+
+void TF_NAVLOR_P::fixSizeAndCentre()
+{
+    // The path follows its caption, however wide the host's font draws it.
+    QLabel* caption = m_ui->Label2;
+    m_ui->LA_PARAM->move(caption->x() + caption->sizeHint().width(), m_ui->LA_PARAM->y());
+    m_ui->LA_PARAM->resize(kClientWidth - m_ui->LA_PARAM->x() - caption->x(),
+                           m_ui->LA_PARAM->height());
+
+    setFixedSize(kClientWidth, kClientHeight);
+    // Centred on the desktop, not over the main window; a moved dialog keeps its place.
+    if (const QScreen* desktop = screen()) {
+        QRect frame = frameGeometry();
+        frame.moveCenter(desktop->availableGeometry().center());
+        move(frame.topLeft());
+    }
+}
+
+void TF_NAVLOR_P::FormCreate()
+{
+    const QString file = consoleParamFile(mainWindow().dataDirectory());
+    m_ui->LA_PARAM->setText(file);
+
+    const ConsoleFlags flags =
+        ConsoleFlags::asStored(readConsoleFlags(mainWindow().dataDirectory()));
+    m_lines = GB_LINHAS;
+    m_ui->CB_EXCLUILCK->setChecked(flags.deleteLockFiles);
+    m_ui->CB_EXCLUIQSQ->setChecked(flags.deleteQueryTables);
+    m_ui->CB_FECHARAUTOMAT->setChecked(flags.closeWhenDone);
+    m_ui->CB_EXCLUINET->setChecked(flags.deleteNetFile);
+    m_ui->CB_ATIVANETLOG->setChecked(flags.startNetlog);
+
+    const QString arjOption = m_lines[kArjOptionLine];
+    const int item = m_ui->E_XP->findText(arjOption, Qt::MatchFixedString | Qt::MatchCaseSensitive);
+    if (item >= 0)
+        m_ui->E_XP->setCurrentIndex(item);
+    m_ui->E_XP->setEditText(arjOption);
+
+    m_ui->AutoRun2->setChecked(AUTOSTART_ATIVO(kAutostartName));
+}
+
+void TF_NAVLOR_P::BU_SALVARClick()
+{
+    ConsoleFlags flags;
+    flags.deleteLockFiles = m_ui->CB_EXCLUILCK->isChecked();
+    flags.deleteQueryTables = m_ui->CB_EXCLUIQSQ->isChecked();
+    flags.closeWhenDone = m_ui->CB_FECHARAUTOMAT->isChecked();
+    flags.deleteNetFile = m_ui->CB_EXCLUINET->isChecked();
+    flags.startNetlog = m_ui->CB_ATIVANETLOG->isChecked();
+
+    // Another reader may have used the shared table meanwhile: start again from this file's
+    // own lines, so nothing of another file is written into it.
+    GB_LINHAS = m_lines;
+    GB_LINHAS[kConsoleFlagsLine] = flags.text();
+    GB_LINHAS[kArjOptionLine] = m_ui->E_XP->currentText();
+    GBF_WRITE(consoleParamFile(mainWindow().dataDirectory()));
+
+    if (m_ui->AutoRun2->isChecked())
+        AUTOSTART_LIGA(kAutostartName, mainWindow().programPath());
+    else
+        AUTOSTART_DESLIGA(kAutostartName);
+    accept();
+}
+
+void TF_NAVLOR_P::BU_SAIRClick()
+{
+    reject();
+}
+
+} // namespace navlor

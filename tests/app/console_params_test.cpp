@@ -1,0 +1,369 @@
+#include "app/console_params_dialog.h"
+#include "app/main_window.h"
+
+#include "lib/app_error.h"
+#include "lib/param_store.h"
+#include "lib/platform/platform.h"
+#include "lib/registry_settings.h"
+#include "tests/support/fixed_paths_platform.h"
+#include "tests/support/scripted_dialogs.h"
+#include "tests/support/temp_prefix.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPushButton>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <stdexcept>
+
+namespace navlor {
+namespace {
+
+const QString kParamFile = "C:\\NAVLOR\\NAV_LOR";
+const QString kRunKey = "\\Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+
+template <typename T> T* child(QObject* parent, const char* name)
+{
+    if (auto* found = parent->findChild<T*>(name))
+        return found;
+    throw std::runtime_error(std::string("no control ") + name);
+}
+
+QCheckBox* box(QObject* parent, const char* name)
+{
+    return child<QCheckBox>(parent, name);
+}
+
+// The lines of a parameter file, CR LF after each.
+QByteArray fileOf(const QList<QByteArray>& lines)
+{
+    QByteArray bytes;
+    for (const QByteArray& line : lines)
+        bytes += line + "\r\n";
+    return bytes;
+}
+
+QByteArray blanks(int n)
+{
+    return QByteArray(n, ' ');
+}
+
+class ScopedEnv
+{
+public:
+    ScopedEnv(const char* name, const QByteArray& value) : m_name(name), m_old(qgetenv(name))
+    {
+        qputenv(name, value);
+    }
+    ~ScopedEnv() { qputenv(m_name, m_old); }
+
+private:
+    const char* m_name;
+    QByteArray m_old;
+};
+
+class ConsoleParamsTest : public ::testing::Test
+{
+protected:
+    std::unique_ptr<TF_NAVLOR> createMain()
+    {
+        return std::make_unique<TF_NAVLOR>(QStringList{"/N"});
+    }
+    QString desktopFile() const { return prefix.autostartDir() + "/navlor-navlor.desktop"; }
+
+    test::TempPrefix prefix;
+    test::ScopedDialogs dialogs;
+};
+
+// ---- loading and saving ----------------------------------------------------------------------
+
+TEST_F(ConsoleParamsTest, WithoutFileClosesAfterRunAndSavesTheDefaultsExactly)
+{
+    auto main = createMain();
+    EXPECT_TRUE(box(main.get(), "CB_MINIMIZAR")->isChecked());
+
+    TF_NAVLOR_P dialog;
+    EXPECT_EQ(F_NAVLOR_P, &dialog);
+    EXPECT_EQ(child<QLabel>(&dialog, "LA_PARAM")->text(), kParamFile);
+    for (const char* name :
+         {"CB_EXCLUILCK", "CB_EXCLUIQSQ", "CB_EXCLUINET", "CB_ATIVANETLOG", "AutoRun2"})
+        EXPECT_FALSE(box(&dialog, name)->isChecked()) << name;
+    EXPECT_TRUE(box(&dialog, "CB_FECHARAUTOMAT")->isChecked());
+    EXPECT_EQ(child<QComboBox>(&dialog, "E_XP")->currentText(), "");
+
+    dialog.show();
+    child<QPushButton>(&dialog, "BU_SALVAR")->click();
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    EXPECT_FALSE(dialog.isVisible());
+    QByteArray expected;
+    for (int line = 1; line <= 9; ++line)
+        expected += "#\r\n";
+    expected += "NNS NN" + blanks(14) + "\r\n";
+    EXPECT_EQ(prefix.read(kParamFile), expected);
+    EXPECT_FALSE(QFile::exists(desktopFile()));
+    EXPECT_TRUE(dialogs->messages.isEmpty());
+}
+
+TEST_F(ConsoleParamsTest, FlagsCountAsExactlyTwentyCharacters)
+{
+    const QByteArray hash = "#";
+    // longer: only the first 20 count, and 20 are written back
+    prefix.write(kParamFile, fileOf({hash, hash, hash, hash, hash, hash, hash, hash, hash,
+                                     "SNS SN" + blanks(14) + "NNNNN"}));
+    auto main = createMain();
+    EXPECT_TRUE(box(main.get(), "CB_MINIMIZAR")->isChecked());
+    {
+        TF_NAVLOR_P dialog;
+        EXPECT_TRUE(box(&dialog, "CB_EXCLUILCK")->isChecked());
+        EXPECT_FALSE(box(&dialog, "CB_EXCLUIQSQ")->isChecked());
+        EXPECT_TRUE(box(&dialog, "CB_FECHARAUTOMAT")->isChecked());
+        EXPECT_TRUE(box(&dialog, "CB_EXCLUINET")->isChecked());
+        EXPECT_FALSE(box(&dialog, "CB_ATIVANETLOG")->isChecked());
+        dialog.BU_SALVARClick();
+    }
+    EXPECT_TRUE(prefix.read(kParamFile).endsWith("#\r\nSNS SN" + blanks(14) + "\r\n"));
+
+    // shorter: filled with blanks, so 3 stays set and 5 and 6 show unticked
+    prefix.write(kParamFile, fileOf({hash, hash, hash, hash, hash, hash, hash, hash, hash, "SS"}));
+    TF_NAVLOR_P dialog;
+    EXPECT_TRUE(box(&dialog, "CB_EXCLUIQSQ")->isChecked());
+    EXPECT_TRUE(box(&dialog, "CB_FECHARAUTOMAT")->isChecked());
+    EXPECT_FALSE(box(&dialog, "CB_EXCLUINET")->isChecked());
+    dialog.BU_SALVARClick();
+    EXPECT_TRUE(prefix.read(kParamFile).endsWith("#\r\nSSS NN" + blanks(14) + "\r\n"));
+}
+
+TEST_F(ConsoleParamsTest, FlagThreeNKeepsTheConsoleOpenAfterTheRun)
+{
+    prefix.write(kParamFile, fileOf({"#", "#", "#", "#", "#", "#", "#", "#", "#", "SSNXSS"}));
+    auto main = createMain();
+    EXPECT_FALSE(box(main.get(), "CB_MINIMIZAR")->isChecked());
+    TF_NAVLOR_P dialog;
+    EXPECT_FALSE(box(&dialog, "CB_FECHARAUTOMAT")->isChecked());
+    EXPECT_TRUE(box(&dialog, "CB_ATIVANETLOG")->isChecked());
+
+    // a new start follows what was saved
+    box(&dialog, "CB_FECHARAUTOMAT")->setChecked(true);
+    dialog.BU_SALVARClick();
+    EXPECT_TRUE(box(createMain().get(), "CB_MINIMIZAR")->isChecked());
+}
+
+TEST_F(ConsoleParamsTest, OtherLinesAreWrittenBackAsReadAndTheArjOptionAsTyped)
+{
+    QList<QByteArray> lines;
+    for (int n = 1; n <= 15; ++n)
+        lines << "LINHA " + QByteArray::number(n);
+    lines[2] = "#";
+    lines[4] = "A\xe7\xe3o  "; // Windows-1252, trailing blanks kept
+    lines[9] = "NNNNNN";
+    lines[10] = "-HF1";
+    prefix.write(kParamFile, fileOf(lines));
+    auto main = createMain();
+
+    TF_NAVLOR_P dialog;
+    auto* option = child<QComboBox>(&dialog, "E_XP");
+    EXPECT_EQ(option->currentText(), "-HF1");
+    box(&dialog, "CB_EXCLUILCK")->setChecked(true);
+    option->setEditText("-HF2 -JE");
+    // another window reads its own file while the dialog is open
+    GBF_READ("C:\\NAVLOR\\OUTRO");
+    GB_LINHAS[1] = "OUTRO";
+    dialog.BU_SALVARClick();
+
+    lines[9] = "SNN NN" + blanks(14);
+    lines[10] = "-HF2 -JE";
+    EXPECT_EQ(prefix.read(kParamFile), fileOf(lines));
+}
+
+TEST_F(ConsoleParamsTest, SairWritesNothing)
+{
+    prefix.write(kParamFile, fileOf({"#", "#", "#", "#", "#", "#", "#", "#", "#", "SSSSSS", "X"}));
+    AUTOSTART_LIGA("NAVLOR", "C:\\VALDOROW\\NAVLOR.EXE");
+    const QByteArray before = prefix.read(kParamFile);
+    auto main = createMain();
+
+    TF_NAVLOR_P dialog;
+    EXPECT_TRUE(box(&dialog, "AutoRun2")->isChecked());
+    for (QCheckBox* each : child<QGroupBox>(&dialog, "GroupBox1")->findChildren<QCheckBox*>())
+        each->setChecked(false);
+    child<QComboBox>(&dialog, "E_XP")->setEditText("-HF2");
+    dialog.show();
+    child<QPushButton>(&dialog, "BU_SAIR")->click();
+
+    EXPECT_FALSE(dialog.isVisible());
+    EXPECT_EQ(dialog.result(), QDialog::Rejected);
+    EXPECT_EQ(prefix.read(kParamFile), before);
+    EXPECT_TRUE(AUTOSTART_ATIVO("NAVLOR"));
+}
+
+TEST_F(ConsoleParamsTest, SaveGoesOnWhenTheParameterFileCannotBeWritten)
+{
+    auto main = createMain();
+    TF_NAVLOR_P dialog;
+    ASSERT_TRUE(QDir(prefix.host("C:\\NAVLOR")).removeRecursively());
+    box(&dialog, "AutoRun2")->setChecked(true);
+    dialog.BU_SALVARClick();
+    ASSERT_EQ(dialogs->messages.size(), 1);
+    EXPECT_TRUE(dialogs->messages[0].contains(kParamFile));
+    EXPECT_TRUE(AUTOSTART_ATIVO("NAVLOR"));
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+}
+
+// ---- autostart and the main window -----------------------------------------------------------
+
+TEST_F(ConsoleParamsTest, MenuItemOpensDialogAndItsCheckMarkFollowsTheRunValue)
+{
+    test::ScopedFixedPaths paths(prefix.root());
+    paths->programPathValue = "c:\\valdorow\\navlor.exe";
+    auto main = createMain();
+    auto* autorun = child<QAction>(main.get(), "AUTORUN1");
+    EXPECT_FALSE(autorun->isChecked());
+
+    const auto saveWithAutostart = [&](bool on) {
+        dialogs->onShowModal = [on](QWidget* window) {
+            EXPECT_EQ(F_NAVLOR_P, window);
+            box(window, "AutoRun2")->setChecked(on);
+            child<QPushButton>(window, "BU_SALVAR")->click();
+            return static_cast<QDialog*>(window)->result();
+        };
+        child<QAction>(main.get(), "Parmetros1")->trigger();
+    };
+
+    saveWithAutostart(true);
+    EXPECT_EQ(dialogs->modalWindows, QStringList({"TF_NAVLOR_P"}));
+    EXPECT_EQ(F_NAVLOR_P, nullptr);
+    EXPECT_TRUE(QFile::exists(desktopFile()));
+    EXPECT_EQ(platform().regReadString(RegRoot::LocalMachine, kRunKey, "NAVLOR"),
+              "C:\\VALDOROW\\NAVLOR.EXE");
+    EXPECT_EQ(main->programPath(), "C:\\VALDOROW\\NAVLOR.EXE");
+    EXPECT_TRUE(autorun->isChecked());
+
+    saveWithAutostart(false);
+    EXPECT_FALSE(QFile::exists(desktopFile()));
+    EXPECT_FALSE(autorun->isChecked());
+
+    // closed with "Sair", the mark still shows what the Run key holds
+    AUTOSTART_LIGA("NAVLOR", "C:\\VALDOROW\\NAVLOR.EXE");
+    dialogs->onShowModal = nullptr;
+    child<QAction>(main.get(), "Parmetros1")->trigger();
+    EXPECT_TRUE(autorun->isChecked());
+}
+
+TEST_F(ConsoleParamsTest, CreationMarksAutostartAndRecordsTheProgramLocation)
+{
+    test::ScopedFixedPaths paths(prefix.root());
+    paths->programPathValue = "C:\\VALDOROW\\NAVLOR.EXE";
+    EXPECT_FALSE(child<QAction>(createMain().get(), "AUTORUN1")->isChecked());
+    EXPECT_EQ(
+        platform().regReadString(RegRoot::CurrentUser, "\\SOFTWARE\\VALDORO\\LOCAL", "NAVLOR.EXE"),
+        "C:\\VALDOROW\\");
+
+    AUTOSTART_LIGA("NAVLOR", "C:\\VALDOROW\\NAVLOR.EXE");
+    EXPECT_TRUE(child<QAction>(createMain().get(), "AUTORUN1")->isChecked());
+}
+
+TEST_F(ConsoleParamsTest, RunValueThatCannotBeWrittenEndsTheSaveWithTheDialogOpen)
+{
+    auto main = createMain();
+    const QString blocker = prefix.root() + "/../blocker";
+    QFile file(blocker);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.close();
+    ScopedEnv xdg("XDG_CONFIG_DIRS", QFile::encodeName(blocker + "/xdg"));
+
+    TF_NAVLOR_P dialog;
+    dialog.show();
+    box(&dialog, "AutoRun2")->setChecked(true);
+    box(&dialog, "CB_EXCLUIQSQ")->setChecked(true);
+    try {
+        dialog.BU_SALVARClick();
+        ADD_FAILURE() << "no error";
+    } catch (const AppError& error) {
+        EXPECT_EQ(error.message(), "Failed to set data for 'NAVLOR'");
+    }
+    EXPECT_TRUE(dialog.isVisible());
+    EXPECT_NE(dialog.result(), QDialog::Accepted);
+    EXPECT_TRUE(prefix.read(kParamFile).endsWith("NSS NN" + blanks(14) + "\r\n"));
+}
+
+// ---- layout ----------------------------------------------------------------------------------
+
+TEST_F(ConsoleParamsTest, DialogCarriesEveryControlAsDesigned)
+{
+    auto main = createMain();
+    TF_NAVLOR_P dialog;
+    EXPECT_EQ(dialog.objectName(), "TF_NAVLOR_P");
+    EXPECT_EQ(dialog.windowTitle(), QString::fromUtf8("F_NAVLOR_P - PARÂMETROS"));
+    EXPECT_EQ(dialog.font().family(), "MS Sans Serif");
+
+    auto* save = child<QPushButton>(&dialog, "BU_SALVAR");
+    auto* quit = child<QPushButton>(&dialog, "BU_SAIR");
+    EXPECT_EQ(save->text(), "Salvar");
+    EXPECT_EQ(quit->text(), "Sair");
+    for (QPushButton* button : {save, quit}) {
+        EXPECT_EQ(button->size(), QSize(80, 34));
+        EXPECT_FALSE(button->icon().isNull());
+    }
+    EXPECT_LT(save->x(), quit->x());
+
+    auto* group = child<QGroupBox>(&dialog, "GroupBox1");
+    EXPECT_EQ(group->size(), QSize(505, 97));
+    EXPECT_EQ(group->title(), QString::fromUtf8("Inicialização do Sistema"));
+    EXPECT_GT(group->y(), save->geometry().bottom());
+
+    // two columns of three, in the order of the rows
+    const QList<std::pair<const char*, const char*>> columns[2] = {
+        {{"CB_EXCLUILCK", "Excluir Arquivos P*.LCK"},
+         {"CB_FECHARAUTOMAT", "Fechar Automaticamente"},
+         {"CB_EXCLUIQSQ", "Excluir Arquivos _QSQ*.*"}},
+        {{"AutoRun2", "Iniciar Automaticamente com o Windows"},
+         {"CB_EXCLUINET", "Excluir PDoxUsrs.Net"},
+         {"CB_ATIVANETLOG", "Ativar  NETLOG"}}};
+    for (int column = 0; column < 2; ++column) {
+        for (int row = 0; row < 3; ++row) {
+            const auto& [name, caption] = columns[column][row];
+            QCheckBox* check = box(group, name);
+            EXPECT_EQ(check->text(), caption);
+            EXPECT_EQ(check->x(), box(group, columns[column][0].first)->x());
+            EXPECT_EQ(check->y(), box(group, columns[0][row].first)->y());
+            if (row > 0) {
+                EXPECT_GT(check->y(), box(group, columns[column][row - 1].first)->y());
+            }
+        }
+    }
+    EXPECT_GT(box(group, "AutoRun2")->x(), box(group, "CB_EXCLUILCK")->geometry().right());
+
+    auto* option = child<QComboBox>(&dialog, "E_XP");
+    EXPECT_TRUE(option->isEditable());
+    ASSERT_EQ(option->count(), 3);
+    EXPECT_EQ(option->itemText(0), "");
+    EXPECT_EQ(option->itemText(1), "-HF2");
+    EXPECT_EQ(option->itemText(2), "-HF1");
+    EXPECT_EQ(option->toolTip(), "Para Windows XP utilizar -HF2");
+    EXPECT_EQ(option->palette().color(QPalette::Base), QColor(0xFF, 0xFF, 0xE1));
+    EXPECT_EQ(child<QLabel>(&dialog, "Label1")->text(), QString::fromUtf8("Opções do ARJ"));
+    EXPECT_EQ(child<QLabel>(&dialog, "Label2")->text(), QString::fromUtf8("Arq. de parâmetros: "));
+
+    // tab order: the group's boxes, then the ARJ option
+    const QStringList order = {"CB_EXCLUILCK", "CB_EXCLUIQSQ", "CB_FECHARAUTOMAT",
+                               "CB_EXCLUINET", "AutoRun2",     "CB_ATIVANETLOG",
+                               "E_XP"};
+    QStringList chain;
+    QWidget* widget = box(group, "CB_EXCLUILCK");
+    for (int step = 0; step < 40 && chain.size() < order.size(); ++step) {
+        if (order.contains(widget->objectName()) && !chain.contains(widget->objectName()))
+            chain << widget->objectName();
+        widget = widget->nextInFocusChain();
+    }
+    EXPECT_EQ(chain, order);
+}
+
+} // namespace
+} // namespace navlor
