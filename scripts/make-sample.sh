@@ -4,20 +4,24 @@
 #   C:\VALDOROW\DADOS      Paradox tables and Firebird files, stale lock files, temporary tables
 #   C:\PDOXUSRS.NET        the Paradox network control file
 #   C:\VALDORO\NAVLOR      the console's data directory with its parameter file
+#   C:\VALDOROW\EXE\ARJ.EXE the archiver (the project's stand-in)
 #   D:                     a second drive for backups
-# Usage: make-sample.sh PREFIX NAVLOR_BINARY
+#   backup jobs 00 (daily, the data tables) and 03 (weekly, the whole installation)
+# Usage: make-sample.sh PREFIX BIN_DIR   (BIN_DIR holds the built navlor and navlor-arj)
 set -euo pipefail
 
-prefix=${1:?usage: make-sample.sh PREFIX NAVLOR_BINARY}
-binary=${2:?usage: make-sample.sh PREFIX NAVLOR_BINARY}
-binary=$(readlink -f "$binary")
+prefix=${1:?usage: make-sample.sh PREFIX BIN_DIR}
+bindir=$(readlink -f "${2:?usage: make-sample.sh PREFIX BIN_DIR}")
+for program in navlor navlor-arj; do
+  [ -x "$bindir/$program" ] || { echo "make-sample: $bindir/$program is missing" >&2; exit 1; }
+done
 
 if [ -e "$prefix" ]; then
   echo "make-sample: $prefix exists already; give a fresh prefix" >&2
   exit 1
 fi
 
-mkdir -p "$prefix/dosdevices" "$prefix/drive_c/WINDOWS/SYSTEM32" "$prefix/drive_d"
+mkdir -p "$prefix/dosdevices" "$prefix/drive_c/WINDOWS/SYSTEM32" "$prefix/drive_d/VLDRBKPA"
 ln -s ../drive_c "$prefix/dosdevices/c:"
 ln -s ../drive_d "$prefix/dosdevices/d:"
 ln -s / "$prefix/dosdevices/z:"
@@ -54,7 +58,8 @@ table "$v/_QSQ0.MB" 2
 table "$v/DADOS/EMPRESA1/_QSQ12.DB" 5
 printf 'NET' >"$c/PDOXUSRS.NET"
 
-ln -s "$binary" "$v/NAVLOR.EXE"
+ln -s "$bindir/navlor" "$v/NAVLOR.EXE"
+ln -s "$bindir/navlor-arj" "$v/EXE/ARJ.EXE"
 
 # Console parameters: delete lock files and temporary tables, close after the run,
 # delete the network control file, start the network logger.
@@ -63,5 +68,16 @@ mkdir -p "$c/VALDORO/NAVLOR"
   for i in $(seq 1 9); do printf '#\r\n'; done
   printf 'SSS SS              \r\n'
 } >"$c/VALDORO/NAVLOR/NAV_LOR"
+
+# Parameter files are Windows-1252 with CR LF; "#" stands for an empty line.
+lines() { for l in "$@"; do printf '%s\r\n' "$l"; done; }
+diario=$(printf '0 - Di\341rio')
+manter='0 - Manter os arquivos existentes no BKP ANTERIOR.'
+lines "Tabelas do sistema" '#' '#' '#' '#' '#' '#' '#' '#' 'SSN                 ' "$diario" \
+  '*.DB *.MB *.FDB *.GDB' 'C:\VALDOROW\DADOS' 'D:\VLDRBKPA' 'BKP00' '*.ARJ *_.EXE' \
+  '#' '#' '#' '#' "$manter" >"$c/VALDORO/NAVLOR/VD_BKPA_00.PAR"
+lines "Instalacao completa" '#' '#' '#' '#' '#' '#' '#' '#' 'SSN                 ' '3 - Semanal' \
+  '*.*' 'C:\VALDOROW' 'D:\VLDRBKPA' 'BKP03' '*.ARJ *.EXE' \
+  '#' '#' '#' '#' "$manter" >"$c/VALDORO/NAVLOR/VD_BKPA_03.PAR"
 
 echo "sample installation created in $prefix"

@@ -8,7 +8,7 @@ scripts/build.sh
 
 prefix=${NAVLOR_PREFIX:-$PWD/build/sample-prefix}
 rm -rf "$prefix"
-scripts/make-sample.sh "$prefix" build/app/navlor
+scripts/make-sample.sh "$prefix" build/app
 export NAVLOR_PREFIX="$prefix"
 
 exe="$prefix/dosdevices/c:/VALDOROW/NAVLOR.EXE"
