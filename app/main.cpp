@@ -4,6 +4,7 @@
 #include "lib/helper_window.h"
 #include "lib/qt_dialogs.h"
 
+#include <cstdio>
 #include <memory>
 
 int main(int argc, char** argv)
@@ -13,6 +14,11 @@ int main(int argc, char** argv)
     navlor::setDialogs(std::make_unique<navlor::QtDialogs>());
 
     navlor::TF_NAVLOR mainWindow(QApplication::arguments().mid(1));
+    // The message line also goes to standard output, so a run at log-on leaves a record.
+    QObject::connect(&mainWindow, &navlor::TF_NAVLOR::messageAdded, [](const QString& text) {
+        std::fputs(qPrintable(QStringLiteral("NAVLOR: %1\n").arg(text)), stdout);
+        std::fflush(stdout);
+    });
     navlor::TF_GBF helper;
     mainWindow.show();
     return QApplication::exec();

@@ -5,14 +5,15 @@
 #   C:\PDOXUSRS.NET        the Paradox network control file
 #   C:\VALDORO\NAVLOR      the console's data directory with its parameter file
 #   C:\VALDOROW\EXE\ARJ.EXE the archiver (the project's stand-in)
+#   C:\NETLOG\NETLOG.EXE   the network logger, which logs its starts in C:\NETLOG\NETLOG.LOG
 #   D:                     a second drive for backups
 #   backup jobs 00 (daily, the data tables) and 03 (weekly, the whole installation)
-# Usage: make-sample.sh PREFIX BIN_DIR   (BIN_DIR holds the built navlor and navlor-arj)
+# Usage: make-sample.sh PREFIX BIN_DIR   (BIN_DIR holds the built navlor, navlor-arj, navlor-netlog)
 set -euo pipefail
 
 prefix=${1:?usage: make-sample.sh PREFIX BIN_DIR}
 bindir=$(readlink -f "${2:?usage: make-sample.sh PREFIX BIN_DIR}")
-for program in navlor navlor-arj; do
+for program in navlor navlor-arj navlor-netlog; do
   [ -x "$bindir/$program" ] || { echo "make-sample: $bindir/$program is missing" >&2; exit 1; }
 done
 
@@ -60,6 +61,8 @@ printf 'NET' >"$c/PDOXUSRS.NET"
 
 ln -s "$bindir/navlor" "$v/NAVLOR.EXE"
 ln -s "$bindir/navlor-arj" "$v/EXE/ARJ.EXE"
+mkdir -p "$c/NETLOG"
+ln -s "$bindir/navlor-netlog" "$c/NETLOG/NETLOG.EXE"
 
 # Console parameters: delete lock files and temporary tables, close after the run,
 # delete the network control file, start the network logger.

@@ -1,0 +1,142 @@
+// The start-up run of the console: a count-down the operator can cancel, the clean-up of the
+// lock, control and temporary files of the database engine, the network logger, the automatic
+// backup, and the window minimised and closed afterwards.
+
+#include "app/main_window.h"
+
+#include "ui_main_window.h"
+
+#include "app/console_flags.h"
+#include "backup/backup_window.h"
+#include "lib/dialogs.h"
+#include "lib/file_lists.h"
+#include "lib/platform/clock.h"
+#include "lib/platform/platform.h"
+#include "lib/program_start.h"
+
+namespace navlor {
+
+namespace {
+
+constexpr int kCountDownSeconds = 6;
+const QString kNetFile = QStringLiteral("C:\\PDOXUSRS.NET");
+const QString kNetlogProgram = QStringLiteral("C:\\NETLOG\\NETLOG.EXE");
+
+void sleepSeconds(int seconds)
+{
+    platform().clock().sleep(seconds * 1000);
+}
+
+// The hourglass for a scope, so an error of a step does not leave it behind.
+class BusyCursor
+{
+public:
+    BusyCursor() { dialogs().setBusyCursor(true); }
+    ~BusyCursor() { dialogs().setBusyCursor(false); }
+    BusyCursor(const BusyCursor&) = delete;
+    BusyCursor& operator=(const BusyCursor&) = delete;
+};
+
+} // namespace
+
+void TF_NAVLOR::TM_GERALTimer()
+{
+    TM_GERAL.stop(); // the run happens once, even when a nested message loop ticks again
+
+    // The window does not answer during the first second: the desktop settles first.
+    sleepSeconds(1);
+    m_ui->BAR->setValue(0);
+    for (int second = 1; second <= kCountDownSeconds; ++second) {
+        sleepSeconds(1);
+        m_ui->BAR->setValue(second);
+        processMessages();
+        // "Parar/Cancelar" (or "Sair", "BKP Aut.", which do the same first) disables the
+        // button: the run ends here and touches nothing.
+        if (!m_ui->BU_CANCELAR->isEnabled()) {
+            m_ui->BAR->hide();
+            return;
+        }
+    }
+
+    m_ui->BU_BKPA->setEnabled(false);
+    m_ui->BAR->hide();
+    m_ui->BU_CANCELAR->hide();
+
+    EXCLUI_LCK();
+    EXCLUI_NET();
+    EXCLUI_QSQ();
+    sleepSeconds(2);
+    BKP_AUTOMATICO();
+
+    m_ui->BU_BKPA->setEnabled(true);
+    m_ui->BU_SAIR->setEnabled(true);
+    TM_FECHAR.start();
+    if (m_ui->CB_MINIMIZAR->isChecked())
+        showMinimized();
+    ADD_MSG(QStringLiteral("CONCLUIDO"));
+}
+
+void TF_NAVLOR::EXCLUI_LCK()
+{
+    const ConsoleFlags flags = ConsoleFlags::forStartup(readConsoleFlags(dataDirectory()));
+    clearMessageText();
+    processMessages();
+    if (flags.deleteLockFiles) {
+        // Lock files a running client holds open stay, but they are counted all the same.
+        const int count =
+            APAGA_ARQUIVOS(systemDirectory() + QStringLiteral("\\*.LCK"), QStringLiteral("T"));
+        ADD_MSG(QStringLiteral("Deletando arquivos *.LCK = ") + QString::number(count));
+    }
+    clearMessageText();
+    processMessages();
+}
+
+void TF_NAVLOR::EXCLUI_NET()
+{
+    {
+        BusyCursor busy;
+        processMessages();
+        const ConsoleFlags flags = ConsoleFlags::forStartup(readConsoleFlags(dataDirectory()));
+        Platform& p = platform();
+        if (flags.deleteNetFile && p.fileExists(kNetFile)) {
+            ADD_MSG(QStringLiteral("Deletando arquivo - ") + kNetFile);
+            p.deleteFile(kNetFile); // held open by a client it stays; nothing to say then
+        }
+        if (flags.startNetlog && p.fileExists(kNetlogProgram))
+            EXECUTA_PROGRAMA(kNetlogProgram, QString());
+        clearMessageText();
+        processMessages();
+    }
+    processMessages();
+}
+
+void TF_NAVLOR::EXCLUI_QSQ()
+{
+    const ConsoleFlags flags = ConsoleFlags::forStartup(readConsoleFlags(dataDirectory()));
+    clearMessageText();
+    processMessages();
+    if (flags.deleteQueryTables) {
+        const QString dir = systemDirectory();
+        const int tables = APAGA_ARQUIVOS(dir + QStringLiteral("\\_QSQ*.DB*"), QStringLiteral("T"));
+        ADD_MSG(QStringLiteral("Deletando arquivos _QSQ*.DB* = ") + QString::number(tables));
+        const int memos = APAGA_ARQUIVOS(dir + QStringLiteral("\\_QSQ*.MB"), QStringLiteral("T"));
+        ADD_MSG(QStringLiteral("Deletando arquivos _QSQ*.MB = ") + QString::number(memos));
+    }
+    clearMessageText();
+}
+
+void TF_NAVLOR::BKP_AUTOMATICO()
+{
+    // "Parar BKP Aut" skips this one backup only.
+    if (m_ui->CB_PARARBKP->isChecked()) {
+        m_ui->CB_PARARBKP->setChecked(false);
+        return;
+    }
+    {
+        TF_BKPA window(this); // never shown: only its controls are worked on
+        window.runAllActiveJobs();
+    }
+    processMessages();
+}
+
+} // namespace navlor

@@ -1,0 +1,50 @@
+#pragma once
+
+// The sample installation of scripts/make-sample.sh in a fresh prefix, with the built programs
+// linked into it, and the programs of the installation started the way Windows starts them.
+
+#include <QByteArray>
+#include <QProcess>
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+
+#include <functional>
+
+namespace navlor::e2e {
+
+class SampleInstallation
+{
+public:
+    SampleInstallation();
+
+    // Empty when the installation was made; else what went wrong.
+    const QString& error() const { return m_error; }
+
+    // Host path of a Windows path of the sample, spelt as the sample spells it.
+    QString host(const QString& windowsPath) const;
+    bool exists(const QString& windowsPath) const;
+    QByteArray read(const QString& windowsPath) const;
+    // Lines of a text file of the installation (Windows-1252, CR LF).
+    QStringList lines(const QString& windowsPath) const;
+    // Names in a directory matching a wildcard, sorted.
+    QStringList names(const QString& windowsDirectory, const QString& wildcard) const;
+    // Line 10 of the console parameter file.
+    void setConsoleFlags(const QString& flags) const;
+
+    // Starts `program` (a Windows path) by the path of its link in the prefix, with the
+    // prefix's environment, an offscreen display and standard output kept in a file.
+    void start(QProcess& process, const QString& program, const QStringList& arguments = {});
+    // What the last started program wrote to its standard output so far.
+    QString output() const;
+
+private:
+    QTemporaryDir m_dir;
+    QString m_prefix;
+    QString m_error;
+};
+
+// Polls `done` every 50 ms for at most `milliseconds`.
+bool waitUntil(const std::function<bool()>& done, int milliseconds);
+
+} // namespace navlor::e2e

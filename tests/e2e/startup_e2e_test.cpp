@@ -1,0 +1,151 @@
+// The real program started at log-on on the sample installation, without "/N": its start-up
+// run is judged by what it leaves on disk and by whether it ends by itself. The run's waits
+// are real (one second, the six-second count-down, two seconds, and the 20-second close).
+
+#include "tests/e2e/sample_installation.h"
+
+#include <QDate>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QProcess>
+#include <QRegularExpression>
+
+#include <gtest/gtest.h>
+
+namespace navlor::e2e {
+namespace {
+
+const QString kProgram = QStringLiteral("C:\\VALDOROW\\NAVLOR.EXE");
+const QString kBackups = QStringLiteral("D:\\VLDRBKPA");
+
+// What the sample leaves for the clean-up: lock files, temporary tables, the control file.
+const QStringList kStale = {"C:\\VALDOROW\\DADOS\\PDOXUSRS.LCK",
+                            "C:\\VALDOROW\\DADOS\\EMPRESA1\\PARADOX.LCK",
+                            "C:\\VALDOROW\\DADOS\\EMPRESA2\\pdoxusrs.lck",
+                            "C:\\VALDOROW\\_QSQ0.DB",
+                            "C:\\VALDOROW\\_QSQ0.MB",
+                            "C:\\VALDOROW\\DADOS\\EMPRESA1\\_QSQ12.DB",
+                            "C:\\PDOXUSRS.NET"};
+
+QStringList jobFile(const SampleInstallation& sample, int number)
+{
+    return sample.lines(
+        QStringLiteral("C:\\VALDORO\\NAVLOR\\VD_BKPA_%1.PAR").arg(number, 2, 10, QLatin1Char('0')));
+}
+
+// Last run of a job stamped today.
+bool stampedToday(const SampleInstallation& sample, int number)
+{
+    return jobFile(sample, number).value(18) == QDate::currentDate().toString("dd/MM/yy");
+}
+
+// What Debian's arj finds in an archive.
+QString arjListing(const QString& hostArchive)
+{
+    QProcess arj;
+    arj.start(QStringLiteral("arj"), {QStringLiteral("l"), hostArchive});
+    arj.waitForFinished(60000);
+    return QString::fromLocal8Bit(arj.readAllStandardOutput());
+}
+
+// The messages of the message line, as the program echoes them on standard output.
+QStringList messages(const QString& output)
+{
+    QStringList list;
+    for (const QString& line : output.split(u'\n', Qt::SkipEmptyParts)) {
+        if (line.startsWith(QLatin1String("NAVLOR: ")))
+            list << line.mid(8);
+    }
+    return list;
+}
+
+TEST(StartupEndToEnd, UnattendedRunCleansUpBacksUpAndEndsByItself)
+{
+    SampleInstallation sample;
+    ASSERT_TRUE(sample.error().isEmpty()) << sample.error().toStdString();
+    for (const QString& file : kStale)
+        ASSERT_TRUE(sample.exists(file)) << file.toStdString();
+
+    QElapsedTimer elapsed;
+    elapsed.start();
+    QProcess navlor;
+    sample.start(navlor, kProgram);
+    ASSERT_TRUE(navlor.waitForStarted());
+    const bool ended = navlor.waitForFinished(100000);
+    if (!ended)
+        navlor.kill();
+    ASSERT_TRUE(ended) << "still open after 100 s";
+    EXPECT_EQ(navlor.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(navlor.exitCode(), 0);
+    // It closed itself, not sooner than the run's waits and the 20 s of the close allow.
+    EXPECT_GE(elapsed.elapsed(), 29000);
+
+    for (const QString& file : kStale)
+        EXPECT_FALSE(sample.exists(file)) << file.toStdString();
+    EXPECT_TRUE(sample.exists("C:\\VALDOROW\\DADOS\\EMPRESA1\\CLIENTES.DB"));
+
+    // NETLOG was started and logged it.
+    const QString log = QString::fromLatin1(sample.read("C:\\NETLOG\\NETLOG.LOG"));
+    EXPECT_TRUE(QRegularExpression("^\\d\\d/\\d\\d/\\d{4} \\d\\d:\\d\\d:\\d\\d NETLOG iniciado "
+                                   "em \\S+\r\n$")
+                    .match(log)
+                    .hasMatch())
+        << log.toStdString();
+
+    // The daily archive of today, written by the real archiver, and the job stamped with it.
+    const QStringList daily = sample.names(kBackups, "BKP00_*_DIARIO.ARJ");
+    ASSERT_EQ(daily.size(), 1) << daily.join(' ').toStdString();
+    const QString archive = kBackups + u'\\' + daily.first();
+    EXPECT_GT(QFileInfo(sample.host(archive)).size(), 0);
+    const QString listing = arjListing(sample.host(archive));
+    EXPECT_TRUE(listing.contains("CLIENTES.DB")) << listing.toStdString();
+    EXPECT_TRUE(listing.contains("VALDORO.FDB"));
+    EXPECT_EQ(jobFile(sample, 0).value(16), archive);
+    EXPECT_TRUE(stampedToday(sample, 0));
+    // and the weekly job of the whole installation after it
+    EXPECT_EQ(sample.names(kBackups, "BKP03_*.ARJ").size(), 1);
+    EXPECT_TRUE(stampedToday(sample, 3));
+
+    const QStringList shown = messages(sample.output());
+    ASSERT_GE(shown.size(), 6) << sample.output().toStdString();
+    EXPECT_EQ(shown.mid(0, 5),
+              QStringList({"Deletando arquivos *.LCK = 3", "Deletando arquivo - C:\\PDOXUSRS.NET",
+                           "Deletando arquivos _QSQ*.DB* = 2", "Deletando arquivos _QSQ*.MB = 1",
+                           QString::fromUtf8("Verificando BKP Automático")}));
+    EXPECT_LT(shown.indexOf(QString::fromUtf8("BKP Concluído (00)")),
+              shown.indexOf(QString::fromUtf8("BKP Concluído (03)")));
+    EXPECT_TRUE(shown.contains(QString::fromUtf8("BKP Concluído (00)")));
+    EXPECT_EQ(shown.last(), "CONCLUIDO");
+}
+
+TEST(StartupEndToEnd, WithoutCloseFlagTheRunCompletesAndTheProgramStaysOpen)
+{
+    SampleInstallation sample;
+    ASSERT_TRUE(sample.error().isEmpty()) << sample.error().toStdString();
+    sample.setConsoleFlags(QStringLiteral("SSN SS              "));
+
+    QProcess navlor;
+    sample.start(navlor, kProgram);
+    ASSERT_TRUE(navlor.waitForStarted());
+    const bool completed = waitUntil(
+        [&] { return messages(sample.output()).contains(QStringLiteral("CONCLUIDO")); }, 70000);
+    EXPECT_TRUE(completed) << sample.output().toStdString();
+    EXPECT_EQ(sample.names(kBackups, "BKP00_*_DIARIO.ARJ").size(), 1);
+    EXPECT_TRUE(stampedToday(sample, 0));
+    EXPECT_TRUE(stampedToday(sample, 3));
+    EXPECT_FALSE(sample.exists("C:\\PDOXUSRS.NET"));
+
+    // The close timer has long fired; it left the window open.
+    if (completed) {
+        EXPECT_FALSE(navlor.waitForFinished(25000));
+    }
+    EXPECT_EQ(navlor.state(), QProcess::Running);
+    navlor.kill();
+    navlor.waitForFinished();
+}
+
+// "Parar/Cancelar" during the count-down cannot be pressed from outside the program; the start-up
+// run's own tests press it at a chosen second.
+
+} // namespace
+} // namespace navlor::e2e
