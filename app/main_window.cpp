@@ -3,13 +3,10 @@
 #include "ui_main_window.h"
 
 #include "app/console_flags.h"
-#include "app/console_params_dialog.h"
-#include "archive/directory_backup_window.h"
 #include "backup/backup_window.h"
 #include "lib/dates.h"
 #include "lib/jpeg_image.h"
 #include "lib/platform/platform.h"
-#include "lib/print_window.h"
 #include "lib/registry_settings.h"
 #include "lib/system_info.h"
 
@@ -99,7 +96,11 @@ void TF_NAVLOR::connectHandlers()
     onTrigger(m_ui->BKPAutomtico1, &TF_NAVLOR::BU_BKPAClick);
     onTrigger(m_ui->Sair1, &TF_NAVLOR::BU_SAIRClick);
     onTrigger(m_ui->ImprimirTela1, &TF_NAVLOR::ImprimirTela1Click);
-    onTrigger(m_ui->AUTORUN1, &TF_NAVLOR::AUTORUN1Click);
+    // The mark follows the Run value, not the click: the handler reads it as it stood.
+    connect(m_ui->AUTORUN1, &QAction::triggered, this, [this](bool checked) {
+        m_ui->AUTORUN1->setChecked(!checked);
+        AUTORUN1Click();
+    });
     onTrigger(m_ui->ArquivosdeConfiguraoGBL1, &TF_NAVLOR::ArquivosdeConfiguraoGBL1Click);
     onTrigger(m_ui->SetupBDE1, &TF_NAVLOR::SetupBDE1Click);
     onTrigger(m_ui->ExecutarBDEAdmin1, &TF_NAVLOR::ExecutarBDEAdmin1Click);
@@ -196,6 +197,7 @@ void TF_NAVLOR::ADD_MSG(const QString& text)
     m_ui->E_MSG->addItem(text);
     m_ui->E_MSG->setCurrentIndex(m_ui->E_MSG->count() - 1);
     m_ui->E_MSG->setEditText(text);
+    emit messageAdded(text);
 }
 
 void TF_NAVLOR::setMessageText(const QString& text)
@@ -253,12 +255,6 @@ void TF_NAVLOR::setStopRequested(bool stop)
 
 // ---- timers and buttons ------------------------------------------------------------------
 
-void TF_NAVLOR::TM_GERALTimer()
-{
-    TM_GERAL.stop(); // the run happens once, even when a nested message loop ticks again
-    // The start-up housekeeping run goes here.
-}
-
 void TF_NAVLOR::TM_FECHARTimer()
 {
     TM_FECHAR.stop();
@@ -275,109 +271,6 @@ void TF_NAVLOR::BU_CANCELARClick()
     setMessageText(QStringLiteral("Parar/Cancelar"));
 }
 
-void TF_NAVLOR::BU_SAIRClick()
-{
-    BU_CANCELARClick();
-    m_ui->CB_PARARBKP->setChecked(true);
-    close();
-}
-
-void TF_NAVLOR::BU_BKPAClick()
-{
-    BU_CANCELARClick();
-    m_ui->BU_BKPA->setEnabled(false);
-    {
-        TF_BKPA window(this);
-        dialogs().showModal(&window);
-    }
-    processMessages();
-    m_ui->BU_BKPA->setEnabled(true);
-}
-
-// ---- menu --------------------------------------------------------------------------------
-
-void TF_NAVLOR::Parmetros1Click()
-{
-    {
-        TF_NAVLOR_P dialog(this);
-        dialogs().showModal(&dialog);
-    }
-    // The dialog may have switched the autostart value either way.
-    m_ui->AUTORUN1->setChecked(AUTOSTART_ATIVO(QStringLiteral("NAVLOR")));
-    processMessages();
-}
-
-void TF_NAVLOR::Diretorios1Click()
-{
-    dialogs().openFiles(OpenDialog1); // only to look: the choice is not used
-}
-
-void TF_NAVLOR::PesquisaArquivoseSubdiretrios1Click()
-{
-    // Opens the file search window, which comes with the file utilities.
-}
-
-void TF_NAVLOR::ExcluiarquivosQSQDB1Click()
-{
-    // Deletes the temporary query tables over whole drives, with the file helpers.
-}
-
-void TF_NAVLOR::ExcluirarquivosPdoxUsrsLck1Click()
-{
-    // Deletes the Paradox lock files over whole drives, with the file helpers.
-}
-
-void TF_NAVLOR::ExcluirarquivoPdoxUsrsNet1Click()
-{
-    // Deletes the Paradox network control file, with the file helpers.
-}
-
-void TF_NAVLOR::BKPDir1Click()
-{
-    openDirectoryBackupWindow(this);
-    processMessages();
-}
-
-void TF_NAVLOR::ImprimirTela1Click()
-{
-    IMPRIME_JANELA(this);
-}
-
-void TF_NAVLOR::AUTORUN1Click()
-{
-    // Switches the autostart value, with the registry settings.
-}
-
-void TF_NAVLOR::ArquivosdeConfiguraoGBL1Click()
-{
-    OpenDialog2.directory = m_ui->LA_WINDOWS->text();
-    OpenDialog2.filterIndex = 2;
-    dialogs().openFiles(OpenDialog2); // only to look: the choice is not used
-}
-
-void TF_NAVLOR::SetupBDE1Click()
-{
-    // Starts the BDE setup program, with the program helpers.
-}
-
-void TF_NAVLOR::ExecutarBDEAdmin1Click()
-{
-    // Starts the BDE administrator, with the program helpers.
-}
-
-void TF_NAVLOR::ExecutarDBD321Click()
-{
-    // Starts the Database Desktop, with the program helpers.
-}
-
-void TF_NAVLOR::PromptdoDOS1Click()
-{
-    // Starts the command prompt, with the program helpers.
-}
-
-void TF_NAVLOR::Sobre1Click()
-{
-    // Opens the about box, which comes with the file utilities.
-}
+// The other buttons and the menu commands are in menu_commands.cpp.
 
 } // namespace navlor

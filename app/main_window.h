@@ -46,6 +46,10 @@ public:
     // The controls, for handlers of the window kept in other files.
     Ui::TF_NAVLOR* form() const { return m_ui.get(); }
 
+signals:
+    // Every message that reaches the message line, for a log of the run.
+    void messageAdded(const QString& text);
+
 public slots:
     void TM_GERALTimer();
     void TM_FECHARTimer();
@@ -74,6 +78,11 @@ protected:
 
 private:
     void FormCreate(const QStringList& arguments);
+    // The steps of the start-up run (startup_run.cpp).
+    void EXCLUI_LCK();
+    void EXCLUI_NET();
+    void EXCLUI_QSQ();
+    void BKP_AUTOMATICO();
     void FormShow();
     void connectHandlers();
     void loadPictures();

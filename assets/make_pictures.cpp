@@ -1,5 +1,5 @@
-// Draws the console's pictures and writes them as JPEG files with libjpeg, so the artwork can
-// be remade: navlor_make_pictures [output directory]
+// Draws the console's pictures and writes them as JPEG files with libjpeg, and the program's
+// icon as PNG files, so the artwork can be remade: navlor_make_pictures [output directory]
 #include <QColor>
 #include <QDir>
 #include <QFile>
@@ -400,6 +400,28 @@ QImage glyphDelete()
     return image;
 }
 
+// ---- the program's icon (PNG, transparent corners) ---------------------------------------------
+
+// Drawn on a 128-unit grid and scaled, so every size shows the same picture.
+QImage icon(int size)
+{
+    QImage image(size, size, QImage::Format_ARGB32);
+    image.fill(Qt::transparent);
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.scale(size / 128.0, size / 128.0);
+    QLinearGradient sky(0, 0, 0, 128);
+    sky.setColorAt(0, QColor(0x1F, 0x6C, 0x9A));
+    sky.setColorAt(1, QColor(0x0B, 0x2E, 0x4A));
+    p.setPen(QPen(QColor(0x9F, 0xD4, 0xF5), 3));
+    p.setBrush(sky);
+    p.drawRoundedRect(QRectF(4, 4, 120, 120), 22, 22);
+    drawServer(p, QRectF(16, 18, 46, 92));
+    drawArchive(p, QRectF(68, 38, 46, 72));
+    p.end();
+    return image;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -429,6 +451,14 @@ int main(int argc, char** argv)
     for (const auto& entry : pictures) {
         const QString path = out + QLatin1Char('/') + QLatin1String(entry.name);
         if (!writeJpeg(entry.picture, path)) {
+            std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+            ++failures;
+        }
+    }
+    // The desktop icon in the sizes an installation puts into the hicolor theme.
+    for (const int size : {48, 128}) {
+        const QString path = out + QStringLiteral("/navlor_icon_%1.png").arg(size);
+        if (!icon(size).save(path, "PNG")) {
             std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
             ++failures;
         }

@@ -607,16 +607,56 @@ QStringList PosixPlatform::searchPath()
         .split(u';', Qt::SkipEmptyParts);
 }
 
+namespace {
+
+bool isInterpreter(const QString& program)
+{
+    const QString name = fileNameOf(program).toUpper();
+    return name == QLatin1String("COMMAND.COM") || name == QLatin1String("COMMAND") ||
+           name == QLatin1String("CMD.EXE") || name == QLatin1String("CMD");
+}
+
+// The interpreter started without "/C" shows its prompt (after what it was given, with "/K"):
+// something for the operator to see and answer.
+bool staysAtPrompt(const QString& commandLine)
+{
+    const ProgramToken token = splitProgramToken(commandLine);
+    return isInterpreter(token.program) &&
+           splitProgramToken(token.rest)
+                   .program.compare(QLatin1String("/C"), Qt::CaseInsensitive) != 0;
+}
+
+} // namespace
+
+PosixPlatform::Launch PosixPlatform::inTerminal(const Launch& launch)
+{
+    if (launch.program.isEmpty())
+        return {};
+    QStringList candidates{QStringLiteral("x-terminal-emulator")};
+    const QString chosen = qEnvironmentVariable("TERMINAL");
+    if (!chosen.isEmpty())
+        candidates << chosen;
+    candidates << QStringLiteral("gnome-terminal") << QStringLiteral("konsole")
+               << QStringLiteral("xterm");
+    for (const QString& candidate : candidates) {
+        const QString terminal = QStandardPaths::findExecutable(candidate);
+        if (terminal.isEmpty())
+            continue;
+        // The program and its arguments go on as they are, never through a shell.
+        const bool dashes = QFileInfo(terminal).fileName() == QLatin1String("gnome-terminal");
+        Launch wrapped{terminal, {terminal, dashes ? QStringLiteral("--") : QStringLiteral("-e")}};
+        wrapped.argv << launch.program << launch.argv.mid(1);
+        return wrapped;
+    }
+    return {};
+}
+
 PosixPlatform::Launch PosixPlatform::prepareLaunch(const QString& commandLine)
 {
     const ProgramToken token = splitProgramToken(commandLine);
     if (token.program.isEmpty())
         return {};
-    const QString programName = fileNameOf(token.program).toUpper();
-    const bool interpreter =
-        programName == QLatin1String("COMMAND.COM") || programName == QLatin1String("COMMAND") ||
-        programName == QLatin1String("CMD.EXE") || programName == QLatin1String("CMD");
-    if (interpreter) {
+    if (isInterpreter(token.program)) {
         const QString cmd = commandInterpreter();
         if (cmd.isEmpty())
             return {};
@@ -664,7 +704,8 @@ qint64 PosixPlatform::spawn(const Launch& launch, const QString& hostDirectory) 
     return spawnHost(launch.program, launch.argv, hostDirectory, environment);
 }
 
-qint64 PosixPlatform::start(const QString& commandLine, const QString& windowsDirectory)
+qint64 PosixPlatform::start(const QString& commandLine, const QString& windowsDirectory,
+                            bool ownConsole)
 {
     QString directory;
     if (!windowsDirectory.isEmpty()) {
@@ -676,7 +717,10 @@ qint64 PosixPlatform::start(const QString& commandLine, const QString& windowsDi
         if (!isHostDirectory(directory))
             directory.clear();
     }
-    return spawn(prepareLaunch(commandLine), directory);
+    const Launch launch = prepareLaunch(commandLine);
+    if (ownConsole && staysAtPrompt(commandLine))
+        return spawn(inTerminal(launch), directory);
+    return spawn(launch, directory);
 }
 
 int PosixPlatform::runAndWait(const QString& commandLine, int /*showMode*/,
@@ -696,7 +740,7 @@ int PosixPlatform::runAndWait(const QString& commandLine, int /*showMode*/,
 
 bool PosixPlatform::startProcess(const QString& commandLine, int /*showMode*/)
 {
-    const qint64 pid = start(commandLine, {});
+    const qint64 pid = start(commandLine, {}, true);
     if (pid < 0)
         return false;
     reapInBackground(pid);

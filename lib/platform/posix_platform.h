@@ -89,6 +89,11 @@ public:
     // else on the host PATH. Empty when there is none.
     static QString commandInterpreter();
 
+    // The interpreter at its prompt, in the desktop's terminal emulator (x-terminal-emulator,
+    // else $TERMINAL, else gnome-terminal, konsole or xterm): on Windows a console program
+    // started from a window gets a console window of its own. Empty when there is none.
+    static Launch inTerminal(const Launch& launch);
+
 private:
     // findFiles, with the size, times and rights of each entry only when `details`.
     QList<DirEntry> enumerate(const QString& pattern, bool details) const;
@@ -98,7 +103,10 @@ private:
                            const QString& fallback) const;
     // Starts the launch in `hostDirectory` (empty: this process's); the process id or -1.
     qint64 spawn(const Launch& launch, const QString& hostDirectory) const;
-    qint64 start(const QString& commandLine, const QString& windowsDirectory);
+    // `ownConsole`: started without waiting, so an interpreter that stays at its prompt
+    // needs a terminal of its own.
+    qint64 start(const QString& commandLine, const QString& windowsDirectory,
+                 bool ownConsole = false);
 
     HostPrefix m_prefix;
     IniRegistry m_registry;

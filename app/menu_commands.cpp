@@ -1,0 +1,201 @@
+// The main window's buttons and menu items other than the start-up run: the windows it opens,
+// the manual deletions over whole drives, the launchers, the autostart switch and the printing.
+
+#include "app/main_window.h"
+
+#include "ui_main_window.h"
+
+#include "app/console_params_dialog.h"
+#include "archive/directory_backup_window.h"
+#include "backup/backup_window.h"
+#include "lib/file_lists.h"
+#include "lib/platform/platform.h"
+#include "lib/print_window.h"
+#include "lib/program_start.h"
+#include "lib/registry_settings.h"
+#include "tools/about_box.h"
+#include "tools/file_search_window.h"
+
+namespace navlor {
+
+namespace {
+
+const QString kAutostartName = QStringLiteral("NAVLOR");
+
+// Every file of the mask on the whole of the drive or tree the mask starts from.
+int deleteOverTree(const QString& mask)
+{
+    return APAGA_ARQUIVOS(mask, QStringLiteral("T"));
+}
+
+// Starts the first program file found for the path (its own directory first, then the tree
+// below it); nothing happens when there is none.
+void startFirstFound(const QString& path)
+{
+    // The first entry is all that is used, so the search stops at it instead of listing the
+    // rest of the drive.
+    const QString program = PRIMEIRO_ARQUIVO(path);
+    if (!program.isEmpty())
+        INICIA_PROGRAMA(program, QString());
+}
+
+} // namespace
+
+// ---- buttons -----------------------------------------------------------------------------
+
+void TF_NAVLOR::BU_SAIRClick()
+{
+    BU_CANCELARClick();
+    m_ui->CB_PARARBKP->setChecked(true);
+    close();
+}
+
+void TF_NAVLOR::BU_BKPAClick()
+{
+    BU_CANCELARClick();
+    m_ui->BU_BKPA->setEnabled(false);
+    {
+        TF_BKPA window(this);
+        dialogs().showModal(&window);
+    }
+    processMessages();
+    m_ui->BU_BKPA->setEnabled(true);
+}
+
+// ---- windows -----------------------------------------------------------------------------
+
+void TF_NAVLOR::Parmetros1Click()
+{
+    {
+        TF_NAVLOR_P dialog(this);
+        dialogs().showModal(&dialog);
+    }
+    // The dialog may have switched the autostart value either way.
+    m_ui->AUTORUN1->setChecked(AUTOSTART_ATIVO(kAutostartName));
+    processMessages();
+}
+
+void TF_NAVLOR::Diretorios1Click()
+{
+    dialogs().openFiles(OpenDialog1); // only to look: the choice is not used
+}
+
+void TF_NAVLOR::PesquisaArquivoseSubdiretrios1Click()
+{
+    {
+        TF_PESQARQ search(this);
+        dialogs().showModal(&search);
+    }
+    processMessages();
+}
+
+void TF_NAVLOR::BKPDir1Click()
+{
+    openDirectoryBackupWindow(this);
+    processMessages();
+}
+
+void TF_NAVLOR::Sobre1Click()
+{
+    {
+        TF_SOBRE about(this);
+        about.setStatusText(QStringLiteral("NAVLOR - Servidor de Sistema - Backup/Restore"));
+        dialogs().showModal(&about);
+    }
+    processMessages();
+}
+
+void TF_NAVLOR::ImprimirTela1Click()
+{
+    IMPRIME_JANELA(this);
+}
+
+void TF_NAVLOR::ArquivosdeConfiguraoGBL1Click()
+{
+    OpenDialog2.directory = m_ui->LA_WINDOWS->text();
+    OpenDialog2.filterIndex = 2;
+    dialogs().openFiles(OpenDialog2); // only to look: the choice is not used
+}
+
+// ---- manual deletions --------------------------------------------------------------------
+
+void TF_NAVLOR::ExcluiarquivosQSQDB1Click()
+{
+    // The drive of the system directory, then drive C:, where the engine may also have left
+    // its tables; "**" matches nothing.
+    const QString drive = m_ui->LA_DIR1->text().left(2);
+    const QString db = QStringLiteral("Deletando arquivos _QSQ*.DB = ");
+    const QString mb = QStringLiteral("Deletando arquivos _QSQ*.MB = ");
+    ADD_MSG(db + QString::number(deleteOverTree(drive + QStringLiteral("\\_QSQ*.DB"))));
+    ADD_MSG(mb + QString::number(deleteOverTree(drive + QStringLiteral("\\_QSQ*.MB"))));
+    ADD_MSG(db + QString::number(deleteOverTree(QStringLiteral("C:\\_QSQ*.DB"))));
+    ADD_MSG(mb + QString::number(deleteOverTree(QStringLiteral("C:\\_QSQ*.MB"))));
+}
+
+void TF_NAVLOR::ExcluirarquivosPdoxUsrsLck1Click()
+{
+    const QString drive = m_ui->LA_DIR1->text().left(2);
+    dialogs().setBusyCursor(true);
+    processMessages();
+    deleteOverTree(drive + QStringLiteral("\\PDOXUSRS.LCK"));
+    deleteOverTree(drive + QStringLiteral("\\PARADOX.LCK"));
+    deleteOverTree(QStringLiteral("C:\\PDOXUSRS.LCK"));
+    deleteOverTree(QStringLiteral("C:\\PARADOX.LCK"));
+    dialogs().setBusyCursor(false);
+    processMessages();
+}
+
+void TF_NAVLOR::ExcluirarquivoPdoxUsrsNet1Click()
+{
+    const QString drive = m_ui->LA_DIR1->text().left(2);
+    dialogs().setBusyCursor(true);
+    processMessages();
+    deleteOverTree(drive + QStringLiteral("\\PDOXUSRS.NET"));
+    deleteOverTree(QStringLiteral("C:\\PDOXUSRS.NET"));
+    dialogs().setBusyCursor(false);
+    processMessages();
+}
+
+// ---- launchers ---------------------------------------------------------------------------
+
+void TF_NAVLOR::SetupBDE1Click()
+{
+    startFirstFound(m_ui->LA_DIR1->text() + QStringLiteral("\\BDE\\INSTALL\\SETUP.exe"));
+}
+
+void TF_NAVLOR::ExecutarBDEAdmin1Click()
+{
+    // The root of C: first, then the whole drive: this can take a while.
+    startFirstFound(QStringLiteral("C:\\BDEAdmin.exe"));
+}
+
+void TF_NAVLOR::ExecutarDBD321Click()
+{
+    startFirstFound(m_ui->LA_DIR1->text() + QStringLiteral("\\BDE\\DBD32.exe"));
+}
+
+void TF_NAVLOR::PromptdoDOS1Click()
+{
+    // Found on the system's search path; a prompt of its own, not waited for.
+    platform().winExec(QStringLiteral("COMMAND.COM"), SW_SHOWNORMAL);
+}
+
+// ---- autostart ---------------------------------------------------------------------------
+
+void TF_NAVLOR::AUTORUN1Click()
+{
+    // The mark shows what the Run key holds afterwards, also when writing it failed and the
+    // error ends this handler.
+    struct FollowRunKey
+    {
+        QAction* mark;
+        ~FollowRunKey() { mark->setChecked(AUTOSTART_ATIVO(kAutostartName)); }
+    } follow{m_ui->AUTORUN1};
+
+    if (m_ui->AUTORUN1->isChecked())
+        AUTOSTART_DESLIGA(kAutostartName);
+    else
+        AUTOSTART_LIGA(kAutostartName, m_ui->LA_DIRATUAL->text());
+}
+
+} // namespace navlor

@@ -1,0 +1,60 @@
+# Installation and the Debian package. Included from the top level after every program's folder,
+# so the install rules see all targets.
+include(GNUInstallDirs)
+
+# The programs sit together in bin: the console finds navlor-cmd beside its own executable.
+set(NAVLOR_INSTALLED_PROGRAMS navlor navlor-cmd navlor-arj)
+if(TARGET navlor-netlog)
+    list(APPEND NAVLOR_INSTALLED_PROGRAMS navlor-netlog)
+endif()
+install(TARGETS ${NAVLOR_INSTALLED_PROGRAMS} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+
+# The program carries its pictures compiled in; the loose copies are the artwork for an
+# installation's own screens and documents.
+file(GLOB NAVLOR_PICTURES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/assets/*.jpg)
+install(FILES ${NAVLOR_PICTURES} DESTINATION ${CMAKE_INSTALL_DATADIR}/navlor/pictures)
+
+install(FILES ${PROJECT_SOURCE_DIR}/assets/navlor.desktop
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+set(NAVLOR_ICON_SIZES 48 128)
+foreach(size IN LISTS NAVLOR_ICON_SIZES)
+    install(FILES ${PROJECT_SOURCE_DIR}/assets/navlor_icon_${size}.png
+            DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps
+            RENAME navlor.png)
+endforeach()
+
+# ---- Debian package: cpack in the build directory writes navlor_<version>_<arch>.deb ----------
+
+set(NAVLOR_PACKAGE_MAINTAINER "Equipe NAVLOR <navlor@example.com>"
+    CACHE STRING "Maintainer named in the Debian package")
+
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME navlor)
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_CONTACT "${NAVLOR_PACKAGE_MAINTAINER}")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "maintenance console of a small-business file server")
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_STRIP_FILES ON)
+
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${NAVLOR_PACKAGE_MAINTAINER}")
+set(CPACK_DEBIAN_PACKAGE_SECTION admin)
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+# cpack puts the summary above this as the description's first line.
+set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
+    "NAVLOR cleans the network files that database clients leave behind
+(stale lock files, temporary tables) and runs scheduled ARJ backups of
+the system's data, with restore and archive browsing. It works on a
+hosted-Windows prefix of drive folders and brings its own command
+interpreter (navlor-cmd) and ARJ stand-in (navlor-arj) over Debian's arj.")
+# The libraries the programs link and the archiver the backups run; at packaging time
+# dpkg-shlibdeps adds the C and C++ runtime with the versions the build needs.
+set(NAVLOR_QT_MIN "${Qt6Core_VERSION_MAJOR}.${Qt6Core_VERSION_MINOR}")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS
+    "libqt6core6 (>= ${NAVLOR_QT_MIN}), libqt6gui6 (>= ${NAVLOR_QT_MIN}), \
+libqt6widgets6 (>= ${NAVLOR_QT_MIN}), libqt6printsupport6 (>= ${NAVLOR_QT_MIN}), \
+libjpeg62-turbo, arj")
+set(CPACK_PRE_BUILD_SCRIPTS ${CMAKE_CURRENT_LIST_DIR}/deb_shlibdeps.cmake)
+set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
+
+include(CPack)
