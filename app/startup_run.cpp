@@ -27,16 +27,6 @@ void sleepSeconds(int seconds)
     platform().clock().sleep(seconds * 1000);
 }
 
-// The hourglass for a scope, so an error of a step does not leave it behind.
-class BusyCursor
-{
-public:
-    BusyCursor() { dialogs().setBusyCursor(true); }
-    ~BusyCursor() { dialogs().setBusyCursor(false); }
-    BusyCursor(const BusyCursor&) = delete;
-    BusyCursor& operator=(const BusyCursor&) = delete;
-};
-
 } // namespace
 
 void TF_NAVLOR::TM_GERALTimer()

@@ -6,10 +6,12 @@
 #include "lib/ansi_text.h"
 #include "lib/archiver_location.h"
 #include "lib/choose_directory.h"
+#include "lib/dialogs.h"
 #include "lib/file_lists.h"
 #include "lib/platform/platform.h"
 #include "lib/program_start.h"
 #include "lib/registry_settings.h"
+#include "lib/work_guard.h"
 
 #include <QLineEdit>
 #include <QScreen>
@@ -41,28 +43,6 @@ bool containsFiles(const QString& directory)
 {
     return !PRIMEIRO_ARQUIVO(directory + QStringLiteral("\\*.*")).isEmpty();
 }
-
-// A second click while the message loop runs inside an archiver run waits for the next turn.
-class WorkGuard
-{
-public:
-    explicit WorkGuard(bool& working) : m_working(working), m_entered(!working)
-    {
-        m_working = true;
-    }
-    ~WorkGuard()
-    {
-        if (m_entered)
-            m_working = false;
-    }
-    bool entered() const { return m_entered; }
-    WorkGuard(const WorkGuard&) = delete;
-    WorkGuard& operator=(const WorkGuard&) = delete;
-
-private:
-    bool& m_working;
-    bool m_entered;
-};
 
 } // namespace
 

@@ -6,10 +6,12 @@
 #include "archive/extract_commands.h"
 #include "lib/ansi_text.h"
 #include "lib/choose_directory.h"
+#include "lib/dialogs.h"
 #include "lib/jpeg_image.h"
 #include "lib/platform/platform.h"
 #include "lib/program_start.h"
 #include "lib/registry_settings.h"
+#include "lib/work_guard.h"
 
 #include <QScreen>
 #include <QShowEvent>
@@ -68,39 +70,6 @@ QString cannotCreate(const QString& path)
                                                 "especificado.");
     return QStringLiteral("Cannot create file \"%1\". %2").arg(path, reason);
 }
-
-// The busy cursor for as long as a handler works, however it leaves.
-class BusyCursor
-{
-public:
-    BusyCursor() { dialogs().setBusyCursor(true); }
-    ~BusyCursor() { dialogs().setBusyCursor(false); }
-    BusyCursor(const BusyCursor&) = delete;
-    BusyCursor& operator=(const BusyCursor&) = delete;
-};
-
-// Clicks that arrive while the message loop runs inside a listing or an extraction wait
-// for the next turn instead of starting another one over the first.
-class WorkGuard
-{
-public:
-    explicit WorkGuard(bool& working) : m_working(working), m_entered(!working)
-    {
-        m_working = true;
-    }
-    ~WorkGuard()
-    {
-        if (m_entered)
-            m_working = false;
-    }
-    bool entered() const { return m_entered; }
-    WorkGuard(const WorkGuard&) = delete;
-    WorkGuard& operator=(const WorkGuard&) = delete;
-
-private:
-    bool& m_working;
-    bool m_entered;
-};
 
 } // namespace
 

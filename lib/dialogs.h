@@ -45,6 +45,16 @@ public:
 Dialogs& dialogs();
 std::unique_ptr<Dialogs> setDialogs(std::unique_ptr<Dialogs> replacement);
 
+// The hourglass for a scope, so an error in the middle of a step never leaves it behind.
+class BusyCursor
+{
+public:
+    BusyCursor() { dialogs().setBusyCursor(true); }
+    ~BusyCursor() { dialogs().setBusyCursor(false); }
+    BusyCursor(const BusyCursor&) = delete;
+    BusyCursor& operator=(const BusyCursor&) = delete;
+};
+
 // Lets the application handle its pending window messages ("Application.ProcessMessages").
 void processMessages();
 

@@ -71,36 +71,24 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 }
 
 #ifdef NAVLOR_FUZZ_DRIVER
-#include <random>
+#include "tests/support/fuzz_driver.h"
 
 int main(int argc, char** argv)
 {
-    const long runs = argc > 1 ? std::strtol(argv[1], nullptr, 10) : 20000;
-    const char* samples[] = {
-        "",
-        "\r\n",
-        "ARJ 3",
-        "ARJ 3\r\n\r\n\r\n\r\n\r\n\r\n\r\n\r\n\r\n001) A\r\n",
-        "\n\n\n\n\n\n\n\n\n1234)\xb5\x83\xdf\xff\r",
-        "\n\n\n\n\n\n\n\n\n000)\x01\x02 \x1f",
-        "\r\r\r\r\r\r\r\r\r99999) x\r",
-    };
-    for (const char* sample : samples)
-        readAndCheck(QByteArray(sample));
-
-    // Bytes that matter to the reader come up far more often than the rest.
     const char interesting[] = {'\r', '\n', ')',  '0',    '1',    '9',    ' ',    'a',
                                 'A',  '\t', '\0', '\x81', '\xb5', '\x83', '\xff', '\xdf'};
-    std::mt19937 random(20260607);
-    for (long run = 0; run < runs; ++run) {
-        const int length = static_cast<int>(random() % (run % 50 == 0 ? 4000 : 300));
-        QByteArray bytes(length, Qt::Uninitialized);
-        for (char& b : bytes)
-            b = random() % 3 == 0 ? static_cast<char>(random() % 256)
-                                  : interesting[random() % sizeof interesting];
-        readAndCheck(bytes);
-    }
-    std::printf("%ld listings read without fault\n", runs);
-    return 0;
+    const navlor::test::FuzzDriverShape shape{
+        {interesting, sizeof interesting}, 300, 4000, "listings"};
+    return navlor::test::runFuzzDriver(argc, argv,
+                                       {
+                                           "",
+                                           "\r\n",
+                                           "ARJ 3",
+                                           "ARJ 3\r\n\r\n\r\n\r\n\r\n\r\n\r\n\r\n\r\n001) A\r\n",
+                                           "\n\n\n\n\n\n\n\n\n1234)\xb5\x83\xdf\xff\r",
+                                           "\n\n\n\n\n\n\n\n\n000)\x01\x02 \x1f",
+                                           "\r\r\r\r\r\r\r\r\r99999) x\r",
+                                       },
+                                       shape, [](const QByteArray& bytes) { readAndCheck(bytes); });
 }
 #endif

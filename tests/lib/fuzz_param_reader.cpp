@@ -57,39 +57,28 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 }
 
 #ifdef NAVLOR_FUZZ_DRIVER
-#include <random>
+#include "tests/support/fuzz_driver.h"
 
 int main(int argc, char** argv)
 {
-    const long runs = argc > 1 ? std::strtol(argv[1], nullptr, 10) : 20000;
-    const char* samples[] = {
-        "",
-        "\r\n",
-        "#",
-        "#\r\n#\r\nA",
-        "A\rB\rC",
-        "A\x1A"
-        "B",
-        "\x1A",
-        "\r\r\n\n",
-        " # \r\n",
-        "\x80\x81\x8D\x9F\xFF\r\n",
-    };
-    for (const char* sample : samples)
-        readAndWriteBack(QByteArray(sample));
-
-    // Bytes that matter to the reader come up far more often than the rest.
     const char interesting[] = {'\r', '\n', '#', 26, ' ', 'A', '\0', '\x81', '\x9D', '\xFF'};
-    std::mt19937 random(20260607);
-    for (long run = 0; run < runs; ++run) {
-        const int length = static_cast<int>(random() % (run % 50 == 0 ? 4000 : 300));
-        QByteArray bytes(length, Qt::Uninitialized);
-        for (char& b : bytes)
-            b = random() % 3 == 0 ? static_cast<char>(random() % 256)
-                                  : interesting[random() % sizeof interesting];
-        readAndWriteBack(bytes);
-    }
-    std::printf("%ld inputs read without fault\n", runs);
-    return 0;
+    const navlor::test::FuzzDriverShape shape{
+        {interesting, sizeof interesting}, 300, 4000, "parameter files"};
+    return navlor::test::runFuzzDriver(argc, argv,
+                                       {
+                                           "",
+                                           "\r\n",
+                                           "#",
+                                           "#\r\n#\r\nA",
+                                           "A\rB\rC",
+                                           "A\x1A"
+                                           "B",
+                                           "\x1A",
+                                           "\r\r\n\n",
+                                           " # \r\n",
+                                           "\x80\x81\x8D\x9F\xFF\r\n",
+                                       },
+                                       shape,
+                                       [](const QByteArray& bytes) { readAndWriteBack(bytes); });
 }
 #endif

@@ -91,55 +91,44 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 }
 
 #ifdef NAVLOR_FUZZ_DRIVER
-#include <random>
+#include "tests/support/fuzz_driver.h"
 
 int main(int argc, char** argv)
 {
-    const long runs = argc > 1 ? std::strtol(argv[1], nullptr, 10) : 20000;
-    const char* samples[] = {
-        "",
-        "@",
-        "\"",
-        ">",
-        ">>",
-        "2>&",
-        "2>&9",
-        "^",
-        "%",
-        "%~",
-        "%~dp",
-        "%~9",
-        ":",
-        "::",
-        "REM",
-        "ECHO.",
-        "IF",
-        "IF NOT",
-        "IF /I a==",
-        "IF EXIST",
-        "\"C:\\VALDOROW\\EXE\\ARJ.EXE\" A \"D:\\VLDRBKPA\\BKP00_04_DIARIO.ARJ\" "
-        "\"C:\\VALDOROW\\DADOS\" *.DB *.MB -U -R -X*.ARJ",
-        "ARJ.EXE L \"x.arj\" *.* > C:\\VALDOROTEMP\\LIST.LLL",
-        "C:\\ARJ.EXE V  \"C:\\B.ARJ\" *.* >C:\\T\\LIST.LLL",
-        "ECHO \"a > b\" 2>>\"C:\\x y\\z\" <in 1>&2",
-    };
-    for (const char* sample : samples)
-        takeApart(QString::fromLatin1(sample));
-
-    // Characters that matter to the tokeniser come up far more often than the rest.
     const char interesting[] = {'"', '>', '<', '|', '&',  '^',  '@',  ':',    '%',    '~',
                                 '=', ',', ';', ' ', '\t', '\\', '1',  '2',    'E',    'C',
                                 'H', 'O', 'R', 'M', '.',  '*',  '\0', '\xe7', '\xff', '/'};
-    std::mt19937 random(20260607);
-    for (long run = 0; run < runs; ++run) {
-        const int length = static_cast<int>(random() % (run % 50 == 0 ? 2000 : 80));
-        QByteArray bytes(length, Qt::Uninitialized);
-        for (char& b : bytes)
-            b = random() % 4 == 0 ? static_cast<char>(random() % 256)
-                                  : interesting[random() % sizeof interesting];
-        takeApart(QString::fromLatin1(bytes));
-    }
-    std::printf("%ld lines taken apart without fault\n", runs);
-    return 0;
+    const navlor::test::FuzzDriverShape shape{
+        {interesting, sizeof interesting}, 80, 2000, "batch lines"};
+    return navlor::test::runFuzzDriver(
+        argc, argv,
+        {
+            "",
+            "@",
+            "\"",
+            ">",
+            ">>",
+            "2>&",
+            "2>&9",
+            "^",
+            "%",
+            "%~",
+            "%~dp",
+            "%~9",
+            ":",
+            "::",
+            "REM",
+            "ECHO.",
+            "IF",
+            "IF NOT",
+            "IF /I a==",
+            "IF EXIST",
+            "\"C:\\VALDOROW\\EXE\\ARJ.EXE\" A \"D:\\VLDRBKPA\\BKP00_04_DIARIO.ARJ\" "
+            "\"C:\\VALDOROW\\DADOS\" *.DB *.MB -U -R -X*.ARJ",
+            "ARJ.EXE L \"x.arj\" *.* > C:\\VALDOROTEMP\\LIST.LLL",
+            "C:\\ARJ.EXE V  \"C:\\B.ARJ\" *.* >C:\\T\\LIST.LLL",
+            "ECHO \"a > b\" 2>>\"C:\\x y\\z\" <in 1>&2",
+        },
+        shape, [](const QByteArray& bytes) { takeApart(QString::fromLatin1(bytes)); });
 }
 #endif
