@@ -6,6 +6,7 @@
 #include "lib/platform/platform.h"
 #include "lib/registry_settings.h"
 #include "tests/support/fixed_paths_platform.h"
+#include "tests/support/scoped_env.h"
 #include "tests/support/scripted_dialogs.h"
 #include "tests/support/temp_prefix.h"
 
@@ -54,20 +55,6 @@ QByteArray blanks(int n)
 {
     return QByteArray(n, ' ');
 }
-
-class ScopedEnv
-{
-public:
-    ScopedEnv(const char* name, const QByteArray& value) : m_name(name), m_old(qgetenv(name))
-    {
-        qputenv(name, value);
-    }
-    ~ScopedEnv() { qputenv(m_name, m_old); }
-
-private:
-    const char* m_name;
-    QByteArray m_old;
-};
 
 class ConsoleParamsTest : public ::testing::Test
 {
@@ -276,7 +263,7 @@ TEST_F(ConsoleParamsTest, RunValueThatCannotBeWrittenEndsTheSaveWithTheDialogOpe
     QFile file(blocker);
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     file.close();
-    ScopedEnv xdg("XDG_CONFIG_DIRS", QFile::encodeName(blocker + "/xdg"));
+    test::ScopedEnv xdg("XDG_CONFIG_DIRS", QFile::encodeName(blocker + "/xdg"));
 
     TF_NAVLOR_P dialog;
     dialog.show();

@@ -8,6 +8,7 @@
 #include "tests/backup/backup_fakes.h"
 #include "tests/support/fixed_paths_platform.h"
 #include "tests/support/forwarding_platform.h"
+#include "tests/support/scoped_env.h"
 #include "tests/support/scripted_dialogs.h"
 #include "tests/support/temp_prefix.h"
 #include "tools/about_box.h"
@@ -65,23 +66,6 @@ public:
 
     test::ScriptedDialogs* dialogs = nullptr;
     QList<int> busyAtDelete;
-};
-
-// Sets an environment variable for one test and puts the old value back.
-class ScopedEnv
-{
-public:
-    ScopedEnv(const char* name, const QByteArray& value) : m_name(name), m_old(qgetenv(name))
-    {
-        qputenv(name, value);
-    }
-    ~ScopedEnv() { qputenv(m_name, m_old); }
-    ScopedEnv(const ScopedEnv&) = delete;
-    ScopedEnv& operator=(const ScopedEnv&) = delete;
-
-private:
-    const char* m_name;
-    QByteArray m_old;
 };
 
 class MenuCommands : public ::testing::Test
@@ -323,7 +307,7 @@ TEST_F(MenuCommands, AutostartMarkFollowsTheRunKeyAlsoWhenItCannotBeWritten)
     QFile blocker(elsewhere.filePath("blocker"));
     ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
     blocker.close();
-    ScopedEnv xdg("XDG_CONFIG_DIRS", QFile::encodeName(blocker.fileName() + "/xdg"));
+    test::ScopedEnv xdg("XDG_CONFIG_DIRS", QFile::encodeName(blocker.fileName() + "/xdg"));
     try {
         main->AUTORUN1Click();
         ADD_FAILURE() << "no error";

@@ -3,6 +3,7 @@
 #include "archive/directory_backup_window.h"
 
 #include "lib/registry_settings.h"
+#include "tests/support/scoped_env.h"
 #include "tests/support/scripted_dialogs.h"
 #include "tests/support/temp_prefix.h"
 
@@ -27,7 +28,6 @@ class DirectoryBackupWithArchiver : public ::testing::Test
 protected:
     DirectoryBackupWithArchiver()
     {
-        qputenv("NAVLOR_CMD", NAVLOR_CMD_PATH);
         prefix.mkdir("C:\\VALDOROW\\EXE");
         prefix.mkdir("C:\\BKP DESTINO");
         prefix.mkdir("C:\\VALDOROTEMP");
@@ -42,14 +42,7 @@ protected:
         for (auto it = files.cbegin(); it != files.cend(); ++it)
             prefix.write(kOrigin + "\\" + it.key(), it.value());
     }
-    ~DirectoryBackupWithArchiver() override
-    {
-        QDir::setCurrent(hostDirectory);
-        if (hadCmd)
-            qputenv("NAVLOR_CMD", oldCmd);
-        else
-            qunsetenv("NAVLOR_CMD");
-    }
+    ~DirectoryBackupWithArchiver() override { QDir::setCurrent(hostDirectory); }
 
     template <typename T> static T* control(QWidget* window, const char* name)
     {
@@ -57,8 +50,7 @@ protected:
     }
 
     QString hostDirectory = QDir::currentPath();
-    bool hadCmd = qEnvironmentVariableIsSet("NAVLOR_CMD");
-    QByteArray oldCmd = qgetenv("NAVLOR_CMD");
+    test::ScopedEnv interpreter{"NAVLOR_CMD", NAVLOR_CMD_PATH};
     test::TempPrefix prefix;
     test::ScopedDialogs dialogs;
     QByteArray clientes;

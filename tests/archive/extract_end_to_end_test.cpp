@@ -2,6 +2,7 @@
 // written by ARJ is listed, one entry is picked and extracted, and the bytes come back.
 #include "archive/extract_window.h"
 
+#include "tests/support/scoped_env.h"
 #include "tests/support/scripted_dialogs.h"
 #include "tests/support/temp_prefix.h"
 
@@ -25,7 +26,6 @@ class RealArchiver : public ::testing::Test
 protected:
     RealArchiver()
     {
-        qputenv("NAVLOR_CMD", NAVLOR_CMD_PATH);
         prefix.mkdir("C:\\VALDOROW\\EXE");
         prefix.mkdir("C:\\NAVLOR");
         prefix.mkdir("C:\\RESTAURA");
@@ -44,14 +44,7 @@ protected:
                      "C:\\VALDOROW\\EXE\\ARJ.EXE A C:\\BKP\\BKP00.ARJ C:\\DADOS\\*.* -R\r\n");
         prefix.mkdir("C:\\BKP");
     }
-    ~RealArchiver() override
-    {
-        QDir::setCurrent(hostDirectory);
-        if (hadCmd)
-            qputenv("NAVLOR_CMD", oldCmd);
-        else
-            qunsetenv("NAVLOR_CMD");
-    }
+    ~RealArchiver() override { QDir::setCurrent(hostDirectory); }
 
     template <typename T> static T* control(QWidget* window, const char* name)
     {
@@ -59,8 +52,7 @@ protected:
     }
 
     QString hostDirectory = QDir::currentPath();
-    bool hadCmd = qEnvironmentVariableIsSet("NAVLOR_CMD");
-    QByteArray oldCmd = qgetenv("NAVLOR_CMD");
+    test::ScopedEnv interpreter{"NAVLOR_CMD", NAVLOR_CMD_PATH};
     test::TempPrefix prefix;
     test::ScopedDialogs dialogs;
     QByteArray clientes;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "lib/platform/posix_platform.h"
+#include "tests/support/scoped_env.h"
 #include "tests/support/temp_prefix.h"
 
 #include <QByteArray>
@@ -15,31 +16,6 @@
 #include <functional>
 
 namespace navlor::test {
-
-// Sets an environment variable for one test and puts the old value back.
-class ScopedEnv
-{
-public:
-    ScopedEnv(const char* name, const QByteArray& value)
-        : m_name(name), m_had(qEnvironmentVariableIsSet(name)), m_old(qgetenv(name))
-    {
-        qputenv(name, value);
-    }
-    ~ScopedEnv()
-    {
-        if (m_had)
-            qputenv(m_name, m_old);
-        else
-            qunsetenv(m_name);
-    }
-    ScopedEnv(const ScopedEnv&) = delete;
-    ScopedEnv& operator=(const ScopedEnv&) = delete;
-
-private:
-    const char* m_name;
-    bool m_had;
-    QByteArray m_old;
-};
 
 // A fresh prefix with the POSIX backend installed; the host directory is put back afterwards,
 // since changing the Windows current directory moves the whole test process.
