@@ -18,11 +18,13 @@ QString withoutQuotes(QString text)
     return text.remove(u'"');
 }
 
-// A field with a blank in double quotes. A closing quote after a backslash would be read as a
-// literal quote, so a directory's trailing "\" is left out (a drive root has no blank).
+// A path with a blank in double quotes, so it stays one argument. A field without a path is a
+// list of masks ("*.DB *.MB") and stays several. A closing quote after a backslash would be read
+// as a literal quote, so a directory's trailing "\" is left out (a drive root has no blank).
 QString quotedField(const QString& field)
 {
-    if (!field.contains(u' '))
+    const bool isPath = field.contains(u'\\') || field.contains(u':');
+    if (!isPath || !field.contains(u' '))
         return field;
     QString path = field;
     if (path.endsWith(u'\\') && !path.endsWith(QStringLiteral(":\\")))

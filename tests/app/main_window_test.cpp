@@ -326,6 +326,8 @@ TEST_F(MainWindowTest, MenuHoldsEveryItemInOrder)
                            "ExcluiarquivosQSQDB1", "ExcluirarquivosPdoxUsrsLck1",
                            "ExcluirarquivoPdoxUsrsNet1", "-", "BKPDir1", "BKPAutomtico1", "-",
                            "Sair1", "-"}));
+    // The last entry is a separator too, and it is drawn.
+    EXPECT_FALSE(top[0]->menu()->separatorsCollapsible());
     EXPECT_EQ(entries(top[1]->menu()->actions()),
               QStringList({"ImprimirTela1", "-", "AUTORUN1", "-", "ArquivosdeConfiguraoGBL1"}));
     EXPECT_EQ(

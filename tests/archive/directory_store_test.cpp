@@ -60,6 +60,10 @@ TEST(DirectoryStoreCommands, FieldsWithBlanksStayOneArgumentEach)
     EXPECT_EQ(splitCommandLine(entryCommandLine(restore)),
               (QStringList{"C:\\PROGRAMAS ARJ\\ARJ.EXE", "E", "C:\\B\\E.ARJ", "C:\\MINHA PASTA",
                            "*.*", "-N"}));
+    // Several masks of a restore stay several arguments.
+    const QString masks = restoreEntry(kArj, "X", "C:\\B\\E.ARJ", "C:\\DADOS", "*.DB *.MB");
+    EXPECT_EQ(splitCommandLine(entryCommandLine(masks)),
+              (QStringList{"C:\\ARJ.EXE", "X", "C:\\B\\E.ARJ", "C:\\", "*.DB", "*.MB", "-Y"}));
 }
 
 TEST(DirectoryStoreCommands, ContentsCommandQuotesTheArchiveAndRedirects)
