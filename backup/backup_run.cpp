@@ -8,8 +8,12 @@
 #include "lib/param_store.h"
 #include "lib/platform/clock.h"
 #include "lib/platform/platform.h"
+#include "lib/platform/wildcard.h"
 #include "lib/program_start.h"
 #include "lib/text_utils.h"
+
+#include <algorithm>
+#include <vector>
 
 namespace navlor {
 
@@ -56,6 +60,91 @@ bool checkSource(const BackupJob& job, BackupConsole& console)
 bool jobIsActive(const QString& flagsLine)
 {
     return COMPLETA_BRANCOS(flagsLine, kJobFlagsWidth).at(0) == u'S';
+}
+
+QString joinDirectory(const QString& directory, const QString& name)
+{
+    return directory.endsWith(u'\\') ? directory + name : directory + u'\\' + name;
+}
+
+QStringList blankSeparated(const QString& text)
+{
+    return trimControls(text).split(u' ', Qt::SkipEmptyParts);
+}
+
+// The masks of one directory, as the archiver line names them: a mask with a directory of
+// its own ("SUB\*.DB", "E:\OUTRO\*.DB") looks there, a bare one in the source.
+struct MaskGroup
+{
+    QString directory;
+    std::vector<WildcardMask> masks;
+};
+
+std::vector<MaskGroup> maskGroups(const BackupJob& job)
+{
+    QStringList masks = blankSeparated(job.E_TIPOARQ);
+    if (masks.isEmpty())
+        masks << QStringLiteral("*.*"); // a bare source directory gives every file
+    std::vector<MaskGroup> groups;
+    for (const QString& given : masks) {
+        const QString mask = QString(given).replace(u'/', u'\\');
+        const qsizetype cut = mask.lastIndexOf(u'\\');
+        QString directory = job.E_ORIGEM;
+        if (cut >= 0) {
+            const QString own = mask.left(cut);
+            directory = own.size() >= 2 && own.at(1) == u':' ? own : joinDirectory(directory, own);
+        }
+        auto group = std::find_if(groups.begin(), groups.end(), [&](const MaskGroup& g) {
+            return g.directory.compare(directory, Qt::CaseInsensitive) == 0;
+        });
+        if (group == groups.end())
+            group = groups.insert(groups.end(), MaskGroup{directory, {}});
+        group->masks.emplace_back(mask.mid(cut + 1));
+    }
+    return groups;
+}
+
+// True when a file the job's archiver line selects was changed after `time`. "-U" leaves an
+// archive untouched when every selected file is older than what it holds; then the archive
+// is complete only if no selected file is newer than the archive itself. Hidden and system
+// entries are passed over and links to directories never followed, as the archiver does.
+// Exclusions that name a directory are not applied: a file they leave out may only make the
+// run look not done, never done.
+bool selectedFileChangedAfter(const BackupJob& job, const QDateTime& time)
+{
+    std::vector<WildcardMask> exclusions;
+    for (const QString& mask : blankSeparated(job.E_EXCLUIR)) {
+        if (!mask.contains(u'\\') && !mask.contains(u'/') && !mask.contains(u':'))
+            exclusions.emplace_back(mask);
+    }
+    auto excluded = [&](const QString& name) {
+        return std::any_of(exclusions.begin(), exclusions.end(),
+                           [&](const WildcardMask& m) { return m.matches(name); });
+    };
+
+    Platform& p = platform();
+    for (const MaskGroup& group : maskGroups(job)) {
+        std::vector<QString> pending{group.directory};
+        while (!pending.empty()) {
+            const QString directory = std::move(pending.back());
+            pending.pop_back();
+            for (const DirEntry& e : p.findFiles(joinDirectory(directory, QStringLiteral("*.*")))) {
+                if (e.hidden || e.system)
+                    continue;
+                if (e.directory) {
+                    if (job.CB_SUBDIR)
+                        pending.push_back(joinDirectory(directory, e.name));
+                    continue;
+                }
+                const bool selected =
+                    std::any_of(group.masks.begin(), group.masks.end(),
+                                [&](const WildcardMask& m) { return m.matches(e.name); });
+                if (selected && !excluded(e.name) && e.modified > time)
+                    return true;
+            }
+        }
+    }
+    return false;
 }
 
 } // namespace
@@ -188,6 +277,15 @@ bool writtenBetween(const std::optional<FileStamp>& before, const std::optional<
     return after && (!before || *before != *after);
 }
 
+bool archiveComplete(const BackupJob& job, const std::optional<FileStamp>& before,
+                     const std::optional<FileStamp>& after)
+{
+    if (writtenBetween(before, after))
+        return true;
+    // Left as it was: nothing to update is a finished backup, a newer file left out is not.
+    return after && !selectedFileChangedAfter(job, after->modified);
+}
+
 RunResult runJob(BackupJob& job, const QString& archiverOption, BackupConsole& console)
 {
     const std::optional<int> number = jobNumber(job.E_ITEM);
@@ -230,7 +328,7 @@ RunResult runJob(BackupJob& job, const QString& archiverOption, BackupConsole& c
         const std::optional<FileStamp> before = fileStamp(archive.path);
         EXECUTA_BAT(generated, SW_SHOWNORMAL, QStringLiteral("S"));
         // The archiver's exit code says nothing dependable; the archive itself does.
-        if (!writtenBetween(before, fileStamp(archive.path))) {
+        if (!archiveComplete(job, before, fileStamp(archive.path))) {
             console.ADD_MSG(QStringLiteral("ERRO - ARQUIVO DE BKP NÃO GERADO - ") + archive.path);
             return RunResult::ArchiveNotWritten;
         }

@@ -89,5 +89,9 @@ struct FileStamp
 };
 std::optional<FileStamp> fileStamp(const QString& path);
 bool writtenBetween(const std::optional<FileStamp>& before, const std::optional<FileStamp>& after);
+// The archive of a run is there as it should be: written during the run, or, left untouched by
+// "-U", with no file the job selects newer than it.
+bool archiveComplete(const BackupJob& job, const std::optional<FileStamp>& before,
+                     const std::optional<FileStamp>& after);
 
 } // namespace navlor

@@ -15,6 +15,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QProcessEnvironment>
+#include <QRegularExpression>
 
 #include <gtest/gtest.h>
 
@@ -22,6 +24,16 @@ namespace navlor {
 namespace {
 
 const QString kDataDir = QStringLiteral("C:\\VALDORO\\NAVLOR");
+const QString kArchive = QStringLiteral("D:\\VLDRBKPA\\BKP00_06_DIARIO.ARJ");
+const QString kMasks = QStringLiteral("*.DB *.MB *.FDB *.GDB *.EXE");
+
+// The files the job's masks select, with their bytes: names in any case, subdirectories too.
+const QList<std::pair<QString, QByteArray>> kSelected{
+    {QStringLiteral("C:\\VALDOROW\\DADOS\\CLIENTES.DB"), QByteArray(3000, 'c')},
+    {QStringLiteral("C:\\VALDOROW\\DADOS\\Vendas.db"), QByteArray("vendas\0\x01\xff", 10)},
+    {QStringLiteral("C:\\VALDOROW\\DADOS\\SISTEMA.EXE"), QByteArray("MZ program")},
+    {QStringLiteral("C:\\VALDOROW\\DADOS\\SUB\\clientes.MB"), QByteArray(500, 'm')},
+};
 
 class BackupEndToEnd : public ::testing::Test
 {
@@ -31,28 +43,43 @@ protected:
         paths->programPathValue = QStringLiteral("C:\\VALDOROW\\NAVLOR.EXE");
         prefix.mkdir(kDataDir);
         prefix.addDrive('d');
-        const QString arj = prefix.host("C:\\VALDOROW") + "/EXE/ARJ.EXE";
-        QDir().mkpath(QFileInfo(arj).path());
-        QFile::link(QStringLiteral(NAVLOR_ARJ_BINARY), arj);
+        installArchiver(QStringLiteral(NAVLOR_ARJ_BINARY));
 
-        prefix.write("C:\\VALDOROW\\DADOS\\CLIENTES.DB", QByteArray(3000, 'c'));
-        prefix.write("C:\\VALDOROW\\DADOS\\CLIENTES.MB", "memo");
+        for (const auto& [path, bytes] : kSelected)
+            prefix.write(path, bytes);
+        // no mask selects these, or an exclusion leaves them out
         prefix.write("C:\\VALDOROW\\DADOS\\NOTAS.TXT", "not archived");
-        prefix.write("C:\\VALDOROW\\DADOS\\EMPRESA1\\vendas.db", QByteArray(500, 'v'));
+        prefix.write("C:\\VALDOROW\\DADOS\\ANTIGO.ARJ", "an old archive");
+        prefix.write("C:\\VALDOROW\\DADOS\\SUB\\SETUP_.EXE", "an installer");
         GB_LINHAS.clear();
     }
 
-    void saveDailyJob(const QString& masks)
+    // The installation's archiver, brought next to the program by the run.
+    void installArchiver(const QString& program)
+    {
+        const QString arj = prefix.host("C:\\VALDOROW") + "/EXE/ARJ.EXE";
+        QDir().mkpath(QFileInfo(arj).path());
+        QFile::remove(arj);
+        QFile::link(program, arj);
+        QFile::remove(prefix.host("C:\\VALDOROW\\ARJ.EXE")); // the copy an earlier run made
+    }
+
+    void saveDailyJob(const QString& masks,
+                      const QString& source = QStringLiteral("C:\\VALDOROW\\DADOS"))
     {
         BackupJob job;
         loadJob(job, kDataDir, QStringLiteral("C:\\VALDOROW"));
         job.E_TITULO = QStringLiteral("Dados");
         job.CB_ATIVAR = true;
+        job.CB_SUBDIR = true;
         job.E_TIPOARQ = masks;
-        job.E_ORIGEM = QStringLiteral("C:\\VALDOROW\\DADOS");
+        job.E_EXCLUIR = QStringLiteral("*.ARJ *_.EXE");
+        job.E_ORIGEM = source;
         job.E_DESTINO = QStringLiteral("D:\\VLDRBKPA");
         saveJob(job, kDataDir);
     }
+
+    QByteArray jobFile() const { return prefix.read(jobParFile(kDataDir, 0)); }
 
     // The start-up pass on a hidden backup window, as the console runs it.
     QStringList startupPass()
@@ -79,6 +106,30 @@ protected:
         return QString::fromLocal8Bit(arj.readAllStandardOutput());
     }
 
+    // The names the listing holds, one per entry ("001) VALDOROW/DADOS/Vendas.db").
+    QStringList storedNames(const QString& archive) const
+    {
+        static const QRegularExpression entry(QStringLiteral("^\\d{3}\\) (.+)$"),
+                                              QRegularExpression::MultilineOption);
+        QStringList names;
+        for (auto it = entry.globalMatch(listing(archive)); it.hasNext();)
+            names << it.next().captured(1).trimmed();
+        names.sort();
+        return names;
+    }
+
+    // The archiver run as a program of the prefix, as an operator restores by hand.
+    int runArchiver(const QStringList& arguments) const
+    {
+        QProcess arj;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("NAVLOR_PREFIX"), prefix.root());
+        arj.setProcessEnvironment(environment);
+        arj.start(QStringLiteral(NAVLOR_ARJ_BINARY), arguments);
+        arj.waitForFinished(60000);
+        return arj.exitStatus() == QProcess::NormalExit ? arj.exitCode() : -1;
+    }
+
     FakeClock& clock() { return static_cast<FakeClock&>(platform().clock()); }
 
     test::TempPrefix prefix;
@@ -87,9 +138,9 @@ protected:
     test::ScopedEnv interpreter{"NAVLOR_CMD", NAVLOR_CMD_BINARY};
 };
 
-TEST_F(BackupEndToEnd, DailyJobWritesTheRotatingArchiveAndIsStamped)
+TEST_F(BackupEndToEnd, DailyJobWritesTheRotatingArchiveOfTheSelectedFilesAndIsStamped)
 {
-    saveDailyJob(QStringLiteral("*.DB *.MB"));
+    saveDailyJob(kMasks);
     clock().set(QDateTime(QDate(2026, 12, 7), QTime(8, 0, 0)));
 
     const QStringList messages = startupPass();
@@ -98,45 +149,107 @@ TEST_F(BackupEndToEnd, DailyJobWritesTheRotatingArchiveAndIsStamped)
                            "BKP Concluído (00)"}));
     EXPECT_TRUE(shown->messages.isEmpty()) << shown->messages.join('\n').toStdString();
 
-    const QString archive = QStringLiteral("D:\\VLDRBKPA\\BKP00_06_DIARIO.ARJ");
-    ASSERT_TRUE(platform().fileExists(archive));
-    const QString contents = listing(archive);
-    EXPECT_TRUE(contents.contains("CLIENTES.DB")) << contents.toStdString();
-    EXPECT_TRUE(contents.contains("CLIENTES.MB"));
-    EXPECT_TRUE(contents.contains("vendas.db")); // masks match any case, subdirectories too
-    EXPECT_FALSE(contents.contains("NOTAS.TXT"));
+    // yesterday's day number; exactly the selected files, excluded and unmatched names absent
+    ASSERT_TRUE(platform().fileExists(kArchive));
+    EXPECT_EQ(storedNames(kArchive),
+              QStringList({"VALDOROW/DADOS/CLIENTES.DB", "VALDOROW/DADOS/SISTEMA.EXE",
+                           "VALDOROW/DADOS/SUB/clientes.MB", "VALDOROW/DADOS/Vendas.db"}))
+        << listing(kArchive).toStdString();
 
     // the archiver was brought next to the program, and the line ran from BKPA.BAT
     EXPECT_TRUE(platform().fileExists("C:\\VALDOROW\\ARJ.EXE"));
     EXPECT_EQ(prefix.read("D:\\VLDRBKPA\\BKPA.BAT"),
               R"(C:\VALDOROW\ARJ.EXE A "D:\VLDRBKPA\BKP00_06_DIARIO.ARJ" "C:\VALDOROW\DADOS"  )"
-              "*.DB *.MB -U -R \r\n");
+              "*.DB *.MB *.FDB *.GDB *.EXE -U -R   -X*.ARJ -X*_.EXE\r\n");
 
     const QStringList lines = jobLines();
-    EXPECT_EQ(lines.at(16), archive);
+    EXPECT_EQ(lines.at(16), kArchive);
     EXPECT_EQ(lines.at(18), "07/12/26");
     EXPECT_EQ(lines.at(19), "08:00:00");
 
-    // the same day again: not due; the next day: the next archive of the rotation
+    // the same day again: not due, nothing runs
+    const QByteArray stamped = jobFile();
+    const QByteArray archived = prefix.read(kArchive);
     EXPECT_EQ(startupPass(), QStringList{"Verificando BKP Automático"});
+    EXPECT_EQ(jobFile(), stamped);
+    EXPECT_EQ(prefix.read(kArchive), archived);
+
+    // the next day: the next archive of the rotation
     clock().set(QDateTime(QDate(2026, 12, 8), QTime(7, 30, 0)));
     EXPECT_EQ(startupPass().last(), "BKP Concluído (00)");
     EXPECT_TRUE(platform().fileExists("D:\\VLDRBKPA\\BKP00_07_DIARIO.ARJ"));
-    EXPECT_TRUE(platform().fileExists(archive));
+    EXPECT_TRUE(platform().fileExists(kArchive));
     EXPECT_EQ(jobLines().at(18), "08/12/26");
+}
+
+TEST_F(BackupEndToEnd, ArchiveRestoredIntoAFreshDriveGivesTheSameBytes)
+{
+    saveDailyJob(kMasks);
+    ASSERT_EQ(startupPass().last(), "BKP Concluído (00)");
+
+    prefix.addDrive('e');
+    ASSERT_EQ(runArchiver({"X", kArchive, "E:\\", "-Y"}), 0);
+    for (const auto& [path, bytes] : kSelected) {
+        const QString restored = "E:" + path.mid(2);
+        EXPECT_EQ(prefix.read(restored), bytes) << restored.toStdString();
+    }
+    for (const char* absent : {"E:\\VALDOROW\\DADOS\\NOTAS.TXT", "E:\\VALDOROW\\DADOS\\ANTIGO.ARJ",
+                               "E:\\VALDOROW\\DADOS\\SUB\\SETUP_.EXE"})
+        EXPECT_FALSE(platform().fileExists(absent)) << absent;
+}
+
+TEST_F(BackupEndToEnd, ArchiveUpToDateAlreadyIsACompleteRun)
+{
+    saveDailyJob(kMasks);
+    ASSERT_EQ(startupPass().last(), "BKP Concluído (00)");
+    const QByteArray archived = prefix.read(kArchive);
+    const QDateTime written = QFileInfo(prefix.host(kArchive)).lastModified();
+
+    // due again the same day: "-U" finds nothing newer and leaves the archive as it was
+    BackupJob job;
+    loadJob(job, kDataDir, QStringLiteral("C:\\VALDOROW"));
+    job.E_ULTIMATU.clear();
+    saveJob(job, kDataDir);
+    clock().set(clock().now().addSecs(3600));
+    EXPECT_EQ(startupPass().last(), "BKP Concluído (00)");
+    EXPECT_EQ(prefix.read(kArchive), archived);
+    EXPECT_EQ(QFileInfo(prefix.host(kArchive)).lastModified(), written);
+    EXPECT_EQ(jobLines().at(18), clock().now().toString("dd/MM/yy"));
+}
+
+TEST_F(BackupEndToEnd, MissingSourceIsPostedAndLeavesTheJobFileAsItWas)
+{
+    saveDailyJob(kMasks, QStringLiteral("C:\\VALDOROW\\NAO_HA"));
+    const QByteArray before = jobFile();
+
+    const QString text = "Não foi possivel LOCALIZAR o diretório de Origem - BKP CANCELADO - "
+                         "C:\\VALDOROW\\NAO_HA   - 00";
+    EXPECT_EQ(startupPass().last(), text);
+    EXPECT_EQ(shown->messages, QStringList{text});
+    EXPECT_EQ(jobFile(), before);
+    EXPECT_FALSE(platform().fileExists(kArchive));
 }
 
 TEST_F(BackupEndToEnd, ArchiveTheArchiverDidNotWriteIsNoSuccess)
 {
     // nothing matches, so the archiver creates no archive
     saveDailyJob(QStringLiteral("*.FDB"));
-    const QByteArray before = prefix.read(jobParFile(kDataDir, 0));
+    const QByteArray before = jobFile();
 
-    const QStringList messages = startupPass();
-    EXPECT_EQ(messages.last().toStdString(),
-              "ERRO - ARQUIVO DE BKP NÃO GERADO - D:\\VLDRBKPA\\BKP00_06_DIARIO.ARJ");
+    QStringList messages = startupPass();
+    EXPECT_EQ(messages.last(), "ERRO - ARQUIVO DE BKP NÃO GERADO - " + kArchive);
     EXPECT_FALSE(messages.contains("BKP Concluído (00)"));
-    EXPECT_EQ(prefix.read(jobParFile(kDataDir, 0)), before);
+    EXPECT_EQ(jobFile(), before);
+
+    // an archiver that fails without writing anything
+    saveDailyJob(kMasks);
+    const QByteArray due = jobFile();
+    installArchiver(QStringLiteral("/bin/false"));
+    messages = startupPass();
+    EXPECT_EQ(messages.last(), "ERRO - ARQUIVO DE BKP NÃO GERADO - " + kArchive);
+    EXPECT_FALSE(messages.contains("BKP Concluído (00)"));
+    EXPECT_EQ(jobFile(), due);
+    EXPECT_FALSE(platform().fileExists(kArchive));
 }
 
 } // namespace

@@ -8,6 +8,7 @@
 #include "tests/support/temp_prefix.h"
 
 #include <QElapsedTimer>
+#include <QFile>
 
 #include <gtest/gtest.h>
 
@@ -56,6 +57,14 @@ protected:
         return fromAnsi(jobFile(number)).split(QStringLiteral("\r\n"));
     }
     bool exists(const QString& path) const { return navlor::platform().fileExists(path); }
+    // Writes the file with the given modification time.
+    void writeAged(const QString& path, const QDateTime& modified) const
+    {
+        prefix.write(path, path.toLatin1());
+        QFile file(prefix.host(path));
+        ASSERT_TRUE(file.open(QIODevice::Append));
+        ASSERT_TRUE(file.setFileTime(modified, QFileDevice::FileModificationTime));
+    }
 
     test::TempPrefix prefix;
     test::ScopedDialogs shown;
@@ -363,15 +372,45 @@ TEST_F(BackupRun, ArchiveNotWrittenIsReportedAndTheJobStaysDue)
     EXPECT_EQ(jobFile(0), before);
     EXPECT_TRUE(isDue(job.E_PERIODO, QDate(2026, 3, 5), job.E_ULTIMATU));
 
-    // an archive left from an earlier month that the run did not touch is no success either
+    // an old archive brought up to date is a success
     prefix.write(kArchive, "last month");
-    EXPECT_EQ(runJob(job, "", console), RunResult::ArchiveNotWritten);
-    EXPECT_EQ(jobFile(0), before);
-
-    // the same old archive brought up to date is
     platform->writesArchive = true;
     EXPECT_EQ(runJob(job, "", console), RunResult::Recorded);
     EXPECT_EQ(jobLines(0).at(18), "05/03/26");
+}
+
+TEST_F(BackupRun, UntouchedArchiveIsCompleteOnlyWhenNoSelectedFileIsNewerThanIt)
+{
+    // "-U" leaves the archive as it was when every selected file is already in it
+    const QDateTime now = QDateTime::currentDateTime();
+    for (const char* path : {"C:\\DADOS\\Vendas.db", "C:\\DADOS\\SUB\\clientes.MB"})
+        writeAged(path, now.addDays(-3));
+    writeAged(kArchive, now.addDays(-2));
+    // newer, but not what the job selects: another mask, excluded, hidden
+    for (const char* path : {"C:\\DADOS\\NOTAS.TXT", "C:\\DADOS\\SUB\\OLD.ARJ",
+                             "C:\\DADOS\\SETUP_.EXE", "C:\\DADOS\\.oculto.DB"})
+        writeAged(path, now);
+    platform->writesArchive = false;
+    BackupJob job = exampleJob();
+    EXPECT_EQ(runJob(job, "", console), RunResult::Recorded);
+    EXPECT_EQ(console.messages.last(), "BKP Concluído (00)");
+
+    // a selected file changed after the archive and left out of it: not a backup
+    writeAged("C:\\DADOS\\SUB\\clientes.MB", now.addDays(-1));
+    saveJob(job, console.data);
+    const QByteArray before = jobFile(0);
+    EXPECT_EQ(runJob(job, "", console), RunResult::ArchiveNotWritten);
+    EXPECT_EQ(console.messages.last(), "ERRO - ARQUIVO DE BKP NÃO GERADO - " + kArchive);
+    EXPECT_EQ(jobFile(0), before);
+
+    // without subdirectories that file is not the job's
+    job.CB_SUBDIR = false;
+    EXPECT_EQ(runJob(job, "", console), RunResult::Recorded);
+
+    // "*.*" selects it in the source itself
+    job.E_TIPOARQ = QStringLiteral("*.*");
+    writeAged("C:\\DADOS\\LEIAME", now);
+    EXPECT_EQ(runJob(job, "", console), RunResult::ArchiveNotWritten);
 }
 
 // ---- executing and the pass --------------------------------------------------------------
