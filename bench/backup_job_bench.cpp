@@ -1,0 +1,240 @@
+// One due job over about 100 MB run the whole way (BKPA.BAT written and run by navlor-cmd, whose
+// line starts navlor-arj A with the job's masks -U -R), against plain "arj a" of the same files,
+// in one run: about 100 MB in a few hundred files, half compressible text and half random
+// bytes, in ten directories, as bench/arj_bench.sh lays them out.
+//
+//   backup_job_bench [rounds]
+//
+// The two are run alternately, each round starting with the other, so both see the same load;
+// prints the best time of each and the ratio job / arj (target <= 1.10).
+
+#include "backup/backup_job.h"
+#include "backup/backup_run.h"
+#include "backup/schedule.h"
+#include "bench/backup_bench_support.h"
+#include "lib/dates.h"
+#include "lib/platform/platform.h"
+
+#include <QByteArray>
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QRegularExpression>
+#include <QStandardPaths>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace {
+
+using namespace navlor;
+
+constexpr int kFiles = 300;
+constexpr qsizetype kFileBytes = 337000;
+const QString kSource = QStringLiteral("C:\\BENCH");
+const QString kDestination = QStringLiteral("D:\\VLDRBKPA");
+const QString kMasks = QStringLiteral("*.DB *.MB");
+const QString kExclusions = QStringLiteral("*.ARJ *_.EXE");
+
+[[noreturn]] void fail(const QString& text)
+{
+    std::fprintf(stderr, "%s\n", qPrintable(text));
+    std::exit(1);
+}
+
+void writeFile(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+        fail(QStringLiteral("cannot write ") + path);
+}
+
+// Odd files are the text of a sales table, even ones random bytes; returns the bytes written.
+qint64 generateData(const bench::BenchPrefix& prefix)
+{
+    QByteArray text;
+    for (int i = 1; i <= 6000; ++i) {
+        text +=
+            QStringLiteral("%1;CLIENTE %2;RUA DAS FLORES %3;SAO PAULO;SP;VENDAS DO MES;%4,%5\r\n")
+                .arg(i, 6, 10, QChar(u'0'))
+                .arg(i * 7)
+                .arg(i % 900)
+                .arg(i * 13 % 99999)
+                .arg(i % 100, 2, 10, QChar(u'0'))
+                .toLatin1();
+    }
+    text.truncate(kFileBytes);
+    QRandomGenerator random(20260307);
+    QByteArray noise(kFileBytes, Qt::Uninitialized);
+    qint64 total = 0;
+    for (int i = 1; i <= kFiles; ++i) {
+        const QString dir = prefix.host(kSource) + QStringLiteral("/DIR") + QString::number(i % 10);
+        QDir().mkpath(dir);
+        if (i % 2) {
+            writeFile(dir + QStringLiteral("/TEXTO") + QString::number(i) + ".DB", text);
+        } else {
+            random.fillRange(reinterpret_cast<quint32*>(noise.data()), noise.size() / 4);
+            writeFile(dir + QStringLiteral("/DADOS") + QString::number(i) + ".MB", noise);
+        }
+        total += kFileBytes;
+    }
+    return total;
+}
+
+void saveBenchJob()
+{
+    BackupJob job;
+    loadJob(job, bench::kDataDir, bench::kSystemDir);
+    job.E_TITULO = QStringLiteral("Dados");
+    job.CB_ATIVAR = true;
+    job.CB_SUBDIR = true;
+    job.E_PERIODO = periodItems().first();
+    job.E_TIPOARQ = kMasks;
+    job.E_ORIGEM = kSource;
+    job.E_DESTINO = kDestination;
+    job.E_EXCLUIR = kExclusions;
+    if (!saveJob(job, bench::kDataDir))
+        fail(QStringLiteral("cannot write the job"));
+}
+
+QString hostArj()
+{
+    const QString found = QStandardPaths::findExecutable(QStringLiteral("arj"));
+    return found.isEmpty() ? QStringLiteral("/usr/bin/arj") : found;
+}
+
+// The job as the start-up pass would run it; seconds.
+double runTheJob(const QString& archive)
+{
+    BackupJob job;
+    loadJob(job, bench::kDataDir, bench::kSystemDir);
+    bench::BenchConsole console;
+    // The batch's console output goes where plain arj's goes, so neither pays for a terminal.
+    std::fflush(stdout);
+    const int savedOut = ::dup(STDOUT_FILENO);
+    const int null = ::open("/dev/null", O_WRONLY);
+    ::dup2(null, STDOUT_FILENO);
+    ::close(null);
+    QElapsedTimer timer;
+    timer.start();
+    const RunResult result = runJob(job, QString(), console);
+    const double seconds = timer.nsecsElapsed() / 1e9;
+    ::dup2(savedOut, STDOUT_FILENO);
+    ::close(savedOut);
+    if (result != RunResult::Recorded || !platform().fileExists(archive))
+        fail(QStringLiteral("the job did not run:\n") + console.messages.join(u'\n'));
+    return seconds;
+}
+
+// arj a of the same files from the root of C:, as an operator would type it; seconds. The
+// job's masks select every file of the data, and "*.*" stands for them: Debian's arj recurses
+// only into the first of several wildcards and fails the others.
+double runPlainArj(const bench::BenchPrefix& prefix, const QString& archive)
+{
+    QStringList arguments{QStringLiteral("a"),  archive,
+                          QStringLiteral("-i"), QStringLiteral("-y"),
+                          QStringLiteral("-r"), QStringLiteral("BENCH/*.*")};
+    for (const QString& mask : kExclusions.split(u' '))
+        arguments << QStringLiteral("-x") + mask;
+    QProcess arj;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.remove(QStringLiteral("ARJ_SW"));
+    arj.setProcessEnvironment(environment);
+    arj.setWorkingDirectory(prefix.host(QStringLiteral("C:\\")));
+    arj.setStandardInputFile(QProcess::nullDevice());
+    arj.setStandardOutputFile(QProcess::nullDevice());
+    QElapsedTimer timer;
+    timer.start();
+    arj.start(hostArj(), arguments);
+    const bool finished = arj.waitForFinished(-1);
+    const double seconds = timer.nsecsElapsed() / 1e9;
+    if (!finished || arj.exitStatus() != QProcess::NormalExit || arj.exitCode() != 0)
+        fail(QStringLiteral("arj a failed: ") + QString::fromLocal8Bit(arj.readAllStandardError()));
+    return seconds;
+}
+
+// Entries of an archive as Debian's arj lists them.
+int entries(const QString& archive)
+{
+    QProcess arj;
+    arj.start(hostArj(), {QStringLiteral("v"), archive});
+    arj.waitForFinished(-1);
+    static const QRegularExpression entry(QStringLiteral("^\\d{3,}\\) "),
+                                          QRegularExpression::MultilineOption);
+    return static_cast<int>(QString::fromLocal8Bit(arj.readAllStandardOutput()).count(entry));
+}
+
+// A fresh start for the next run: no archive, and what the last one wrote on its way to disk.
+void clearArchive(const QString& hostPath)
+{
+    QFile::remove(hostPath);
+    ::sync();
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    const int rounds = argc > 1 ? std::atoi(argv[1]) : 3;
+    if (rounds < 1)
+        fail(QStringLiteral("usage: backup_job_bench [rounds]"));
+    // The batch is run by the command interpreter built with this program.
+    qputenv("NAVLOR_CMD", NAVLOR_CMD_BINARY);
+
+    bench::BenchPrefix prefix(QDateTime(QDate::currentDate(), QTime(10, 0)));
+    prefix.addDrive('d');
+    prefix.mkdir(kDestination);
+    prefix.link(QStringLiteral(NAVLOR_ARJ_BINARY), QStringLiteral("C:\\NAVLOR\\ARJ.EXE"));
+    const qint64 bytes = generateData(prefix);
+    saveBenchJob();
+    std::printf("data: %lld MB in %d files\n", bytes / 1000000, kFiles);
+
+    BackupJob probe;
+    loadJob(probe, bench::kDataDir, bench::kSystemDir);
+    const QString jobArchive =
+        archiveName(probe.E_PERIODO, today(), probe.E_DESTINO, probe.E_NOMEARQ).path;
+    const QString jobHost = prefix.host(jobArchive);
+    const QString plainHost = prefix.host(kDestination) + QStringLiteral("/PLAIN.ARJ");
+
+    double bestJob = 0;
+    double bestPlain = 0;
+    for (int round = 1; round <= rounds; ++round) {
+        double job = 0;
+        double plain = 0;
+        const bool plainFirst = round % 2;
+        if (plainFirst) {
+            clearArchive(plainHost);
+            plain = runPlainArj(prefix, plainHost);
+        }
+        clearArchive(jobHost);
+        job = runTheJob(jobArchive);
+        if (!plainFirst) {
+            clearArchive(plainHost);
+            plain = runPlainArj(prefix, plainHost);
+        }
+        std::printf("round %d: arj a %.3f s, job %.3f s\n", round, plain, job);
+        std::fflush(stdout);
+        bestJob = round == 1 ? job : std::min(bestJob, job);
+        bestPlain = round == 1 ? plain : std::min(bestPlain, plain);
+    }
+
+    const std::optional<QByteArray> batch =
+        platform().readFile(kDestination + QStringLiteral("\\BKPA.BAT"));
+    std::printf("BKPA.BAT: %s", batch ? batch->constData() : "(missing)\n");
+    // Both archives must hold the same files.
+    std::printf("entries: arj %d, job %d; archives: arj %lld bytes, job %lld bytes\n",
+                entries(plainHost), entries(jobHost), QFileInfo(plainHost).size(),
+                QFileInfo(jobHost).size());
+    std::printf("best: arj a %.3f s, job %.3f s, ratio %.3f (target <= 1.10)\n", bestPlain, bestJob,
+                bestJob / bestPlain);
+    return 0;
+}
