@@ -7,7 +7,7 @@ PACKAGES=(
   qt6-base-dev qt6-base-dev-tools libqt6printsupport6 libgl-dev
   libjpeg62-turbo-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  arj xvfb xauth xdg-utils
+  arj xvfb xauth xdg-utils xdotool
   clang libclang-rt-14-dev
   poppler-utils
 )

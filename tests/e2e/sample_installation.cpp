@@ -72,7 +72,12 @@ void SampleInstallation::start(QProcess& process, const QString& program,
 {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("NAVLOR_PREFIX"), m_prefix);
-    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    if (m_display.isEmpty()) {
+        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    } else {
+        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+        environment.insert(QStringLiteral("DISPLAY"), m_display);
+    }
     environment.insert(QStringLiteral("XDG_CONFIG_DIRS"), m_dir.path() + QStringLiteral("/xdg"));
     // The interpreter beside the program, as an installation has it.
     environment.remove(QStringLiteral("NAVLOR_CMD"));

@@ -32,8 +32,12 @@ public:
     // Line 10 of the console parameter file.
     void setConsoleFlags(const QString& flags) const;
 
+    // Programs started afterwards show their windows on this X display instead of offscreen.
+    void setDisplay(const QString& display) { m_display = display; }
+
     // Starts `program` (a Windows path) by the path of its link in the prefix, with the
-    // prefix's environment, an offscreen display and standard output kept in a file.
+    // prefix's environment, an offscreen display (or the one set) and standard output kept in a
+    // file.
     void start(QProcess& process, const QString& program, const QStringList& arguments = {});
     // What the last started program wrote to its standard output so far.
     QString output() const;
@@ -42,6 +46,7 @@ private:
     QTemporaryDir m_dir;
     QString m_prefix;
     QString m_error;
+    QString m_display;
 };
 
 // Polls `done` every 50 ms for at most `milliseconds`.

@@ -1,14 +1,17 @@
 // The real program started at log-on on the sample installation, without "/N": its start-up
 // run is judged by what it leaves on disk and by whether it ends by itself. The run's waits
-// are real (one second, the six-second count-down, two seconds, and the 20-second close).
+// are real (one second, the six-second count-down, two seconds, and the 20-second close). The
+// cancelled run shows its window on a private X server, so a pointer can press the button.
 
 #include "tests/e2e/sample_installation.h"
+#include "tests/e2e/x_display.h"
 
 #include <QDate>
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QScopeGuard>
 
 #include <gtest/gtest.h>
 
@@ -144,8 +147,54 @@ TEST(StartupEndToEnd, WithoutCloseFlagTheRunCompletesAndTheProgramStaysOpen)
     navlor.waitForFinished();
 }
 
-// "Parar/Cancelar" during the count-down cannot be pressed from outside the program; the start-up
-// run's own tests press it at a chosen second.
+// The operator presses "Parar/Cancelar" in the real window during the count-down: the run stops
+// there and the window stays open with everything left as it was.
+TEST(StartupEndToEnd, PararCancelarDuringTheCountDownLeavesEveryFileInPlace)
+{
+    const QStringList missing = PrivateDisplay::missingTools();
+    if (!missing.isEmpty())
+        GTEST_SKIP() << "not installed: " << missing.join(' ').toStdString();
+    PrivateDisplay display;
+    ASSERT_TRUE(display.error().isEmpty()) << display.error().toStdString();
+    SampleInstallation sample;
+    ASSERT_TRUE(sample.error().isEmpty()) << sample.error().toStdString();
+    sample.setDisplay(display.name());
+
+    QProcess navlor;
+    // Killed however the test ends, before the display goes.
+    const auto close = qScopeGuard([&] {
+        navlor.kill();
+        navlor.waitForFinished(5000);
+    });
+    QElapsedTimer elapsed;
+    elapsed.start();
+    sample.start(navlor, kProgram);
+    ASSERT_TRUE(navlor.waitForStarted());
+    // The count-down ends about eight seconds after the window shows: one second before the
+    // first tick, one blocking second, six counted.
+    const QString window = display.waitForWindow(QStringLiteral("NAVLOR - V"), 6000);
+    ASSERT_FALSE(window.isEmpty()) << "no window; output: " << sample.output().toStdString();
+    // BU_CANCELAR spans x 388-517 and y 4-45 of the area under the menu bar; y 48 of the window
+    // is on it for any menu bar from 4 to 43 pixels high.
+    ASSERT_TRUE(display.click(window, 452, 48));
+    const qint64 clickedAt = elapsed.elapsed();
+    ASSERT_LT(clickedAt, 7000) << "clicked too late to fall in the count-down";
+
+    // Long past the count-down, when an uncancelled run has cleaned up already; the window is
+    // still open.
+    EXPECT_FALSE(navlor.waitForFinished(int(12000 - clickedAt)))
+        << "ended; output: " << sample.output().toStdString();
+    EXPECT_EQ(navlor.state(), QProcess::Running);
+
+    for (const QString& file : kStale)
+        EXPECT_TRUE(sample.exists(file)) << file.toStdString();
+    const QStringList backups = sample.names(kBackups, "*");
+    EXPECT_TRUE(backups.isEmpty()) << backups.join(' ').toStdString();
+    EXPECT_FALSE(stampedToday(sample, 0));
+    EXPECT_FALSE(sample.exists("C:\\NETLOG\\NETLOG.LOG"));
+    // The button's text goes to the message line only, not to its list: nothing is echoed.
+    EXPECT_TRUE(messages(sample.output()).isEmpty()) << sample.output().toStdString();
+}
 
 } // namespace
 } // namespace navlor::e2e
