@@ -9,7 +9,7 @@ PACKAGES=(
   libgtest-dev libgmock-dev libbenchmark-dev
   arj xvfb xauth xdg-utils xdotool
   clang libclang-rt-14-dev
-  poppler-utils
+  poppler-utils fontconfig fonts-dejavu-core
 )
 
 missing=()
