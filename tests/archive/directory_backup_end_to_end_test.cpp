@@ -10,6 +10,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
@@ -47,6 +48,22 @@ protected:
     template <typename T> static T* control(QWidget* window, const char* name)
     {
         return window->findChild<T*>(QString::fromLatin1(name));
+    }
+
+    // Every directory (as an empty value) and file under `windowsPath`, keyed by relative path.
+    QMap<QString, QByteArray> tree(const QString& windowsPath, QDir::Filters kinds) const
+    {
+        QMap<QString, QByteArray> found;
+        const QDir root(prefix.host(windowsPath));
+        QDirIterator it(root.path(), kinds | QDir::NoDotAndDotDot | QDir::Hidden,
+                        QDirIterator::Subdirectories);
+        while (it.hasNext()) {
+            const QFileInfo info = it.nextFileInfo();
+            QFile file(info.filePath());
+            found[root.relativeFilePath(info.filePath()) + (info.isDir() ? "/" : "")] =
+                info.isDir() || !file.open(QIODevice::ReadOnly) ? QByteArray() : file.readAll();
+        }
+        return found;
     }
 
     QString hostDirectory = QDir::currentPath();
@@ -100,6 +117,52 @@ TEST_F(DirectoryBackupWithArchiver, MovedDirectoryComesBackAndItsListingShows)
     EXPECT_TRUE(shown.contains("LEIA ME.TXT")) << shown.toStdString();
     EXPECT_EQ(shown.split(u'\n').size(),
               QString::fromLatin1(prefix.read("C:\\VALDOROTEMP\\LIST.LLL")).split("\r\n").size());
+}
+
+TEST_F(DirectoryBackupWithArchiver, MovedTreeWithSubdirectoriesComesBackWhole)
+{
+    QByteArray notas;
+    for (int i = 0; i < 3000; ++i)
+        notas.append(char((i * 7 + 0x80) & 0xff));
+    prefix.write(kOrigin + "\\Notas Fiscais\\Ano 2023\\NFe Jan.bin", notas);
+    prefix.write(kOrigin + "\\Notas Fiscais\\Ano 2023\\resumo.TXT", "total\r\n");
+    prefix.write(kOrigin + "\\Notas Fiscais\\Indice.Db", QByteArray("\0\1\2\xff", 4));
+    prefix.write(kOrigin + "\\fotos\\Logo Empresa.JPG", QByteArray("\xff\xd8\xff\0jf", 6));
+    const QMap<QString, QByteArray> before = tree(kOrigin, QDir::AllEntries);
+    ASSERT_EQ(tree(kOrigin, QDir::Files).size(), 7);
+
+    {
+        TF_BKPDIR window;
+        control<QLineEdit>(&window, "E_B_DIRORIGEM")->setText(kOrigin);
+        control<QLineEdit>(&window, "E_B_DIRDESTINO")->setText("C:\\BKP DESTINO");
+        control<QComboBox>(&window, "CB_B_OPERACAO")->setEditText("M");
+        control<QCheckBox>(&window, "CB_B_SUBDIR")->setChecked(true);
+        // The archiver leaves the emptied subdirectories behind, so removal would fail.
+        control<QCheckBox>(&window, "CB_REMOVEDIR")->setChecked(false);
+        dialogs->confirmAnswers = {true};
+        control<QPushButton>(&window, "BU_B_EXECUTAR")->click();
+    }
+    EXPECT_EQ(dialogs->messages, QStringList{"BKP CONCLUIDO"});
+    ASSERT_TRUE(platform().fileExists(kArchive));
+    EXPECT_EQ(LE_PROGRAMA("BKPDIR", "BKP0"),
+              "C:\\VALDOROW\\EXE\\ARJ.EXE#M#" + kArchive + "#" + kOrigin + "\\*.*#-R#");
+    EXPECT_EQ(tree(kOrigin, QDir::Files), (QMap<QString, QByteArray>()))
+        << "every file, at every level, moved into the archive";
+    EXPECT_EQ(prefix.read("C:\\MEUS DADOS\\OUTRA\\FICA.DB"), "fica");
+
+    dialogs->messages.clear();
+    TF_BKPDIR window;
+    ASSERT_EQ(control<QLineEdit>(&window, "E_R_ORIGEM")->text(), kArchive);
+    ASSERT_EQ(control<QLineEdit>(&window, "E_R_DESTINO")->text(), kOrigin + "\\");
+    control<QComboBox>(&window, "CB_R_OPERACAO")->setEditText("X");
+    control<QPushButton>(&window, "BU_R_EXECUTAR")->click();
+    EXPECT_EQ(dialogs->messages, QStringList{QStringLiteral("RESTAURAÇÃO CONCLUIDA")});
+    EXPECT_EQ(dialogs->confirmations.size(), 1) << "only the move was confirmed";
+
+    const QMap<QString, QByteArray> after = tree(kOrigin, QDir::AllEntries);
+    EXPECT_EQ(after.keys(), before.keys());
+    for (auto it = before.cbegin(); it != before.cend(); ++it)
+        EXPECT_EQ(after.value(it.key()), it.value()) << it.key().toStdString();
 }
 
 } // namespace
