@@ -1,6 +1,10 @@
 #include "archive/arj_listing.h"
 
+#include "tests/support/temp_prefix.h"
+
 #include <QByteArray>
+#include <QProcess>
+#include <QProcessEnvironment>
 
 #include <gtest/gtest.h>
 
@@ -42,6 +46,33 @@ TEST(ArjListing, ReadsTheEntriesOfAStandInListing)
     EXPECT_EQ(listing.entries, (QStringList{"DADOS\\A.DB", "VALDOROW\\DADOS\\VLDREMP.DB",
                                             QString::fromUtf8("VALDOROW\\DADOS\\AÇÃO.MB"),
                                             "VALDOROW\\DADOS\\Z.PX"}));
+}
+
+// What the archiver stand-in really writes for an archive of a thousand and more entries.
+TEST(ArjListing, ReadsWhatTheStandInWrites)
+{
+    test::TempPrefix prefix;
+    QStringList expected;
+    for (int i = 0; i < 1005; ++i) {
+        const QString name = QStringLiteral("DADOS\\T%1.db").arg(i, 4, 10, QLatin1Char('0'));
+        prefix.write("C:\\" + name, QByteArray::number(i));
+        expected << name.toUpper();
+    }
+    const auto arj = [&](const QStringList& arguments) {
+        QProcess process;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("NAVLOR_PREFIX"), prefix.root());
+        process.setProcessEnvironment(environment);
+        process.start(QStringLiteral(NAVLOR_ARJ_PATH), arguments);
+        process.waitForFinished(60000);
+        return process.readAllStandardOutput();
+    };
+    arj({"A", "C:\\BKP.ARJ", "C:\\DADOS\\*.*"});
+    const ArjListing listing = readArjListing(arj({"V", "C:\\BKP.ARJ"}));
+    EXPECT_TRUE(listing.versionOk) << listing.banner.toStdString();
+    QStringList entries = listing.entries;
+    entries.sort();
+    EXPECT_EQ(entries, expected);
 }
 
 TEST(ArjListing, OnlyNumberedLinesFromTheTenthOnAreEntries)
