@@ -23,15 +23,24 @@ bool isSwitch(const QString& argument)
     return argument.startsWith(u'/');
 }
 
-// The switches (upper case, without "/") and the other arguments of a command.
-void splitSwitches(const QStringList& arguments, QStringList& switches, QStringList& operands)
+// A command's "/X" switches (in capitals) apart from its operands.
+struct CommandArguments
 {
+    QStringList switches;
+    QStringList operands;
+    bool has(const char* name) const { return switches.contains(QLatin1String(name)); }
+};
+
+CommandArguments splitSwitches(const QStringList& arguments)
+{
+    CommandArguments split;
     for (const QString& a : arguments) {
         if (isSwitch(a))
-            switches << a.mid(1).toUpper();
+            split.switches << a.mid(1).toUpper();
         else
-            operands << a;
+            split.operands << a;
     }
+    return split;
 }
 
 QString directoryPart(const QString& absolutePath)
@@ -143,15 +152,14 @@ bool Interpreter::removeTree(const QString& directory)
 
 void Interpreter::removeDirectory(const QStringList& arguments)
 {
-    QStringList switches;
-    QStringList operands;
-    splitSwitches(arguments, switches, operands);
+    const CommandArguments split = splitSwitches(arguments);
+    const QStringList& operands = split.operands;
     if (operands.isEmpty()) {
         fail(kSyntax);
         return;
     }
-    const bool tree = switches.contains(QLatin1String("S"));
-    const bool quiet = switches.contains(QLatin1String("Q"));
+    const bool tree = split.has("S");
+    const bool quiet = split.has("Q");
     for (const QString& operand : operands) {
         const QString full = absolute(operand);
         if (full.isEmpty() || !m_platform.directoryExists(full)) {
@@ -207,15 +215,14 @@ int Interpreter::deleteMatching(const QString& pattern, bool subdirectories, boo
 
 void Interpreter::deleteFiles(const QStringList& arguments)
 {
-    QStringList switches;
-    QStringList operands;
-    splitSwitches(arguments, switches, operands);
+    const CommandArguments split = splitSwitches(arguments);
+    const QStringList& operands = split.operands;
     if (operands.isEmpty()) {
         fail(kSyntax);
         return;
     }
-    const bool subdirectories = switches.contains(QLatin1String("S"));
-    const bool quiet = switches.contains(QLatin1String("Q"));
+    const bool subdirectories = split.has("S");
+    const bool quiet = split.has("Q");
     for (const QString& operand : operands) {
         QString pattern = absolute(operand);
         if (pattern.isEmpty()) {
@@ -255,16 +262,15 @@ bool Interpreter::replaceFile(const QString& from, const QString& to)
 
 void Interpreter::copyFiles(const QStringList& arguments, bool inBatch)
 {
-    QStringList switches;
-    QStringList operands;
-    splitSwitches(arguments, switches, operands);
+    const CommandArguments split = splitSwitches(arguments);
+    const QStringList& operands = split.operands;
     if (operands.isEmpty() || operands.size() > 2) {
         fail(kSyntax);
         return;
     }
     // Overwriting is asked about at the prompt only, as cmd does.
-    bool ask = !inBatch && !switches.contains(QLatin1String("Y"));
-    if (switches.contains(QLatin1String("-Y")))
+    bool ask = !inBatch && !split.has("Y");
+    if (split.has("-Y"))
         ask = true;
 
     QString source = absolute(operands.at(0));
@@ -411,11 +417,10 @@ void Interpreter::typeFiles(const QStringList& arguments)
 
 void Interpreter::listDirectory(const QStringList& arguments)
 {
-    QStringList switches;
-    QStringList operands;
-    splitSwitches(arguments, switches, operands);
-    const bool bare = switches.contains(QLatin1String("B"));
-    const bool all = switches.contains(QLatin1String("A"));
+    const CommandArguments split = splitSwitches(arguments);
+    const QStringList& operands = split.operands;
+    const bool bare = split.has("B");
+    const bool all = split.has("A");
     QString pattern = absolute(operands.value(0, QStringLiteral(".")));
     if (pattern.isEmpty()) {
         fail(kPathNotFound);
