@@ -2,8 +2,8 @@
 
 #include "ui_console_params_dialog.h"
 
-#include "app/console_flags.h"
 #include "app/main_window.h"
+#include "lib/console_flags.h"
 #include "lib/jpeg_image.h"
 #include "lib/param_store.h"
 #include "lib/registry_settings.h"

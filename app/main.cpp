@@ -21,5 +21,7 @@ int main(int argc, char** argv)
     });
     navlor::TF_GBF helper;
     mainWindow.show();
-    return QApplication::exec();
+    const int code = QApplication::exec();
+    // A scheduler or a monitoring script sees whether the start-up pass left a job undone.
+    return code != 0 ? code : mainWindow.exitStatus();
 }

@@ -2,8 +2,8 @@
 
 #include "ui_main_window.h"
 
-#include "app/console_flags.h"
 #include "backup/backup_window.h"
+#include "lib/console_flags.h"
 #include "lib/dates.h"
 #include "lib/jpeg_image.h"
 #include "lib/platform/platform.h"
@@ -142,6 +142,8 @@ void TF_NAVLOR::FormCreate(const QStringList& arguments)
             platform().createDirectory(dataDirectory); // a failure shows later, when reading
     }
     m_ui->LA_DIRNAVLOR->setText(dataDirectory);
+    // A kill in the middle of writing a parameter file leaves its temporary file behind.
+    platform().removeInterruptedWrites(dataDirectory);
 
     // "Minimizar ao concluir" follows the console flags; a start without them closes itself.
     m_ui->CB_MINIMIZAR->setChecked(

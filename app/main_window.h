@@ -39,6 +39,8 @@ public:
     bool stopRequested() const;       // CB_PARARBKP
     void setStopRequested(bool stop);
     bool startupTimerActive() const { return TM_GERAL.isActive(); }
+    // The program's exit status: 1 when a job of the start-up pass failed, else 0.
+    int exitStatus() const { return m_failedJobs > 0 ? 1 : 0; }
     // The visible text of the message line, the list left as it is.
     void setMessageText(const QString& text);
     void clearMessageText();
@@ -90,6 +92,7 @@ private:
     QString systemDirectoryRule() const;
 
     std::unique_ptr<Ui::TF_NAVLOR> m_ui;
+    int m_failedJobs = 0;
 
 public:
     // Start-up run, one second after creation unless started with "/N".

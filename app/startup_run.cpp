@@ -6,8 +6,10 @@
 
 #include "ui_main_window.h"
 
-#include "app/console_flags.h"
+#include "backup/backup_log.h"
 #include "backup/backup_window.h"
+#include "lib/console_flags.h"
+#include "lib/dates.h"
 #include "lib/dialogs.h"
 #include "lib/file_lists.h"
 #include "lib/platform/clock.h"
@@ -33,6 +35,10 @@ void TF_NAVLOR::TM_GERALTimer()
 {
     TM_GERAL.stop(); // the run happens once, even when a nested message loop ticks again
 
+    // Jobs whose last good copy is too old, for whoever looks at the screen or the log.
+    for (const QString& warning : overdueWarnings(dataDirectory(), today()))
+        ADD_MSG(warning);
+
     // The window does not answer during the first second: the desktop settles first.
     sleepSeconds(1);
     m_ui->BAR->setValue(0);
@@ -52,11 +58,15 @@ void TF_NAVLOR::TM_GERALTimer()
     m_ui->BAR->hide();
     m_ui->BU_CANCELAR->hide();
 
-    EXCLUI_LCK();
-    EXCLUI_NET();
-    EXCLUI_QSQ();
-    sleepSeconds(2);
-    BKP_AUTOMATICO();
+    {
+        // Nobody may be there to answer: a box closes itself and the pass goes on.
+        UnattendedBoxes unattended;
+        EXCLUI_LCK();
+        EXCLUI_NET();
+        EXCLUI_QSQ();
+        sleepSeconds(2);
+        BKP_AUTOMATICO();
+    }
 
     m_ui->BU_BKPA->setEnabled(true);
     m_ui->BU_SAIR->setEnabled(true);
@@ -124,7 +134,7 @@ void TF_NAVLOR::BKP_AUTOMATICO()
     }
     {
         TF_BKPA window(this); // never shown: only its controls are worked on
-        window.runAllActiveJobs();
+        m_failedJobs += window.runAllActiveJobs().failed;
     }
     processMessages();
 }

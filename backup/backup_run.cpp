@@ -1,14 +1,15 @@
 #include "backup/backup_run.h"
 
-#include "app/console_flags.h"
+#include "backup/backup_log.h"
 #include "backup/job_batch_text.h"
+#include "backup/job_field_check.h"
 #include "backup/schedule.h"
+#include "lib/console_flags.h"
 #include "lib/dates.h"
 #include "lib/dialogs.h"
 #include "lib/param_store.h"
 #include "lib/platform/clock.h"
 #include "lib/platform/platform.h"
-#include "lib/platform/wildcard.h"
 #include "lib/program_start.h"
 #include "lib/text_utils.h"
 
@@ -65,86 +66,6 @@ bool jobIsActive(const QString& flagsLine)
 QString joinDirectory(const QString& directory, const QString& name)
 {
     return directory.endsWith(u'\\') ? directory + name : directory + u'\\' + name;
-}
-
-QStringList blankSeparated(const QString& text)
-{
-    return trimControls(text).split(u' ', Qt::SkipEmptyParts);
-}
-
-// The masks of one directory, as the archiver line names them: a mask with a directory of
-// its own ("SUB\*.DB", "E:\OUTRO\*.DB") looks there, a bare one in the source.
-struct MaskGroup
-{
-    QString directory;
-    std::vector<WildcardMask> masks;
-};
-
-std::vector<MaskGroup> maskGroups(const BackupJob& job)
-{
-    QStringList masks = blankSeparated(job.E_TIPOARQ);
-    if (masks.isEmpty())
-        masks << QStringLiteral("*.*"); // a bare source directory gives every file
-    std::vector<MaskGroup> groups;
-    for (const QString& given : masks) {
-        const QString mask = QString(given).replace(u'/', u'\\');
-        const qsizetype cut = mask.lastIndexOf(u'\\');
-        QString directory = job.E_ORIGEM;
-        if (cut >= 0) {
-            const QString own = mask.left(cut);
-            directory = own.size() >= 2 && own.at(1) == u':' ? own : joinDirectory(directory, own);
-        }
-        auto group = std::find_if(groups.begin(), groups.end(), [&](const MaskGroup& g) {
-            return g.directory.compare(directory, Qt::CaseInsensitive) == 0;
-        });
-        if (group == groups.end())
-            group = groups.insert(groups.end(), MaskGroup{directory, {}});
-        group->masks.emplace_back(mask.mid(cut + 1));
-    }
-    return groups;
-}
-
-// True when a file the job's archiver line selects was changed after `time`. "-U" leaves an
-// archive untouched when every selected file is older than what it holds; then the archive
-// is complete only if no selected file is newer than the archive itself. Hidden and system
-// entries are passed over and links to directories never followed, as the archiver does.
-// Exclusions that name a directory are not applied: a file they leave out may only make the
-// run look not done, never done.
-bool selectedFileChangedAfter(const BackupJob& job, const QDateTime& time)
-{
-    std::vector<WildcardMask> exclusions;
-    for (const QString& mask : blankSeparated(job.E_EXCLUIR)) {
-        if (!mask.contains(u'\\') && !mask.contains(u'/') && !mask.contains(u':'))
-            exclusions.emplace_back(mask);
-    }
-    auto excluded = [&](const QString& name) {
-        return std::any_of(exclusions.begin(), exclusions.end(),
-                           [&](const WildcardMask& m) { return m.matches(name); });
-    };
-
-    Platform& p = platform();
-    for (const MaskGroup& group : maskGroups(job)) {
-        std::vector<QString> pending{group.directory};
-        while (!pending.empty()) {
-            const QString directory = std::move(pending.back());
-            pending.pop_back();
-            for (const DirEntry& e : p.findFiles(joinDirectory(directory, QStringLiteral("*.*")))) {
-                if (e.hidden || e.system)
-                    continue;
-                if (e.directory) {
-                    if (job.CB_SUBDIR)
-                        pending.push_back(joinDirectory(directory, e.name));
-                    continue;
-                }
-                const bool selected =
-                    std::any_of(group.masks.begin(), group.masks.end(),
-                                [&](const WildcardMask& m) { return m.matches(e.name); });
-                if (selected && !excluded(e.name) && e.modified > time)
-                    return true;
-            }
-        }
-    }
-    return false;
 }
 
 } // namespace
@@ -277,13 +198,23 @@ bool writtenBetween(const std::optional<FileStamp>& before, const std::optional<
     return after && (!before || *before != *after);
 }
 
-bool archiveComplete(const BackupJob& job, const std::optional<FileStamp>& before,
-                     const std::optional<FileStamp>& after)
+bool runFailed(RunResult result)
 {
-    if (writtenBetween(before, after))
-        return true;
-    // Left as it was: nothing to update is a finished backup, a newer file left out is not.
-    return after && !selectedFileChangedAfter(job, after->modified);
+    return result != RunResult::NotActive && result != RunResult::NotDue &&
+           result != RunResult::Recorded;
+}
+
+int BackupConsole::archiverCeilingSeconds()
+{
+    GBF_READ(consoleParamFile(dataDirectory()));
+    return navlor::archiverCeilingSeconds(GB_LINHAS[kArchiverCeilingLine]);
+}
+
+ArchiveVerdict BackupConsole::verifyArchive(const QString& archiver, const QString& archivePath,
+                                            const BackupJob& job, int ceilingSeconds,
+                                            bool checkListing)
+{
+    return navlor::verifyArchive(archiver, archivePath, job, ceilingSeconds, checkListing);
 }
 
 RunResult runJob(BackupJob& job, const QString& archiverOption, BackupConsole& console)
@@ -292,14 +223,38 @@ RunResult runJob(BackupJob& job, const QString& archiverOption, BackupConsole& c
     if (!number)
         return RunResult::NotActive;
     const QString dataDir = console.dataDirectory();
+    const int ceiling = console.archiverCeilingSeconds();
+    BackupLog log(dataDir);
+    // Every failure is on the message line already; the log keeps it past the session.
+    auto fail = [&](RunResult result, const QString& archivePath, const QString& reason) {
+        (void)log.jobError(job.E_ITEM, archivePath, reason);
+        return result;
+    };
+    auto failWith = [&](RunResult result, const QString& archivePath, const QString& text) {
+        console.ADD_MSG(QStringLiteral("ERRO - BKP (") + job.E_ITEM + QStringLiteral(") - ") +
+                        text);
+        return fail(result, archivePath, text);
+    };
+    // The precise reason first; the line ends on the archive that is not there.
+    auto notWritten = [&](const QString& archivePath, const QString& reason) {
+        console.ADD_MSG(QStringLiteral("ERRO - BKP (") + job.E_ITEM + QStringLiteral(") - ") +
+                        reason);
+        console.ADD_MSG(QStringLiteral("ERRO - ARQUIVO DE BKP NÃO GERADO - ") + archivePath);
+        return fail(RunResult::ArchiveNotWritten, archivePath, reason);
+    };
+    const QString timedOut = QStringLiteral("tempo máximo do arquivador esgotado (") +
+                             QString::number(ceiling / 60) + QStringLiteral(" min)");
 
+    // Nothing of a job whose fields would be read as commands is touched or run.
+    if (const std::optional<FieldFault> fault = commandSyntaxIn(job))
+        return failWith(RunResult::FieldRefused, {}, fieldFaultReason(*fault));
     const QString archiver = locateArchiver(console);
     if (archiver.isEmpty())
-        return RunResult::ArchiverMissing;
+        return fail(RunResult::ArchiverMissing, {}, console.messageText());
     if (!checkDestination(job.E_DESTINO, console))
-        return RunResult::DestinationGivenUp;
+        return fail(RunResult::DestinationGivenUp, {}, console.messageText());
     if (!checkSource(job, console))
-        return RunResult::SourceMissing;
+        return fail(RunResult::SourceMissing, {}, console.messageText());
 
     const ArchiveName archive = archiveName(job.E_PERIODO, today(), job.E_DESTINO, job.E_NOMEARQ);
     console.ADD_MSG(QStringLiteral("Executando BKP (") + job.E_ITEM + QStringLiteral(") - ") +
@@ -309,33 +264,52 @@ RunResult runJob(BackupJob& job, const QString& archiverOption, BackupConsole& c
 
     Platform& p = platform();
     if (job.E_OPCOES.startsWith(u'1') && p.fileExists(archive.path))
-        p.deleteFile(archive.path);
+        (void)p.deleteFile(archive.path); // one that stays is judged by the verdict
 
+    // Only the line just composed may run: a BKPA.BAT that cannot be replaced (read-only,
+    // held open) could hold any command.
     const QString generated = job.E_DESTINO + QStringLiteral("\\BKPA.BAT");
-    if (p.fileExists(generated))
-        p.deleteFile(generated);
-    p.writeFile(generated, batchFileBytes(job.Memo1));
+    if ((p.fileExists(generated) && !p.deleteFile(generated)) ||
+        !p.writeFile(generated, batchFileBytes(job.Memo1)))
+        return failWith(RunResult::BatchNotWritten, archive.path,
+                        QStringLiteral("não foi possível gravar ") + generated);
 
     if (job.CB_BATEXECUTE) {
-        // The job's own batch does what it likes; only the generated one is judged by its file.
         job.Memo1.clear();
         if (const std::optional<QString> text = readJobBatch(dataDir, *number))
             job.Memo1 = *text;
         console.jobChanged(job);
-        EXECUTA_BAT(jobBatFile(dataDir, *number), SW_SHOWNORMAL, QStringLiteral("S"));
+        const std::optional<FileStamp> before = fileStamp(archive.path);
+        // The job's own batch does what it likes; it answers for itself with its exit code.
+        const int code = runBatchJudged(jobBatFile(dataDir, *number), ceiling);
+        if (code == kRunTimedOut)
+            return failWith(RunResult::BatchFailed, archive.path, timedOut);
+        if (code != 0)
+            return failWith(RunResult::BatchFailed, archive.path,
+                            QStringLiteral("o BAT do BKP terminou com erro (código ") +
+                                QString::number(code) + u')');
+        // Where it wrote the archive of the run, that archive must read back whole.
+        if (writtenBetween(before, fileStamp(archive.path))) {
+            const ArchiveVerdict verdict =
+                console.verifyArchive(archiver, archive.path, job, ceiling, false);
+            if (!verdict.ok)
+                return notWritten(archive.path, verdict.reason);
+        }
     } else {
         console.jobChanged(job);
-        const std::optional<FileStamp> before = fileStamp(archive.path);
-        EXECUTA_BAT(generated, SW_SHOWNORMAL, QStringLiteral("S"));
+        const int code = runBatchJudged(generated, ceiling);
+        if (code == kRunTimedOut)
+            return failWith(RunResult::ArchiveNotWritten, archive.path, timedOut);
         // The archiver's exit code says nothing dependable; the archive itself does.
-        if (!archiveComplete(job, before, fileStamp(archive.path))) {
-            console.ADD_MSG(QStringLiteral("ERRO - ARQUIVO DE BKP NÃO GERADO - ") + archive.path);
-            return RunResult::ArchiveNotWritten;
-        }
+        const ArchiveVerdict verdict =
+            console.verifyArchive(archiver, archive.path, job, ceiling, true);
+        if (!verdict.ok)
+            return notWritten(archive.path, verdict.reason);
     }
 
     console.ADD_MSG(QStringLiteral("BKP Concluído (") + job.E_ITEM + u')');
     recordRun(job, dataDir, archive.path);
+    (void)log.jobOk(job.E_ITEM, archive.path);
     console.jobChanged(job);
     return RunResult::Recorded;
 }
@@ -353,13 +327,23 @@ RunResult executeJob(BackupJob& job, const QString& archiverOption, BackupConsol
     return runJob(job, archiverOption, console);
 }
 
-void runAllActiveJobs(BackupJob& job, const QString& archiverOption, BackupConsole& console)
+PassResult runAllActiveJobs(BackupJob& job, const QString& archiverOption, BackupConsole& console)
 {
+    PassResult result;
     if (console.stopRequested())
-        return;
+        return result;
     console.ADD_MSG(QStringLiteral("Verificando BKP Automático"));
     processMessages();
     const QString dataDir = console.dataDirectory();
+    BackupLog log(dataDir);
+    (void)log.passStarted();
+    if (const std::optional<QString> ignored = ignoredArchiverOption(dataDir)) {
+        const QString text =
+            QStringLiteral("ATENÇÃO - opção do ARJ inválida na linha 11 de NAV_LOR ignorada: ") +
+            *ignored;
+        console.ADD_MSG(text);
+        (void)log.note(text);
+    }
     for (int number = kFirstJob; number <= kLastJob; ++number) {
         // The job under way is finished first; the next one does not start.
         if (console.stopRequested())
@@ -370,14 +354,29 @@ void runAllActiveJobs(BackupJob& job, const QString& archiverOption, BackupConso
         job.E_ITEM = jobNumberText(number);
         loadJob(job, dataDir, console.systemDirectory());
         console.jobChanged(job);
-        executeJob(job, archiverOption, console, false);
+        const RunResult run = executeJob(job, archiverOption, console, false);
+        if (run == RunResult::Recorded)
+            ++result.ok;
+        else if (runFailed(run))
+            ++result.failed;
     }
+    (void)log.passEnded(result.ok, result.failed);
+    return result;
 }
 
 QString readArchiverOption(const QString& dataDirectory)
 {
     GBF_READ(consoleParamFile(dataDirectory));
-    return GB_LINHAS[kArjOptionLine];
+    return validArchiverOption(GB_LINHAS[kArjOptionLine]).value_or(QString());
+}
+
+std::optional<QString> ignoredArchiverOption(const QString& dataDirectory)
+{
+    GBF_READ(consoleParamFile(dataDirectory));
+    const QString line = GB_LINHAS[kArjOptionLine];
+    if (validArchiverOption(line))
+        return std::nullopt;
+    return line;
 }
 
 } // namespace navlor

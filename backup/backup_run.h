@@ -4,6 +4,7 @@
 // archiver command line written to BKPA.BAT in the destination, the wait for the batch, and the
 // stamp in the job file. The values come from the job as the backup window holds it.
 
+#include "backup/archive_verdict.h"
 #include "backup/backup_job.h"
 
 #include <QDateTime>
@@ -30,6 +31,12 @@ public:
     virtual QStringList searchFiles(const QString& directory, const QString& name) = 0;
     // A job of the pass was loaded, or a run changed the job: the window shows it.
     virtual void jobChanged(const BackupJob& job) { (void)job; }
+    // The longest an archiver run may take (line 12 of the console's parameter file).
+    virtual int archiverCeilingSeconds();
+    // The verdict on the archive a run wrote (see archive_verdict.h).
+    virtual ArchiveVerdict verifyArchive(const QString& archiver, const QString& archivePath,
+                                         const BackupJob& job, int ceilingSeconds,
+                                         bool checkListing);
 };
 
 enum class RunResult
@@ -39,8 +46,21 @@ enum class RunResult
     ArchiverMissing,
     DestinationGivenUp,
     SourceMissing,
+    FieldRefused,    // a field carries command syntax
+    BatchNotWritten, // BKPA.BAT could not be replaced
+    BatchFailed,     // the job's own batch ended with an error, or not at all
     ArchiveNotWritten,
     Recorded
+};
+
+// The run did not leave a trusted backup.
+bool runFailed(RunResult result);
+
+// What a pass did: jobs recorded, jobs that failed.
+struct PassResult
+{
+    int ok = 0;
+    int failed = 0;
 };
 
 // "-X" switches from the exclusion masks: "*.ARJ *_.EXE" gives " -X*.ARJ -X*_.EXE"; blanks only
@@ -74,11 +94,14 @@ RunResult executeJob(BackupJob& job, const QString& archiverOption, BackupConsol
                      bool parametersShowing);
 
 // The start-up pass: every active job in number order, loaded into `job`, executed, until the
-// stop flag is ticked between two jobs.
-void runAllActiveJobs(BackupJob& job, const QString& archiverOption, BackupConsole& console);
+// stop flag is ticked between two jobs. The pass and each run go to the log.
+PassResult runAllActiveJobs(BackupJob& job, const QString& archiverOption, BackupConsole& console);
 
-// The console's archiver option (line 11 of its parameter file): "", "-HF2" or "-HF1".
+// The console's archiver option (line 11 of its parameter file): "", "-HF2" or "-HF1"; any
+// other text there is not used (empty).
 QString readArchiverOption(const QString& dataDirectory);
+// Line 11 when it holds something else, which the pass then mentions once.
+std::optional<QString> ignoredArchiverOption(const QString& dataDirectory);
 
 // What is known of a file before and after a run, to tell whether the run wrote it.
 struct FileStamp
@@ -89,9 +112,5 @@ struct FileStamp
 };
 std::optional<FileStamp> fileStamp(const QString& path);
 bool writtenBetween(const std::optional<FileStamp>& before, const std::optional<FileStamp>& after);
-// The archive of a run is there as it should be: written during the run, or, left untouched by
-// "-U", with no file the job selects newer than it.
-bool archiveComplete(const BackupJob& job, const std::optional<FileStamp>& before,
-                     const std::optional<FileStamp>& after);
 
 } // namespace navlor

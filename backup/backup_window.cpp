@@ -6,7 +6,9 @@
 #include "archive/extract_window.h"
 #include "backup/backup_run.h"
 #include "backup/job_batch_text.h"
+#include "backup/job_field_check.h"
 #include "lib/choose_directory.h"
+#include "lib/dialogs.h"
 #include "lib/jpeg_image.h"
 #include "lib/param_store.h"
 #include "lib/platform/clock.h"
@@ -276,6 +278,11 @@ void TF_BKPA::loadJob()
 void TF_BKPA::saveJob()
 {
     BackupJob current = job();
+    // A value the command interpreter would read as its own syntax is never stored.
+    if (const std::optional<FieldFault> fault = commandSyntaxIn(current)) {
+        dialogs().message(fieldFaultText(current.E_ITEM, *fault));
+        return;
+    }
     navlor::saveJob(current, dataDirectory());
     showJob(current);
 }
@@ -335,15 +342,16 @@ void TF_BKPA::BU_EXECUTARClick()
     m_running = false;
 }
 
-void TF_BKPA::runAllActiveJobs()
+PassResult TF_BKPA::runAllActiveJobs()
 {
     if (m_running)
-        return;
+        return {};
     m_running = true;
     BackupJob current = job();
-    navlor::runAllActiveJobs(current, m_archiverOption, *m_console);
+    const PassResult result = navlor::runAllActiveJobs(current, m_archiverOption, *m_console);
     showJob(current);
     m_running = false;
+    return result;
 }
 
 void TF_BKPA::E_PERIODOChange()

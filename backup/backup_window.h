@@ -5,6 +5,7 @@
 // start-up pass, which loads each active job into its controls and runs it from there.
 
 #include "backup/backup_job.h"
+#include "backup/backup_run.h"
 #include "lib/dialogs.h"
 
 #include <QDialog>
@@ -36,7 +37,7 @@ public:
     QString archiverOption() const { return m_archiverOption; }
 
     // The start-up pass: every active job, in number order, until "Parar BKP Aut" is ticked.
-    void runAllActiveJobs();
+    PassResult runAllActiveJobs();
 
     Ui::TF_BKPA* form() const { return m_ui.get(); }
 

@@ -2,6 +2,8 @@
 
 #include <QCoreApplication>
 
+#include <algorithm>
+#include <atomic>
 #include <cstdio>
 
 namespace navlor {
@@ -35,7 +37,36 @@ std::unique_ptr<Dialogs>& current()
     return instance;
 }
 
+// Process-wide; atomic, so reading them off the window thread is safe.
+std::atomic<int> g_unattendedSeconds{0};
+std::atomic<int> g_unattendedClosed{0};
+
 } // namespace
+
+int unattendedBoxSeconds()
+{
+    return g_unattendedSeconds.load();
+}
+
+int unattendedBoxesClosed()
+{
+    return g_unattendedClosed.load();
+}
+
+void noteUnattendedBoxClosed()
+{
+    ++g_unattendedClosed;
+}
+
+UnattendedBoxes::UnattendedBoxes(int seconds)
+    : m_previous(g_unattendedSeconds.exchange(std::max(seconds, 0)))
+{
+}
+
+UnattendedBoxes::~UnattendedBoxes()
+{
+    g_unattendedSeconds.store(m_previous);
+}
 
 Dialogs& dialogs()
 {

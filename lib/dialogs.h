@@ -55,6 +55,30 @@ public:
     BusyCursor& operator=(const BusyCursor&) = delete;
 };
 
+// Seconds after which a box closes by itself; 0: it waits for the operator (the default).
+int unattendedBoxSeconds();
+// How many boxes closed themselves since start, so a caller can log that one went unanswered.
+int unattendedBoxesClosed();
+// Called by a seam whose box closed itself for want of an answer.
+void noteUnattendedBoxClosed();
+
+inline constexpr int kUnattendedBoxSeconds = 60;
+
+// For the scope of the unattended pass every box closes itself after `seconds`, with the
+// answer that ends the job without loss (OK for a message, Cancel for a question). The
+// previous value comes back at the end of the scope, so guards nest.
+class UnattendedBoxes
+{
+public:
+    explicit UnattendedBoxes(int seconds = kUnattendedBoxSeconds);
+    ~UnattendedBoxes();
+    UnattendedBoxes(const UnattendedBoxes&) = delete;
+    UnattendedBoxes& operator=(const UnattendedBoxes&) = delete;
+
+private:
+    int m_previous;
+};
+
 // Lets the application handle its pending window messages ("Application.ProcessMessages").
 void processMessages();
 

@@ -80,6 +80,20 @@ int EXECUTA_BAT(const QString& c, int w, const QString& f)
     return EXECUTA_E_ESPERA(command, w);
 }
 
+int runBatchJudged(const QString& batchPath, int ceilingSeconds)
+{
+    QString command = programToken(singleBackslashes(batchPath));
+    if (VERSAO_WINDOWS().contains(QLatin1String("Windows 98")))
+        command.prepend(QStringLiteral("COMMAND.COM /C "));
+    BusyCursor busy;
+    processMessages();
+    BoundedRun run;
+    run.ceilingSeconds = ceilingSeconds;
+    const int code = platform().runBounded(command, SW_SHOWNORMAL, run);
+    processMessages();
+    return code;
+}
+
 QStringList programCandidates(const QString& n, const QString& dir1, const QString& programDir)
 {
     const QString d1 = directoryPart(dir1);

@@ -24,6 +24,11 @@ int EXECUTA_E_ESPERA(const QString& c, int w);
 // not be written.
 int EXECUTA_BAT(const QString& c, int w, const QString& f);
 
+// The batch runner of a run that is judged by its outcome: runs the batch file and waits
+// for it, at most `ceilingSeconds` (0: no ceiling). Its exit code; -1 when it could not be
+// started; kRunTimedOut when it was ended at the ceiling.
+int runBatchJudged(const QString& batchPath, int ceilingSeconds);
+
 // Hands the global values to a sibling program (PROGRAMA = N, PARAM = R) and starts the first
 // of its candidate files that exists, without waiting. Nothing happens when none exists.
 void EXECUTA_PROGRAMA(const QString& n, const QString& r);

@@ -2,6 +2,7 @@
 
 #include "lib/platform/platform.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QCursor>
 #include <QDialog>
@@ -11,6 +12,7 @@
 #include <QGuiApplication>
 #include <QMessageBox>
 #include <QPointer>
+#include <QTimer>
 #include <QWidget>
 
 #include <algorithm>
@@ -55,6 +57,37 @@ private:
     QEventLoop* m_loop;
 };
 
+// Runs the box; during the unattended pass it counts down in its informative text and at
+// zero presses `timeoutAnswer` itself, so nobody's absence stops the pass.
+int execBox(QMessageBox& box, QMessageBox::StandardButton timeoutAnswer, const QString& countdown)
+{
+    int remaining = unattendedBoxSeconds();
+    if (remaining <= 0)
+        return box.exec();
+    bool timedOut = false;
+    box.setInformativeText(countdown.arg(remaining));
+    QTimer tick(&box);
+    tick.setInterval(1000);
+    QObject::connect(&tick, &QTimer::timeout, &box, [&] {
+        if (--remaining > 0) {
+            box.setInformativeText(countdown.arg(remaining));
+            return;
+        }
+        tick.stop();
+        timedOut = true;
+        // Pressing the button goes the way an operator's click goes.
+        if (QAbstractButton* button = box.button(timeoutAnswer))
+            button->click();
+        else
+            box.done(timeoutAnswer);
+    });
+    tick.start();
+    const int result = box.exec();
+    if (timedOut)
+        noteUnattendedBoxClosed();
+    return result;
+}
+
 } // namespace
 
 QStringList qtNameFilters(const QString& filter)
@@ -80,7 +113,7 @@ void QtDialogs::message(const QString& text)
 {
     QMessageBox box(QMessageBox::NoIcon, boxTitle(), displayText(text), QMessageBox::Ok,
                     dialogParent());
-    box.exec();
+    execBox(box, QMessageBox::Ok, QStringLiteral("Esta mensagem fecha sozinha em %1 s."));
 }
 
 bool QtDialogs::confirm(const QString& text, const QString& caption)
@@ -88,7 +121,9 @@ bool QtDialogs::confirm(const QString& text, const QString& caption)
     QMessageBox box(QMessageBox::Question, caption.isEmpty() ? boxTitle() : caption,
                     displayText(text), QMessageBox::Ok | QMessageBox::Cancel, dialogParent());
     box.setDefaultButton(QMessageBox::Ok);
-    return box.exec() == QMessageBox::Ok;
+    return execBox(box, QMessageBox::Cancel,
+                   QStringLiteral("Sem resposta, esta pergunta é cancelada em %1 s.")) ==
+           QMessageBox::Ok;
 }
 
 QStringList QtDialogs::openFiles(const FileDialogRequest& request)

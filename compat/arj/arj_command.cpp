@@ -25,6 +25,8 @@ std::optional<Action> actionOf(const QString& word)
         return Action::List;
     case u'V':
         return Action::Verbose;
+    case u'T':
+        return Action::Test;
     default:
         return std::nullopt;
     }

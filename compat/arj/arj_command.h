@@ -16,7 +16,8 @@ enum class Action
     Extract,     // X: with the stored paths
     ExtractFlat, // E: without paths
     List,        // L
-    Verbose      // V
+    Verbose,     // V
+    Test         // T: every entry read back and checked
 };
 
 // ARJ's exit codes.

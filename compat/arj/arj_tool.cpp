@@ -133,6 +133,8 @@ int ArjTool::run(const QStringList& arguments)
         return list(line, false);
     case Action::Verbose:
         return list(line, true);
+    case Action::Test:
+        return test(line);
     }
     return kUserError;
 }
@@ -445,6 +447,26 @@ int ArjTool::list(const CommandLine& line, bool verbose)
         return kFatal;
     }
     return listWith({QStringLiteral("-p"), u'!' + listPath});
+}
+
+int ArjTool::test(const CommandLine& line)
+{
+    const Archive archive = archiveOf(line, true);
+    if (archive.hostPath.isEmpty() || !m_platform.fileExists(archive.windowsPath)) {
+        say(QStringLiteral("Can't find ") + archive.windowsPath);
+        return kCantOpen;
+    }
+    // Every entry is decompressed and its CRC compared; nothing is written.
+    QStringList arguments{QStringLiteral("t"), archive.hostPath, kNoIndicator};
+    if (line.volumes)
+        arguments << QStringLiteral("-v");
+    const HostResult result = runHostArj({arguments, {}, true});
+    if (!result.started) {
+        say(QStringLiteral("Can't run ") + hostArjProgram());
+        return kFatal;
+    }
+    m_output(rewriteListing(result.output, {archive.hostPath, archive.windowsPath, false}));
+    return result.exitCode;
 }
 
 } // namespace navlor::arj

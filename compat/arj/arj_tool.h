@@ -39,6 +39,7 @@ private:
     int add(const CommandLine& line, bool move);
     int extract(const CommandLine& line, bool withPaths);
     int list(const CommandLine& line, bool verbose);
+    int test(const CommandLine& line);
 
     Archive archiveOf(const CommandLine& line, bool forReading);
     // The entries of an archive, or the exit code of a listing that failed.

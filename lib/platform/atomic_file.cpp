@@ -5,7 +5,9 @@
 #include <QRandomGenerator>
 
 #include <cerrno>
+#include <ctime>
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -38,6 +40,25 @@ void syncDirectory(const QByteArray& dir)
         ::fsync(fd);
         ::close(fd);
     }
+}
+
+const QByteArray kTempMarker = QByteArrayLiteral(".navlor-");
+
+// The name writeFileAtomically gives its temporary files: "." + name + ".navlor-" + base 36.
+bool isTemporaryName(const QByteArray& name)
+{
+    const qsizetype marker = name.lastIndexOf(kTempMarker);
+    if (!name.startsWith('.') || marker < 2)
+        return false;
+    const qsizetype digits = name.size() - marker - kTempMarker.size();
+    if (digits < 1 || digits > 13) // a 64-bit number in base 36 at most
+        return false;
+    for (qsizetype i = marker + kTempMarker.size(); i < name.size(); ++i) {
+        const char c = name.at(i);
+        if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'z')))
+            return false;
+    }
+    return true;
 }
 
 } // namespace
@@ -83,6 +104,36 @@ bool writeFileAtomically(const QString& hostPath, const QByteArray& data, int ne
     }
     syncDirectory(dir);
     return true;
+}
+
+int removeInterruptedWrites(const QString& hostDirectory, int minimumAgeSeconds)
+{
+    const QByteArray dirName = QFile::encodeName(hostDirectory);
+    const int dirFd = ::open(dirName.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dirFd < 0)
+        return 0;
+    DIR* dir = ::fdopendir(dirFd);
+    if (!dir) {
+        ::close(dirFd);
+        return 0;
+    }
+    const time_t now = ::time(nullptr);
+    int removed = 0;
+    while (const dirent* entry = ::readdir(dir)) {
+        const QByteArray name(entry->d_name);
+        if (!isTemporaryName(name))
+            continue;
+        // Looked at through the directory itself, without following a link: a link or a
+        // directory named like a leftover is someone else's and stays.
+        struct stat st;
+        if (::fstatat(dirFd, name.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0 ||
+            !S_ISREG(st.st_mode) || now - st.st_mtime <= minimumAgeSeconds)
+            continue;
+        if (::unlinkat(dirFd, name.constData(), 0) == 0)
+            ++removed;
+    }
+    ::closedir(dir); // closes dirFd too
+    return removed;
 }
 
 } // namespace navlor

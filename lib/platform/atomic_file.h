@@ -11,4 +11,10 @@ namespace navlor {
 // the temporary file is removed and the result is false.
 bool writeFileAtomically(const QString& hostPath, const QByteArray& data, int newMode = 0666);
 
+// Removes the temporary files that interrupted writes left in host directory `hostDirectory`:
+// names ".<anything>.navlor-<base36>" that are regular files (never links, never directories) and
+// were last changed more than `minimumAgeSeconds` ago (a write in progress elsewhere is left
+// alone). Returns how many were removed.
+int removeInterruptedWrites(const QString& hostDirectory, int minimumAgeSeconds = 60);
+
 } // namespace navlor

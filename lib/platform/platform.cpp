@@ -45,6 +45,16 @@ QList<DirEntry> Platform::findFileKinds(const QString& pattern)
     return findFiles(pattern);
 }
 
+int Platform::runBounded(const QString& commandLine, int showMode, const BoundedRun& run)
+{
+    return runAndWait(commandLine, showMode, run.currentDirectory);
+}
+
+int Platform::removeInterruptedWrites(const QString& /*directory*/)
+{
+    return 0;
+}
+
 Platform& platform()
 {
     auto& instance = current();

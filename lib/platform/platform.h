@@ -44,6 +44,18 @@ struct VersionRecord
     QString servicePack = QStringLiteral("Service Pack 3");
 };
 
+// What a bounded run is told besides its command line.
+struct BoundedRun
+{
+    int ceilingSeconds = 0;       // 0: no ceiling
+    QByteArray* output = nullptr; // takes what the program writes; null: inherited
+    QString currentDirectory;     // empty: inherited
+};
+
+// runBounded's answer when the ceiling was reached and the program, with every process it
+// started, was ended.
+inline constexpr int kRunTimedOut = -2;
+
 // Show-window codes passed with a program start.
 enum ShowMode
 {
@@ -88,6 +100,9 @@ public:
     virtual QString toHostPath(const QString& windowsPath) = 0;
     // Windows path of a host path, for what host dialogs return (empty: not reachable).
     virtual QString fromHostPath(const QString& hostPath) = 0;
+    // Removes what interrupted whole-file writes left behind in `directory` (a kill in the
+    // middle of writing); how many were removed. The default has nothing to remove.
+    virtual int removeInterruptedWrites(const QString& directory);
     // The drives of the machine, "C:", "D:"... in letter order (GetLogicalDrives). The
     // default asks every letter for its root directory.
     virtual QStringList logicalDrives();
@@ -97,6 +112,9 @@ public:
     // could not be started. `currentDirectory` empty: inherited.
     virtual int runAndWait(const QString& commandLine, int showMode,
                            const QString& currentDirectory = {}) = 0;
+    // As runAndWait, ended at a ceiling and with its output captured where the backend can;
+    // the default does neither.
+    virtual int runBounded(const QString& commandLine, int showMode, const BoundedRun& run);
     // Creates the process and returns at once; true when a process was created.
     virtual bool startProcess(const QString& commandLine, int showMode) = 0;
     // WinExec: starts without waiting; above 31 on success, as WinExec answers.

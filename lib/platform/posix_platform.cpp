@@ -1,6 +1,7 @@
 #include "lib/platform/posix_platform.h"
 
 #include "lib/platform/atomic_file.h"
+#include "lib/platform/bounded_wait.h"
 #include "lib/platform/command_line.h"
 #include "lib/platform/open_files.h"
 #include "lib/platform/wildcard.h"
@@ -201,7 +202,7 @@ void reapInBackground(qint64 pid)
 }
 
 qint64 spawnHost(const QString& program, const QStringList& argv, const QString& hostDirectory,
-                 const QProcessEnvironment& environment)
+                 const QProcessEnvironment& environment, const SpawnExtras& extras)
 {
     std::vector<QByteArray> argBytes;
     for (const QString& a : argv)
@@ -224,6 +225,10 @@ qint64 spawnHost(const QString& program, const QStringList& argv, const QString&
     const QByteArray directory = encoded(hostDirectory);
     if (!hostDirectory.isEmpty())
         posix_spawn_file_actions_addchdir_np(&actions, directory.constData());
+    if (extras.outputFd >= 0) {
+        posix_spawn_file_actions_adddup2(&actions, extras.outputFd, STDOUT_FILENO);
+        posix_spawn_file_actions_adddup2(&actions, extras.outputFd, STDERR_FILENO);
+    }
 
     // The child starts with no blocked signals and every signal at its default, whatever
     // this process ignores.
@@ -237,7 +242,13 @@ qint64 spawnHost(const QString& program, const QStringList& argv, const QString&
     sigdelset(&all, SIGSTOP);
     posix_spawnattr_setsigmask(&attributes, &none);
     posix_spawnattr_setsigdefault(&attributes, &all);
-    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
+    short flags = POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF;
+    if (extras.ownGroup) {
+        // So a ceiling ends the archiver the batch started, not only the interpreter.
+        posix_spawnattr_setpgroup(&attributes, 0);
+        flags |= POSIX_SPAWN_SETPGROUP;
+    }
+    posix_spawnattr_setflags(&attributes, flags);
 
     pid_t pid = -1;
     const QByteArray path = encoded(program);
@@ -695,17 +706,18 @@ PosixPlatform::Launch PosixPlatform::prepareLaunch(const QString& commandLine)
     return launch;
 }
 
-qint64 PosixPlatform::spawn(const Launch& launch, const QString& hostDirectory) const
+qint64 PosixPlatform::spawn(const Launch& launch, const QString& hostDirectory,
+                            const SpawnExtras& extras) const
 {
     if (launch.program.isEmpty())
         return -1;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("NAVLOR_PREFIX"), m_prefix.root());
-    return spawnHost(launch.program, launch.argv, hostDirectory, environment);
+    return spawnHost(launch.program, launch.argv, hostDirectory, environment, extras);
 }
 
 qint64 PosixPlatform::start(const QString& commandLine, const QString& windowsDirectory,
-                            bool ownConsole)
+                            bool ownConsole, const SpawnExtras& extras)
 {
     QString directory;
     if (!windowsDirectory.isEmpty()) {
@@ -720,7 +732,7 @@ qint64 PosixPlatform::start(const QString& commandLine, const QString& windowsDi
     const Launch launch = prepareLaunch(commandLine);
     if (ownConsole && staysAtPrompt(commandLine))
         return spawn(inTerminal(launch), directory);
-    return spawn(launch, directory);
+    return spawn(launch, directory, extras);
 }
 
 int PosixPlatform::runAndWait(const QString& commandLine, int /*showMode*/,
@@ -736,6 +748,38 @@ int PosixPlatform::runAndWait(const QString& commandLine, int /*showMode*/,
     if (WIFSIGNALED(status))
         return 128 + WTERMSIG(status); // as a shell reports a killed program
     return -1;
+}
+
+int PosixPlatform::runBounded(const QString& commandLine, int /*showMode*/, const BoundedRun& run)
+{
+    SpawnExtras extras;
+    extras.ownGroup = run.ceilingSeconds > 0;
+    if (run.output) {
+        extras.outputFd = openOutputCapture();
+        if (extras.outputFd < 0)
+            return -1;
+    }
+    const qint64 pid = start(commandLine, run.currentDirectory, false, extras);
+    int rc = -1;
+    if (pid >= 0) {
+        const BoundedWait wait =
+            waitAtMost(static_cast<pid_t>(pid), run.ceilingSeconds, extras.ownGroup);
+        if (wait.timedOut)
+            rc = kRunTimedOut;
+        else if (WIFEXITED(wait.status))
+            rc = WEXITSTATUS(wait.status);
+        else if (WIFSIGNALED(wait.status))
+            rc = 128 + WTERMSIG(wait.status);
+    }
+    if (run.output)
+        *run.output = takeOutputCapture(extras.outputFd);
+    return rc;
+}
+
+int PosixPlatform::removeInterruptedWrites(const QString& directory)
+{
+    const QString hostDirectory = host(directory);
+    return hostDirectory.isEmpty() ? 0 : navlor::removeInterruptedWrites(hostDirectory);
 }
 
 bool PosixPlatform::startProcess(const QString& commandLine, int /*showMode*/)

@@ -12,6 +12,13 @@
 
 namespace navlor {
 
+// What a host process is started with besides its program and arguments.
+struct SpawnExtras
+{
+    int outputFd = -1;     // standard output and error go here; -1: inherited
+    bool ownGroup = false; // leads a process group of its own
+};
+
 class PosixPlatform : public Platform
 {
 public:
@@ -39,10 +46,12 @@ public:
     QString toHostPath(const QString& windowsPath) override;
     QString fromHostPath(const QString& hostPath) override;
     QStringList logicalDrives() override;
+    int removeInterruptedWrites(const QString& directory) override;
 
     // processes
     int runAndWait(const QString& commandLine, int showMode,
                    const QString& currentDirectory = {}) override;
+    int runBounded(const QString& commandLine, int showMode, const BoundedRun& run) override;
     bool startProcess(const QString& commandLine, int showMode) override;
     int winExec(const QString& commandLine, int showMode) override;
 
@@ -102,11 +111,12 @@ private:
     QString systemIniValue(const QString& section, const QString& key,
                            const QString& fallback) const;
     // Starts the launch in `hostDirectory` (empty: this process's); the process id or -1.
-    qint64 spawn(const Launch& launch, const QString& hostDirectory) const;
+    qint64 spawn(const Launch& launch, const QString& hostDirectory,
+                 const SpawnExtras& extras = {}) const;
     // `ownConsole`: started without waiting, so an interpreter that stays at its prompt
     // needs a terminal of its own.
     qint64 start(const QString& commandLine, const QString& windowsDirectory,
-                 bool ownConsole = false);
+                 bool ownConsole = false, const SpawnExtras& extras = {});
 
     HostPrefix m_prefix;
     IniRegistry m_registry;

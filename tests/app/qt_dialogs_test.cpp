@@ -1,5 +1,6 @@
 #include "lib/qt_dialogs.h"
 
+#include "tests/support/scripted_dialogs.h"
 #include "tests/support/temp_prefix.h"
 
 #include <QAbstractButton>
@@ -7,6 +8,7 @@
 #include <QDialog>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QPointer>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -144,6 +146,91 @@ TEST(QtDialogsTest, BusyCursorNestsAndNeverOverRestores)
     dialogs.setBusyCursor(false);
     dialogs.setBusyCursor(false);
     EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+}
+
+TEST(QtDialogsTest, UnattendedGuardsNestAndRestore)
+{
+    ASSERT_EQ(unattendedBoxSeconds(), 0);
+    {
+        UnattendedBoxes outer(5);
+        {
+            UnattendedBoxes inner;
+            EXPECT_EQ(unattendedBoxSeconds(), kUnattendedBoxSeconds);
+            UnattendedBoxes negative(-3);
+            EXPECT_EQ(unattendedBoxSeconds(), 0);
+        }
+        EXPECT_EQ(unattendedBoxSeconds(), 5);
+    }
+    EXPECT_EQ(unattendedBoxSeconds(), 0);
+}
+
+TEST(QtDialogsTest, UnattendedBoxesCountDownAndCloseWithTheHarmlessAnswer)
+{
+    QtDialogs dialogs;
+    const int closedBefore = unattendedBoxesClosed();
+    UnattendedBoxes guard(2);
+    QStringList countdown;
+    whenModal([&](QWidget* modal) {
+        QPointer<QMessageBox> box = qobject_cast<QMessageBox*>(modal);
+        countdown << box->informativeText();
+        QTimer::singleShot(1300, [&countdown, box] {
+            if (box)
+                countdown << box->informativeText();
+        });
+    });
+    EXPECT_FALSE(dialogs.confirm("Continuar?"));
+    ASSERT_EQ(countdown.size(), 2);
+    EXPECT_FALSE(countdown[1].isEmpty());
+    EXPECT_NE(countdown[0], countdown[1]);
+    UnattendedBoxes shorter(1);
+    dialogs.message("Backup concluído.");
+    EXPECT_EQ(unattendedBoxesClosed(), closedBefore + 2);
+}
+
+TEST(QtDialogsTest, AnOperatorStillAnswersAndWithoutTheGuardNothingClosesByItself)
+{
+    QtDialogs dialogs;
+    const int closedBefore = unattendedBoxesClosed();
+    const auto clickLater = [](int ms, QMessageBox::StandardButton which, bool* open) {
+        whenModal([=](QWidget* modal) {
+            QPointer<QMessageBox> box = qobject_cast<QMessageBox*>(modal);
+            QTimer::singleShot(ms, [=] {
+                *open = box && box->isVisible();
+                if (*open)
+                    box->button(which)->click();
+            });
+        });
+    };
+    bool open = false;
+    {
+        UnattendedBoxes guard(kUnattendedBoxSeconds);
+        clickLater(0, QMessageBox::Ok, &open);
+        EXPECT_TRUE(dialogs.confirm("Continuar?"));
+    }
+    // Past the shortest count-down a guard could set, the box is still there.
+    clickLater(1100, QMessageBox::Cancel, &open);
+    EXPECT_FALSE(dialogs.confirm("Continuar?"));
+    EXPECT_TRUE(open);
+    EXPECT_EQ(unattendedBoxesClosed(), closedBefore);
+}
+
+// The pass's unit tests must see the answers a real unattended run gets.
+TEST(QtDialogsTest, ScriptedBoxesAnswerAsUnattendedRealOnes)
+{
+    test::ScriptedDialogs scripted;
+    const int closedBefore = unattendedBoxesClosed();
+    EXPECT_TRUE(scripted.confirm("a"));
+    {
+        UnattendedBoxes guard(7);
+        scripted.confirmAnswers = {true};
+        EXPECT_TRUE(scripted.confirm("b"));  // an operator who is there
+        EXPECT_FALSE(scripted.confirm("c")); // nobody: the box times out
+        scripted.message("m");
+    }
+    EXPECT_TRUE(scripted.confirm("d"));
+    EXPECT_EQ(unattendedBoxesClosed(), closedBefore + 2);
+    EXPECT_EQ(scripted.confirmSeconds, QList<int>({0, 7, 7, 0}));
+    EXPECT_EQ(scripted.messageSeconds, QList<int>({7}));
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 #include "backup/backup_window.h"
 
 #include "app/main_window.h"
+#include "backup/backup_log.h"
 #include "lib/ansi_text.h"
 #include "lib/param_store.h"
 #include "tests/platform/platform_fixture.h"
@@ -250,6 +251,68 @@ TEST_F(BackupEndToEnd, ArchiveTheArchiverDidNotWriteIsNoSuccess)
     EXPECT_FALSE(messages.contains("BKP Concluído (00)"));
     EXPECT_EQ(jobFile(), due);
     EXPECT_FALSE(platform().fileExists(kArchive));
+}
+
+TEST_F(BackupEndToEnd, JunkInTheWayIsLeftAloneAndTheRunFails)
+{
+    saveDailyJob(kMasks);
+    prefix.write(kArchive, "half a copy of something else");
+    const QByteArray before = jobFile();
+
+    const QStringList messages = startupPass();
+    EXPECT_EQ(messages.last(), "ERRO - ARQUIVO DE BKP NÃO GERADO - " + kArchive);
+    EXPECT_TRUE(messages.at(messages.size() - 2).startsWith("ERRO - BKP (00) - o teste"));
+    EXPECT_EQ(jobFile(), before);
+    EXPECT_EQ(prefix.read(kArchive), "half a copy of something else");
+    EXPECT_TRUE(fromAnsi(prefix.read(backupLogPath(kDataDir)))
+                    .contains(" BKP 00 ERRO " + kArchive + " - o teste do arquivo de BKP falhou"));
+}
+
+// An archive left as it was is judged by its listing: a file new to the source but with an old
+// time stamp (copied with its times), or one changed since, must be in it as it is on disk.
+TEST_F(BackupEndToEnd, ArchiveThatLacksOrHoldsAnOlderSelectedFileIsNoBackup)
+{
+    saveDailyJob(kMasks);
+    ASSERT_EQ(startupPass().last(), "BKP Concluído (00)");
+    // An archiver that cannot add, as on a full disk, but still tests and lists.
+    const QString script = prefix.root() + QStringLiteral("/full-disk-arj");
+    {
+        QFile file(script);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("#!/bin/sh\ncase \"$1\" in [Aa]) exit 2;; esac\nexec " NAVLOR_ARJ_BINARY
+                   " \"$@\"\n");
+        file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    }
+    installArchiver(script);
+    const QDateTime old = QDateTime::currentDateTime().addDays(-30);
+    auto rerun = [&] {
+        BackupJob job;
+        loadJob(job, kDataDir, QStringLiteral("C:\\VALDOROW"));
+        job.E_ULTIMATU.clear();
+        saveJob(job, kDataDir);
+        return startupPass();
+    };
+
+    prefix.write("C:\\VALDOROW\\DADOS\\SUB\\RESTAURADO.DB", "copied with its old time");
+    QFile restored(prefix.host("C:\\VALDOROW\\DADOS\\SUB\\RESTAURADO.DB"));
+    ASSERT_TRUE(restored.open(QIODevice::Append));
+    ASSERT_TRUE(restored.setFileTime(old, QFileDevice::FileModificationTime));
+    restored.close();
+    QStringList messages = rerun();
+    EXPECT_EQ(messages.at(messages.size() - 2),
+              "ERRO - BKP (00) - 1 arquivo fora do BKP, o primeiro: "
+              "C:\\VALDOROW\\DADOS\\SUB\\RESTAURADO.DB")
+        << messages.join('\n').toStdString();
+    EXPECT_TRUE(jobLines().at(18).isEmpty() || jobLines().at(18) == "#");
+
+    ASSERT_TRUE(platform().deleteFile("C:\\VALDOROW\\DADOS\\SUB\\RESTAURADO.DB"));
+    clock().set(clock().now().addSecs(60));
+    prefix.write("C:\\VALDOROW\\DADOS\\CLIENTES.DB", QByteArray(3100, 'n'));
+    messages = rerun();
+    EXPECT_EQ(messages.at(messages.size() - 2),
+              "ERRO - BKP (00) - 1 arquivo desatualizado no BKP, o primeiro: "
+              "C:\\VALDOROW\\DADOS\\CLIENTES.DB")
+        << messages.join('\n').toStdString();
 }
 
 } // namespace

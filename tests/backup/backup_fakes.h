@@ -10,6 +10,7 @@
 #include "tools/file_search.h"
 
 #include <QDateTime>
+#include <QRegularExpression>
 #include <QStringList>
 
 #include <functional>
@@ -41,7 +42,23 @@ public:
             const QByteArray old = inner().readFile(archive).value_or(QByteArray());
             inner().writeFile(archive, old + "ARJ data\r\n");
         }
-        return 0;
+        return exitCode;
+    }
+    int runBounded(const QString& command, int mode, const BoundedRun& run) override
+    {
+        ceilings << run.ceilingSeconds;
+        // The verdict's own questions to the archiver: its test and its listing.
+        static const QRegularExpression check(QStringLiteral(R"re(^"[^"]*" ([TV]) "([^"]*)"$)re"));
+        const QRegularExpressionMatch m = check.match(command);
+        if (!m.hasMatch())
+            return runAndWait(command, mode, run.currentDirectory);
+        checks << m.captured(1);
+        if (m.captured(1) == QLatin1String("V")) {
+            if (run.output)
+                *run.output = listing;
+            return 0;
+        }
+        return inner().readFile(m.captured(2)).value_or(QByteArray()).contains("ARJ") ? 0 : 3;
     }
     int winExec(const QString& command, int) override
     {
@@ -53,6 +70,10 @@ public:
 
     QString archive;
     bool writesArchive = true;
+    int exitCode = 0;    // of every batch run
+    QByteArray listing;  // what "V" answers
+    QStringList checks;  // "T" and "V", as the verdict asked them
+    QList<int> ceilings; // of every bounded run
     std::function<void(const QString&)> onRun;
     std::function<void(int)> onExec;
 
@@ -83,6 +104,18 @@ public:
         return navlor::searchFiles(directory, name);
     }
     void jobChanged(const BackupJob& job) override { shownJobs << job.E_ITEM; }
+    int archiverCeilingSeconds() override { return 3600; }
+    // The archiver's own verdict is tried end to end; here an archive is good when the fake
+    // archiver wrote to it.
+    ArchiveVerdict verifyArchive(const QString&, const QString& archivePath, const BackupJob&, int,
+                                 bool checkListing) override
+    {
+        verifications << checkListing;
+        const std::optional<QByteArray> bytes = navlor::platform().readFile(archivePath);
+        if (bytes && bytes->contains("ARJ"))
+            return {true, {}};
+        return {false, QStringLiteral("arquivo de BKP inexistente")};
+    }
 
     QString data = QStringLiteral("C:\\VALDORO\\NAVLOR");
     QString system = QStringLiteral("C:\\VALDOROW");
@@ -93,6 +126,7 @@ public:
     QStringList messages;
     QStringList searches;
     QStringList shownJobs;
+    QList<bool> verifications; // whether each verdict checked the listing
 };
 
 } // namespace navlor::test

@@ -1,5 +1,6 @@
 #include "backup/backup_run.h"
 
+#include "backup/backup_log.h"
 #include "backup/job_batch_text.h"
 #include "backup/schedule.h"
 #include "lib/param_store.h"
@@ -9,6 +10,9 @@
 
 #include <QElapsedTimer>
 #include <QFile>
+
+#include <functional>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -350,13 +354,15 @@ TEST_F(BackupRun, BatExecuteRunsTheJobsOwnBatchAndRecordsTheComputedArchive)
     EXPECT_EQ(job.Memo1, "XCOPY C:\\DADOS D:\\COPIA\nREM fim\n");
     EXPECT_EQ(jobLines(0).at(16), kArchive);
 
-    // no batch of its own: the runner is still called with its path, and the run recorded
+    // no batch of its own: the runner is still called with its path, which cannot start, so
+    // nothing is recorded
     ASSERT_TRUE(navlor::platform().deleteFile(jobBatFile(console.data, 0)));
     job.E_ARQGRA.clear();
-    EXPECT_EQ(runJob(job, "", console), RunResult::Recorded);
+    platform->exitCode = -1;
+    EXPECT_EQ(runJob(job, "", console), RunResult::BatchFailed);
     EXPECT_EQ(platform->runs.last(), "C:\\VALDORO\\NAVLOR\\VD_BKPA_00.BAT");
     EXPECT_EQ(job.Memo1, QString());
-    EXPECT_EQ(job.E_ARQGRA, kArchive);
+    EXPECT_EQ(job.E_ARQGRA, QString());
 }
 
 TEST_F(BackupRun, ArchiveNotWrittenIsReportedAndTheJobStaysDue)
@@ -379,38 +385,90 @@ TEST_F(BackupRun, ArchiveNotWrittenIsReportedAndTheJobStaysDue)
     EXPECT_EQ(jobLines(0).at(18), "05/03/26");
 }
 
-TEST_F(BackupRun, UntouchedArchiveIsCompleteOnlyWhenNoSelectedFileIsNewerThanIt)
+// Each way a run can fail: nothing recorded, the failure on the message line and in the log.
+TEST_F(BackupRun, FailuresAreLoggedAndNeverRecorded)
 {
-    // "-U" leaves the archive as it was when every selected file is already in it
-    const QDateTime now = QDateTime::currentDateTime();
-    for (const char* path : {"C:\\DADOS\\Vendas.db", "C:\\DADOS\\SUB\\clientes.MB"})
-        writeAged(path, now.addDays(-3));
-    writeAged(kArchive, now.addDays(-2));
-    // newer, but not what the job selects: another mask, excluded, hidden
-    for (const char* path : {"C:\\DADOS\\NOTAS.TXT", "C:\\DADOS\\SUB\\OLD.ARJ",
-                             "C:\\DADOS\\SETUP_.EXE", "C:\\DADOS\\.oculto.DB"})
-        writeAged(path, now);
-    platform->writesArchive = false;
+    struct Case
+    {
+        const char* name;
+        std::function<void(BackupJob&)> arrange;
+        RunResult result;
+        QString message; // the last one posted
+        int batchRuns;
+        QString logged; // the log line after "BKP 00 ERRO "
+    };
+    const QString notWritten = "ERRO - ARQUIVO DE BKP NÃO GERADO - " + kArchive;
+    const std::vector<Case> cases{
+        {"redirection in the masks",
+         [](BackupJob& job) { job.E_TIPOARQ = "*.DB >C:\\VALDORO\\NAVLOR\\NAV_LOR"; },
+         RunResult::FieldRefused, "ERRO - BKP (00) - caractere inválido em Tipo de Arquivos: >", 0,
+         "- - caractere inválido em Tipo de Arquivos: >"},
+        {"pipe in the exclusions", [](BackupJob& job) { job.E_EXCLUIR = "*.ARJ|X"; },
+         RunResult::FieldRefused, "ERRO - BKP (00) - caractere inválido em Excluir as Extensões: |",
+         0, "- - caractere inválido em Excluir as Extensões: |"},
+        {"percent in the destination", [](BackupJob& job) { job.E_DESTINO = "D:\\%TEMP%"; },
+         RunResult::FieldRefused, "ERRO - BKP (00) - caractere inválido em Destino: %", 0,
+         "- - caractere inválido em Destino: %"},
+        {"read-only BKPA.BAT",
+         [this](BackupJob&) {
+             prefix.write("D:\\VLDRBKPA\\BKPA.BAT", "DEL C:\\*.*\r\n");
+             QFile::setPermissions(prefix.host("D:\\VLDRBKPA\\BKPA.BAT"), QFile::ReadOwner);
+         },
+         RunResult::BatchNotWritten,
+         "ERRO - BKP (00) - não foi possível gravar D:\\VLDRBKPA\\BKPA.BAT", 0,
+         kArchive + " - não foi possível gravar D:\\VLDRBKPA\\BKPA.BAT"},
+        {"archive the verdict refuses", [this](BackupJob&) { platform->writesArchive = false; },
+         RunResult::ArchiveNotWritten, notWritten, 1, kArchive + " - arquivo de BKP inexistente"},
+        {"archiver ended at the ceiling", [this](BackupJob&) { platform->exitCode = kRunTimedOut; },
+         RunResult::ArchiveNotWritten,
+         "ERRO - BKP (00) - tempo máximo do arquivador esgotado (60 min)", 1,
+         kArchive + " - tempo máximo do arquivador esgotado (60 min)"},
+        {"own batch that fails",
+         [this](BackupJob& job) {
+             job.CB_BATEXECUTE = true;
+             saveJobBatch(console.data, 0, "XCOPY C:\\DADOS D:\\COPIA\n");
+             platform->exitCode = 4;
+         },
+         RunResult::BatchFailed, "ERRO - BKP (00) - o BAT do BKP terminou com erro (código 4)", 1,
+         kArchive + " - o BAT do BKP terminou com erro (código 4)"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        platform->writesArchive = true;
+        platform->exitCode = 0;
+        platform->runs.clear();
+        console.messages.clear();
+        navlor::platform().deleteFile(kArchive);
+        BackupJob job = exampleJob();
+        saveJob(job, console.data);
+        const QByteArray before = jobFile(0);
+        c.arrange(job);
+
+        EXPECT_EQ(runJob(job, "", console), c.result);
+        EXPECT_EQ(console.messages.last(), c.message);
+        EXPECT_EQ(platform->runs.size(), c.batchRuns);
+        EXPECT_EQ(jobFile(0), before);
+        const QString log = fromAnsi(prefix.read(backupLogPath(console.data)));
+        EXPECT_TRUE(log.endsWith(" BKP 00 ERRO " + c.logged + "\r\n")) << log.toStdString();
+        QFile::setPermissions(prefix.host("D:\\VLDRBKPA\\BKPA.BAT"),
+                              QFile::ReadOwner | QFile::WriteOwner);
+    }
+}
+
+TEST_F(BackupRun, RecordedRunIsLoggedAndBoundedByTheCeiling)
+{
     BackupJob job = exampleJob();
     EXPECT_EQ(runJob(job, "", console), RunResult::Recorded);
-    EXPECT_EQ(console.messages.last(), "BKP Concluído (00)");
+    EXPECT_EQ(fromAnsi(prefix.read(backupLogPath(console.data))),
+              "05/03/26 10:00:00 BKP 00 OK " + kArchive + "\r\n");
+    EXPECT_EQ(platform->ceilings, QList<int>{3600});
+    EXPECT_EQ(console.verifications, QList<bool>{true});
 
-    // a selected file changed after the archive and left out of it: not a backup
-    writeAged("C:\\DADOS\\SUB\\clientes.MB", now.addDays(-1));
-    saveJob(job, console.data);
-    const QByteArray before = jobFile(0);
-    EXPECT_EQ(runJob(job, "", console), RunResult::ArchiveNotWritten);
-    EXPECT_EQ(console.messages.last(), "ERRO - ARQUIVO DE BKP NÃO GERADO - " + kArchive);
-    EXPECT_EQ(jobFile(0), before);
-
-    // without subdirectories that file is not the job's
-    job.CB_SUBDIR = false;
+    // an own batch that wrote the archive of the run has it tested, not listed
+    job.CB_BATEXECUTE = true;
+    job.E_ULTIMATU.clear();
     EXPECT_EQ(runJob(job, "", console), RunResult::Recorded);
-
-    // "*.*" selects it in the source itself
-    job.E_TIPOARQ = QStringLiteral("*.*");
-    writeAged("C:\\DADOS\\LEIAME", now);
-    EXPECT_EQ(runJob(job, "", console), RunResult::ArchiveNotWritten);
+    EXPECT_EQ(console.verifications, QList<bool>({true, false}));
 }
 
 // ---- executing and the pass --------------------------------------------------------------
@@ -472,6 +530,45 @@ TEST_F(Pass, RunsActiveJobsInNumberOrderAndSkipsTheOthersSilently)
     EXPECT_FALSE(fromAnsi(jobFile(1)).contains("BKP01_04_DIARIO"));
     EXPECT_EQ(window.E_ITEM, "03");
     EXPECT_TRUE(console.shownJobs.contains("00"));
+}
+
+TEST_F(Pass, CountsAndLogsItsJobsAndIgnoresAForeignArchiverOption)
+{
+    saveActive(0, true);
+    saveActive(3, true);
+    BackupJob broken = exampleJob();
+    broken.E_ITEM = "05";
+    broken.CB_ATIVAR = true;
+    broken.E_ORIGEM = "C:\\NAO_HA";
+    saveJob(broken, console.data);
+    GB_LINHAS.clear();
+    GB_LINHAS[11] = "-HF2 & DEL C:\\*.*";
+    GBF_WRITE(console.data + "\\NAV_LOR");
+    platform->archive.clear();
+    platform->onRun = [this](const QString& batch) {
+        prefix.write(fromAnsi(prefix.read(batch)).section(u'"', 1, 1), "ARJ");
+    };
+    BackupJob window;
+    {
+        UnattendedBoxes unattended;
+        const PassResult result =
+            runAllActiveJobs(window, readArchiverOption(console.data), console);
+        EXPECT_EQ(result.ok, 2);
+        EXPECT_EQ(result.failed, 1);
+    }
+    EXPECT_EQ(console.messages.filter("opção do ARJ").size(), 1);
+    const QString ignored = console.messages.value(1);
+    EXPECT_EQ(ignored, QStringLiteral("ATENÇÃO - opção do ARJ inválida na linha 11 de NAV_LOR "
+                                      "ignorada: -HF2 & DEL C:\\*.*"));
+    EXPECT_FALSE(platform->batches.join("").contains("DEL"));
+    EXPECT_EQ(shown->messageSeconds, QList<int>{kUnattendedBoxSeconds});
+    const QStringList log =
+        fromAnsi(prefix.read(backupLogPath(console.data))).split("\r\n", Qt::SkipEmptyParts);
+    ASSERT_EQ(log.size(), 6);
+    EXPECT_TRUE(log.first().endsWith(" INICIO BKP AUTOMATICO"));
+    EXPECT_TRUE(log.at(2).endsWith(" BKP 00 OK D:\\VLDRBKPA\\BKP00_04_DIARIO.ARJ"));
+    EXPECT_TRUE(log.at(4).contains(" BKP 05 ERRO - - Não foi possivel LOCALIZAR"));
+    EXPECT_TRUE(log.last().endsWith(" FIM BKP AUTOMATICO - 2 OK, 1 ERRO"));
 }
 
 TEST_F(Pass, StopTickedDuringAJobKeepsTheNextFromStarting)

@@ -20,6 +20,8 @@ public:
 
     // Empty when the installation was made; else what went wrong.
     const QString& error() const { return m_error; }
+    // Host path of the prefix.
+    const QString& prefix() const { return m_prefix; }
 
     // Host path of a Windows path of the sample, spelt as the sample spells it.
     QString host(const QString& windowsPath) const;

@@ -6,6 +6,9 @@
 
 #include <QProcess>
 
+#include <ctime>
+
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -207,6 +210,64 @@ TEST(AtomicFile, FailedRenameRemovesTheTemporaryFile)
     QFile f(dir.path() + "/file");
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
     EXPECT_EQ(f.readAll(), "data");
+}
+
+TEST(AtomicFile, OnlyOldLeftoversOfInterruptedWritesAreRemoved)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    enum Kind
+    {
+        File,
+        Link,
+        Directory
+    };
+    const struct
+    {
+        const char* name;
+        Kind kind;
+        int age; // seconds
+        bool removed;
+    } rows[] = {
+        {".PARAM.PAR.navlor-1x2y3z", File, 3600, true},
+        {".NAV_LOR.navlor-0", File, 120, true},
+        {".a.b.navlor-zz.navlor-9", File, 120, true},
+        {".NAVLOR.LOG.navlor-k9", File, 5, false}, // a write still going on
+        {".LINK.navlor-abc", Link, 3600, false},
+        {".DIR.navlor-abc", Directory, 3600, false},
+        {"NAV_LOR", File, 3600, false},
+        {".hidden", File, 3600, false},
+        {"PARAM.PAR.navlor-abc", File, 3600, false},
+        {".navlor-abc", File, 3600, false},
+        {".PARAM.navlor-", File, 3600, false},
+        {".PARAM.navlor-ABC", File, 3600, false},
+        {".PARAM.navlor-abc.tmp", File, 3600, false},
+    };
+    QStringList kept;
+    for (const auto& row : rows) {
+        const QString path = dir.path() + '/' + row.name;
+        if (row.kind == Directory)
+            ASSERT_TRUE(QDir().mkdir(path));
+        else if (row.kind == Link)
+            ASSERT_TRUE(QFile::link("NAV_LOR", path));
+        else
+            ASSERT_TRUE(writeFileAtomically(path, "x"));
+        const timespec times[2] = {{::time(nullptr) - row.age, 0}, {::time(nullptr) - row.age, 0}};
+        ASSERT_EQ(
+            ::utimensat(AT_FDCWD, QFile::encodeName(path).constData(), times, AT_SYMLINK_NOFOLLOW),
+            0);
+        if (!row.removed)
+            kept << row.name;
+    }
+    EXPECT_EQ(removeInterruptedWrites(dir.path()), 3);
+    QStringList left =
+        QDir(dir.path())
+            .entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    left.sort();
+    kept.sort();
+    EXPECT_EQ(left, kept);
+    EXPECT_EQ(removeInterruptedWrites(dir.path(), 1), 1); // the fresh one is older than a second
+    EXPECT_EQ(removeInterruptedWrites(dir.path() + "/missing"), 0);
 }
 
 TEST_F(Files, DeleteRefusesMissingReadOnlyAndDirectories)

@@ -34,6 +34,14 @@ public:
     {
         return inner().runAndWait(c, s, d);
     }
+    int runBounded(const QString& c, int s, const BoundedRun& r) override
+    {
+        return inner().runBounded(c, s, r);
+    }
+    int removeInterruptedWrites(const QString& d) override
+    {
+        return inner().removeInterruptedWrites(d);
+    }
     bool startProcess(const QString& c, int s) override { return inner().startProcess(c, s); }
     int winExec(const QString& c, int s) override { return inner().winExec(c, s); }
     bool regOpenKey(RegRoot r, const QString& k, bool c) override

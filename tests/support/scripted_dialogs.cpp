@@ -7,14 +7,22 @@ namespace navlor::test {
 void ScriptedDialogs::message(const QString& text)
 {
     messages << text;
+    messageSeconds << unattendedBoxSeconds();
+    if (unattendedBoxSeconds() > 0)
+        noteUnattendedBoxClosed();
 }
 
 bool ScriptedDialogs::confirm(const QString& text, const QString& caption)
 {
     confirmations << text;
     confirmCaptions << caption;
-    if (confirmAnswers.empty())
-        return true;
+    confirmSeconds << unattendedBoxSeconds();
+    if (confirmAnswers.empty()) {
+        if (unattendedBoxSeconds() <= 0)
+            return true;
+        noteUnattendedBoxClosed();
+        return false;
+    }
     const bool answer = confirmAnswers.front();
     confirmAnswers.pop_front();
     return answer;

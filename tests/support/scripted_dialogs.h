@@ -22,7 +22,8 @@ public:
     void setBusyCursor(bool busy) override;
 
     // Next answers; when a queue is empty: OK is pressed, dialogs are cancelled, modal
-    // windows are closed with 0.
+    // windows are closed with 0. Under UnattendedBoxes an empty queue is nobody there: the
+    // question is cancelled and, as with the real boxes, each box counts as closed by itself.
     std::deque<bool> confirmAnswers;
     std::deque<QStringList> fileAnswers;
     std::deque<QString> folderAnswers;
@@ -32,6 +33,9 @@ public:
     QStringList messages;        // texts of the OK boxes, in order
     QStringList confirmations;   // texts of the OK/Cancel boxes, in order
     QStringList confirmCaptions; // their captions (empty: the program's name)
+    // unattendedBoxSeconds() when each box was shown; 0: it waited for the operator.
+    QList<int> messageSeconds;
+    QList<int> confirmSeconds;
     QList<FileDialogRequest> fileRequests;
     QStringList folderTitles;
     QStringList modalWindows; // objectName of every window shown modally

@@ -89,7 +89,8 @@ TEST(ArjCommandLine, RefusedLines)
     EXPECT_FALSE(parseCommandLine({"A", "-Q9", "B.ARJ"}).error.isEmpty());
     // A flag with letters glued to it is no path: refused, not read as an archive name.
     EXPECT_FALSE(parseCommandLine({"A", "-RU", "B.ARJ"}).error.isEmpty());
-    EXPECT_FALSE(parseCommandLine({"T", "B.ARJ"}).error.isEmpty());
+    EXPECT_FALSE(parseCommandLine({"Q", "B.ARJ"}).error.isEmpty());
+    EXPECT_EQ(parseCommandLine({"t", "B.ARJ"}).action, Action::Test);
     EXPECT_FALSE(parseCommandLine({"A"}).error.isEmpty());
     EXPECT_FALSE(parseCommandLine({}).error.isEmpty());
 }

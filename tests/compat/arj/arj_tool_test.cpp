@@ -305,5 +305,26 @@ TEST_F(ArjProgram, FailuresGiveACodeAndNoArchive)
     EXPECT_NE(arj({"A", "Q:\\F.ARJ", "C:\\DADOS\\*.*"}).code, 0);
 }
 
+TEST_F(ArjProgram, TestReadsEveryEntryBackAndFailsOnDamageOrJunk)
+{
+    prefix.write("C:\\DADOS\\A.DB", randomBytes(40000));
+    prefix.write("C:\\DADOS\\B.DB", QByteArray(30000, 'b'));
+    ASSERT_EQ(arj({"A", "D:\\T.ARJ", "C:\\DADOS", "*.*"}).code, 0);
+    EXPECT_EQ(arj({"T", "D:\\T.ARJ"}).code, 0);
+
+    QFile archive(prefix.host("D:\\T.ARJ"));
+    ASSERT_TRUE(archive.open(QIODevice::ReadWrite));
+    QByteArray bytes = archive.readAll();
+    bytes[bytes.size() / 2] = static_cast<char>(bytes[bytes.size() / 2] ^ 0x5A);
+    archive.seek(0);
+    archive.write(bytes);
+    archive.close();
+    EXPECT_NE(arj({"T", "D:\\T.ARJ"}).code, 0);
+
+    prefix.write("D:\\JUNK.ARJ", "half a copy of something else");
+    EXPECT_NE(arj({"T", "D:\\JUNK.ARJ"}).code, 0);
+    EXPECT_NE(arj({"T", "D:\\NADA.ARJ"}).code, 0);
+}
+
 } // namespace
 } // namespace navlor::test

@@ -6,11 +6,16 @@
 
 #include <QString>
 
+#include <optional>
+
 namespace navlor {
 
 constexpr int kConsoleFlagsLine = 10;
 constexpr int kArjOptionLine = 11;
 constexpr int kConsoleFlagsWidth = 20;
+// Line 12: the longest an archiver run of the backup may take, in minutes (empty: the default).
+constexpr int kArchiverCeilingLine = 12;
+constexpr int kDefaultArchiverCeilingMinutes = 6 * 60;
 
 struct ConsoleFlags
 {
@@ -38,5 +43,12 @@ QString consoleParamFile(const QString& dataDirectory);
 // Reads the parameter file into GB_LINHAS and returns its flags string (20 blanks when the
 // file is missing or unreadable).
 QString readConsoleFlags(const QString& dataDirectory);
+
+// Line 11 as the archiver may be given it: "", "-HF2" or "-HF1" (either case, blanks around
+// taken off); nothing for any other text, which must not reach the command line.
+std::optional<QString> validArchiverOption(const QString& line);
+
+// Line 12 in seconds: a whole number of minutes above 0, else the default.
+int archiverCeilingSeconds(const QString& line);
 
 } // namespace navlor

@@ -1,7 +1,9 @@
-#include "app/console_flags.h"
+#include "lib/console_flags.h"
 
 #include "lib/param_store.h"
 #include "lib/text_utils.h"
+
+#include <algorithm>
 
 namespace navlor {
 
@@ -74,6 +76,25 @@ QString readConsoleFlags(const QString& dataDirectory)
 {
     GBF_READ(consoleParamFile(dataDirectory));
     return consoleFlagsText(GB_LINHAS[kConsoleFlagsLine]);
+}
+
+std::optional<QString> validArchiverOption(const QString& line)
+{
+    const QString option = line.trimmed().toUpper();
+    if (option.isEmpty() || option == QLatin1String("-HF2") || option == QLatin1String("-HF1"))
+        return option;
+    return std::nullopt;
+}
+
+int archiverCeilingSeconds(const QString& line)
+{
+    bool ok = false;
+    const int minutes = line.trimmed().toInt(&ok);
+    // A week at most, which keeps the seconds in range.
+    constexpr int kMaxMinutes = 7 * 24 * 60;
+    if (!ok || minutes <= 0)
+        return kDefaultArchiverCeilingMinutes * 60;
+    return std::min(minutes, kMaxMinutes) * 60;
 }
 
 } // namespace navlor

@@ -1,4 +1,4 @@
-#include "app/console_flags.h"
+#include "lib/console_flags.h"
 
 #include <gtest/gtest.h>
 

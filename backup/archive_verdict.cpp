@@ -1,0 +1,329 @@
+#include "backup/archive_verdict.h"
+
+#include "lib/ansi_text.h"
+#include "lib/platform/platform.h"
+#include "lib/platform/wildcard.h"
+#include "lib/text_utils.h"
+
+#include <QHash>
+#include <QRegularExpression>
+#include <QSet>
+
+#include <algorithm>
+#include <vector>
+
+namespace navlor {
+
+namespace {
+
+// The archive holds times as DOS does, to two seconds.
+constexpr qint64 kTimeGrainSeconds = 2;
+
+QString joinDirectory(const QString& directory, const QString& name)
+{
+    return directory.endsWith(u'\\') ? directory + name : directory + u'\\' + name;
+}
+
+QStringList blankSeparated(const QString& text)
+{
+    return trimControls(text).split(u' ', Qt::SkipEmptyParts);
+}
+
+bool hasWildcards(const QString& text)
+{
+    return text.contains(u'*') || text.contains(u'?');
+}
+
+// "C:\A\.\B\..\C\" -> "C:\A\C", as Windows resolves a path before using it.
+QString normalisedPath(const QString& path)
+{
+    QString text = QString(path).replace(u'/', u'\\');
+    if (text.size() < 2 || text.at(1) != u':')
+        return text;
+    QStringList parts;
+    for (const QString& part : text.mid(2).split(u'\\', Qt::SkipEmptyParts)) {
+        if (part == QLatin1String("."))
+            continue;
+        if (part == QLatin1String("..")) {
+            if (!parts.isEmpty())
+                parts.removeLast();
+            continue;
+        }
+        parts << part;
+    }
+    return text.left(2).toUpper() + u'\\' + parts.join(u'\\');
+}
+
+// The key a name is compared under: without regard to case, and as the archive's 8-bit
+// listing can spell it.
+QString nameKey(const QString& name)
+{
+    return fromAnsi(toAnsi(name)).toUpper();
+}
+
+struct MaskGroup
+{
+    QString directory;
+    std::vector<WildcardMask> masks;
+};
+
+std::vector<MaskGroup> maskGroups(const BackupJob& job)
+{
+    QStringList masks = blankSeparated(job.E_TIPOARQ);
+    if (masks.isEmpty())
+        masks << QStringLiteral("*.*"); // a bare source directory gives every file
+    const QString source = normalisedPath(job.E_ORIGEM);
+    std::vector<MaskGroup> groups;
+    for (const QString& given : masks) {
+        const QString mask = QString(given).replace(u'/', u'\\');
+        const qsizetype cut = mask.lastIndexOf(u'\\');
+        QString directory = source;
+        if (cut >= 0) {
+            const QString own = mask.left(cut);
+            directory = normalisedPath(
+                own.size() >= 2 && own.at(1) == u':' ? own : joinDirectory(source, own));
+        }
+        auto group = std::find_if(groups.begin(), groups.end(), [&](const MaskGroup& g) {
+            return g.directory.compare(directory, Qt::CaseInsensitive) == 0;
+        });
+        if (group == groups.end())
+            group = groups.insert(groups.end(), MaskGroup{directory, {}});
+        group->masks.emplace_back(mask.mid(cut + 1));
+    }
+    return groups;
+}
+
+// The job's exclusions. A bare mask leaves out the names it matches. One with a directory is
+// read loosely: its last part leaves out any file of that name, or, without wildcards, any
+// file below a directory of that name.
+class Exclusions
+{
+public:
+    explicit Exclusions(const QString& text)
+    {
+        for (const QString& given : blankSeparated(text)) {
+            const QString mask = QString(given).replace(u'/', u'\\');
+            const qsizetype cut = std::max(mask.lastIndexOf(u'\\'), mask.lastIndexOf(u':'));
+            if (cut < 0) {
+                m_names.emplace_back(mask);
+                continue;
+            }
+            const QString last = mask.mid(cut + 1);
+            if (last.isEmpty())
+                continue;
+            if (hasWildcards(last))
+                m_names.emplace_back(last);
+            else
+                m_components << last.toUpper();
+        }
+    }
+
+    bool excludes(const QString& relativeDirectory, const QString& name) const
+    {
+        if (std::any_of(m_names.begin(), m_names.end(),
+                        [&](const WildcardMask& m) { return m.matches(name); }))
+            return true;
+        if (m_components.isEmpty())
+            return false;
+        if (m_components.contains(name.toUpper()))
+            return true;
+        for (const QString& part : relativeDirectory.split(u'\\', Qt::SkipEmptyParts)) {
+            if (m_components.contains(part.toUpper()))
+                return true;
+        }
+        return false;
+    }
+
+private:
+    std::vector<WildcardMask> m_names;
+    QSet<QString> m_components;
+};
+
+// A name no archive entry can carry; the archiver leaves such files out.
+bool storable(const QString& name)
+{
+    return !name.contains(u'*') && !name.contains(u'?') && !name.contains(u'\\') &&
+           !name.contains(u'\n') && !name.contains(QChar::ReplacementCharacter);
+}
+
+// "NNN) NAME": the length of the number, 0 when the line names no entry.
+qsizetype entryNumberLength(const QString& line)
+{
+    qsizetype digits = 0;
+    while (digits < line.size() && line.at(digits).isDigit())
+        ++digits;
+    if (digits < 3 || digits + 1 >= line.size() || line.at(digits) != u')' ||
+        line.at(digits + 1) != u' ')
+        return 0;
+    return digits;
+}
+
+// " 11 UNIX   1234   567 0.459 26-12-07 21:07:41 ...": size and time, when the line is one.
+bool readDetails(const QString& line, ListedEntry& entry)
+{
+    const QStringList tokens = line.simplified().split(u' ');
+    if (tokens.size() < 7 || !tokens.at(4).contains(u'.'))
+        return false;
+    bool sizeOk = false;
+    const qint64 size = tokens.at(2).toLongLong(&sizeOk);
+    if (!sizeOk)
+        return false;
+    const QStringList date = tokens.at(5).split(u'-');
+    const QTime time = QTime::fromString(tokens.at(6), QStringLiteral("hh:mm:ss"));
+    if (date.size() != 3 || !time.isValid())
+        return false;
+    const int yy = date.at(0).toInt();
+    const QDate day(yy < 80 ? 2000 + yy : 1900 + yy, date.at(1).toInt(), date.at(2).toInt());
+    entry.size = size;
+    if (day.isValid())
+        entry.modified = QDateTime(day, time);
+    return true;
+}
+
+QString countText(qsizetype count, const char* one, const char* many)
+{
+    return QString::number(count) + u' ' + QString::fromUtf8(count == 1 ? one : many);
+}
+
+QString archiverCommand(const QString& archiver, const QString& command, const QString& archivePath)
+{
+    return u'"' + archiver + QStringLiteral("\" ") + command + QStringLiteral(" \"") + archivePath +
+           u'"';
+}
+
+} // namespace
+
+QList<ListedEntry> readVerboseListing(const QByteArray& listing)
+{
+    QList<ListedEntry> entries;
+    const QStringList lines =
+        fromAnsi(listing).split(QRegularExpression(QStringLiteral("\r\n|\n|\r")));
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        const qsizetype digits = entryNumberLength(lines.at(i));
+        if (digits == 0)
+            continue;
+        ListedEntry entry;
+        entry.name = lines.at(i).mid(digits + 2);
+        // Comment lines may stand between the name and its details.
+        for (qsizetype j = i + 1; j < lines.size() && entryNumberLength(lines.at(j)) == 0; ++j) {
+            if (lines.at(j).startsWith(QLatin1String("------------")) ||
+                readDetails(lines.at(j), entry))
+                break;
+        }
+        entries << entry;
+    }
+    return entries;
+}
+
+QList<SelectedFile> filesSelectedBy(const BackupJob& job, const QString& archivePath)
+{
+    QList<SelectedFile> files;
+    QSet<QString> seen;
+    const Exclusions exclusions(job.E_EXCLUIR);
+    const QString archiveKey = normalisedPath(archivePath).toUpper();
+    Platform& p = platform();
+    for (const MaskGroup& group : maskGroups(job)) {
+        if (group.directory.size() < 3 || group.directory.at(1) != u':')
+            continue; // only drive paths can be stored
+        std::vector<QString> pending{group.directory};
+        while (!pending.empty()) {
+            const QString directory = std::move(pending.back());
+            pending.pop_back();
+            const QString relativeDirectory = directory.mid(3);
+            for (const DirEntry& e : p.findFiles(joinDirectory(directory, QStringLiteral("*")))) {
+                if (e.hidden || e.system)
+                    continue;
+                if (e.directory) {
+                    if (job.CB_SUBDIR)
+                        pending.push_back(joinDirectory(directory, e.name));
+                    continue;
+                }
+                const bool selected =
+                    std::any_of(group.masks.begin(), group.masks.end(),
+                                [&](const WildcardMask& m) { return m.matches(e.name); });
+                if (!selected || !storable(e.name) ||
+                    exclusions.excludes(relativeDirectory, e.name))
+                    continue;
+                const QString path = joinDirectory(directory, e.name);
+                const QString key = path.toUpper();
+                if (key == archiveKey || seen.contains(key))
+                    continue;
+                seen.insert(key);
+                files << SelectedFile{path, path.mid(3), e.size, e.modified};
+            }
+        }
+    }
+    return files;
+}
+
+QString listingShortfall(const QList<ListedEntry>& listed, const QList<SelectedFile>& selected)
+{
+    QHash<QString, const ListedEntry*> byName;
+    byName.reserve(listed.size());
+    for (const ListedEntry& entry : listed)
+        byName.insert(nameKey(entry.name), &entry);
+
+    qsizetype missing = 0;
+    qsizetype stale = 0;
+    QString firstMissing;
+    QString firstStale;
+    for (const SelectedFile& file : selected) {
+        const auto found = byName.constFind(nameKey(file.stored));
+        if (found == byName.constEnd()) {
+            if (missing++ == 0)
+                firstMissing = file.path;
+            continue;
+        }
+        const ListedEntry& entry = **found;
+        const bool recent = entry.modified.isValid() && file.modified.isValid() &&
+                            entry.modified.secsTo(file.modified) <= kTimeGrainSeconds;
+        if (!recent || entry.size != file.size) {
+            if (stale++ == 0)
+                firstStale = file.path;
+        }
+    }
+    QStringList reasons;
+    if (missing > 0)
+        reasons << countText(missing, "arquivo fora do BKP", "arquivos fora do BKP") +
+                       QStringLiteral(", o primeiro: ") + firstMissing;
+    if (stale > 0)
+        reasons << countText(stale, "arquivo desatualizado no BKP",
+                             "arquivos desatualizados no BKP") +
+                       QStringLiteral(", o primeiro: ") + firstStale;
+    return reasons.join(QStringLiteral("; "));
+}
+
+ArchiveVerdict verifyArchive(const QString& archiver, const QString& archivePath,
+                             const BackupJob& job, int ceilingSeconds, bool checkListing)
+{
+    Platform& p = platform();
+    if (!p.fileExists(archivePath))
+        return {false, QStringLiteral("arquivo de BKP inexistente")};
+
+    QByteArray output;
+    const int tested = p.runBounded(archiverCommand(archiver, QStringLiteral("T"), archivePath),
+                                    SW_HIDE, {ceilingSeconds, &output, {}});
+    if (tested == kRunTimedOut)
+        return {false, QStringLiteral("tempo máximo do arquivador esgotado no teste do BKP")};
+    if (tested != 0)
+        return {false, QStringLiteral("o teste do arquivo de BKP falhou (código ") +
+                           QString::number(tested) + u')'};
+    if (!checkListing)
+        return {true, {}};
+
+    output.clear();
+    const int listedCode = p.runBounded(archiverCommand(archiver, QStringLiteral("V"), archivePath),
+                                        SW_HIDE, {ceilingSeconds, &output, {}});
+    if (listedCode == kRunTimedOut)
+        return {false, QStringLiteral("tempo máximo do arquivador esgotado na listagem do BKP")};
+    if (listedCode != 0)
+        return {false, QStringLiteral("a listagem do arquivo de BKP falhou (código ") +
+                           QString::number(listedCode) + u')'};
+    const QString shortfall =
+        listingShortfall(readVerboseListing(output), filesSelectedBy(job, archivePath));
+    if (!shortfall.isEmpty())
+        return {false, shortfall};
+    return {true, {}};
+}
+
+} // namespace navlor

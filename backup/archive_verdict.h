@@ -1,0 +1,59 @@
+#pragma once
+
+// Whether a backup run left an archive that can be trusted: it is there, the archiver's own
+// test reads every entry back, and its listing holds every file the job selects, each as
+// recent as the file on disk. The archiver's exit code of the run itself proves none of this.
+
+#include "backup/backup_job.h"
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QList>
+#include <QString>
+
+namespace navlor {
+
+// One entry of a verbose ("V") listing.
+struct ListedEntry
+{
+    QString name; // relative to the drive root, "\" separators, as stored
+    qint64 size = -1;
+    QDateTime modified; // invalid when the listing gave none
+};
+
+// The entries of a verbose listing: "NNN) NAME" lines, each followed by a details line
+// " 11 UNIX   1234   567 0.459 26-12-07 21:07:41 ...".
+QList<ListedEntry> readVerboseListing(const QByteArray& listing);
+
+// One file the job's archiver line selects.
+struct SelectedFile
+{
+    QString path;   // Windows path
+    QString stored; // the name the archive holds it under: relative to the drive root
+    qint64 size = 0;
+    QDateTime modified;
+};
+
+// The files the job's line selects, found as the archiver finds them: its masks (a mask with
+// a directory looks there) in the source, subdirectories with "-R", hidden and system entries
+// and links to directories left out, and its exclusions. An exclusion naming a directory
+// leaves out whatever it may name, so a file is never demanded that the archiver rightly
+// skipped. The archive itself is never demanded.
+QList<SelectedFile> filesSelectedBy(const BackupJob& job, const QString& archivePath);
+
+// Empty when every selected file stands in the listing (names compared without regard to
+// case) with its size and a time no older than its own; else why not, in a few words.
+QString listingShortfall(const QList<ListedEntry>& listed, const QList<SelectedFile>& selected);
+
+struct ArchiveVerdict
+{
+    bool ok = false;
+    QString reason; // why not, for the message line and the log
+};
+
+// The whole verdict on `archivePath`, asking `archiver` ("T", then "V"); each archiver run is
+// ended at `ceilingSeconds`. `checkListing` false: only the archive's presence and its test.
+ArchiveVerdict verifyArchive(const QString& archiver, const QString& archivePath,
+                             const BackupJob& job, int ceilingSeconds, bool checkListing = true);
+
+} // namespace navlor

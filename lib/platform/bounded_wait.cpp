@@ -1,0 +1,121 @@
+#include "lib/platform/bounded_wait.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <thread>
+
+#include <poll.h>
+#include <signal.h>
+#include <sys/mman.h>
+#include <sys/syscall.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace navlor {
+
+namespace {
+
+// Time a program gets to end on SIGTERM before it is killed.
+constexpr int kGraceMilliseconds = 3000;
+
+bool reap(pid_t pid, int* status, bool block)
+{
+    for (;;) {
+        const pid_t r = ::waitpid(pid, status, block ? 0 : WNOHANG);
+        if (r == pid)
+            return true;
+        if (r < 0 && errno == EINTR)
+            continue;
+        return false;
+    }
+}
+
+// True when `pid` ended within `milliseconds` (it is reaped then).
+bool endsWithin(pid_t pid, int pidfd, qint64 milliseconds, int* status)
+{
+    if (pidfd >= 0) {
+        const auto deadline =
+            std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
+        for (;;) {
+            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                                  deadline - std::chrono::steady_clock::now())
+                                  .count();
+            pollfd fd{pidfd, POLLIN, 0};
+            // poll takes an int: long ceilings are waited for in slices.
+            const int slice = static_cast<int>(std::clamp<qint64>(left, 0, 1 << 30));
+            const int r = ::poll(&fd, 1, slice);
+            if (r > 0)
+                return reap(pid, status, true);
+            if (r < 0 && errno != EINTR)
+                break; // fall back to polling below
+            if (r == 0 && left <= 0)
+                return false;
+        }
+    }
+    const auto deadline =
+        std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
+    auto pause = std::chrono::milliseconds(1);
+    for (;;) {
+        if (reap(pid, status, false))
+            return true;
+        if (std::chrono::steady_clock::now() >= deadline)
+            return false;
+        std::this_thread::sleep_for(pause);
+        pause = std::min(pause * 2, std::chrono::milliseconds(50));
+    }
+}
+
+} // namespace
+
+BoundedWait waitAtMost(pid_t pid, int ceilingSeconds, bool ownGroup)
+{
+    BoundedWait result;
+    if (ceilingSeconds <= 0) {
+        reap(pid, &result.status, true);
+        return result;
+    }
+    const int pidfd = static_cast<int>(::syscall(SYS_pidfd_open, pid, 0));
+    if (!endsWithin(pid, pidfd, qint64(ceilingSeconds) * 1000, &result.status)) {
+        result.timedOut = true;
+        const pid_t target = ownGroup ? -pid : pid;
+        ::kill(target, SIGTERM);
+        if (!endsWithin(pid, pidfd, kGraceMilliseconds, &result.status)) {
+            ::kill(target, SIGKILL);
+            reap(pid, &result.status, true);
+        }
+        // What the program started may outlive it: the group goes with it.
+        if (ownGroup)
+            ::kill(target, SIGKILL);
+    }
+    if (pidfd >= 0)
+        ::close(pidfd);
+    return result;
+}
+
+int openOutputCapture()
+{
+    return ::memfd_create("navlor-output", MFD_CLOEXEC);
+}
+
+QByteArray takeOutputCapture(int fd)
+{
+    QByteArray bytes;
+    if (fd < 0)
+        return bytes;
+    if (::lseek(fd, 0, SEEK_SET) == 0) {
+        char buffer[65536];
+        for (;;) {
+            const ssize_t n = ::read(fd, buffer, sizeof buffer);
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0)
+                break;
+            bytes.append(buffer, n);
+        }
+    }
+    ::close(fd);
+    return bytes;
+}
+
+} // namespace navlor
