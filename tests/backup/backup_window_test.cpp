@@ -282,6 +282,22 @@ TEST_F(BackupWindow, SavingAnUntitledJobStoresThePeriodAsTitleAndRefreshesTheLis
     EXPECT_EQ(GB_LINHAS[kJobTitleLine], "5 - Mensal");
 }
 
+TEST_F(BackupWindow, ValuesWithCommandSyntaxAreNeverSaved)
+{
+    open();
+    ui->LIST->setCurrentRow(4);
+    ui->BU_ABRIR->click();
+    ui->E_EXCLUIR->setCurrentText("*.ARJ & DEL *.*");
+    ui->BU_SALVAR->click();
+    EXPECT_EQ(shown->messages,
+              QStringList{"ERRO - BKP (04) - caractere inválido em Excluir as Extensões: &"});
+    EXPECT_FALSE(navlor::platform().fileExists(jobParFile(kDataDir, 4)));
+
+    ui->E_EXCLUIR->setCurrentText("*.ARJ");
+    ui->BU_SALVAR->click();
+    EXPECT_TRUE(navlor::platform().fileExists(jobParFile(kDataDir, 4)));
+}
+
 // ---- running -----------------------------------------------------------------------------
 
 TEST_F(BackupWindow, ExecuteOnAnInactiveJobSaysSo)

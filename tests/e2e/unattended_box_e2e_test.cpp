@@ -42,8 +42,8 @@ TEST(UnattendedBox, MissingSourceBoxClosesItselfAndTheNextJobRuns)
     EXPECT_NE(sample.lines(job).value(18), today);
     EXPECT_EQ(sample.lines("C:\\VALDORO\\NAVLOR\\VD_BKPA_03.PAR").value(18), today);
     const QString log = QString::fromLatin1(sample.read("C:\\VALDORO\\NAVLOR\\NAVLOR.LOG"));
-    EXPECT_TRUE(
-        log.contains(QStringLiteral(" BKP 00 ERRO - - N\xe3o foi possivel LOCALIZAR o diret\xf3rio"))
+    EXPECT_TRUE(log.contains(
+        QStringLiteral(" BKP 00 ERRO - - N\xe3o foi possivel LOCALIZAR o diret\xf3rio")))
         << log.toStdString();
     EXPECT_TRUE(log.contains(" BKP 03 OK D:\\VLDRBKPA\\BKP03_")) << log.toStdString();
     EXPECT_TRUE(log.contains(" FIM BKP AUTOMATICO - 1 OK, 1 ERRO\r\n")) << log.toStdString();

@@ -1,5 +1,7 @@
 #include "lib/console_flags.h"
 
+#include <QList>
+
 #include <gtest/gtest.h>
 
 namespace navlor {
@@ -57,6 +59,28 @@ TEST(ConsoleFlagsTest, TextIsTwentyCharactersWithUnusedPositionsBlank)
     EXPECT_EQ(consoleFlagsText("SN"), "SN" + QString(18, u' '));
     EXPECT_EQ(consoleFlagsText(QString(19, u' ') + "SN"), QString(19, u' ') + "S");
     EXPECT_EQ(consoleParamFile("C:\\VALDORO\\NAVLOR"), "C:\\VALDORO\\NAVLOR\\NAV_LOR");
+}
+
+TEST(ConsoleFlagsTest, OnlyKnownArchiverOptionsAndSaneCeilingsAreTaken)
+{
+    const QList<std::pair<QString, std::optional<QString>>> options{
+        {"", QString("")},      {"-HF2", QString("-HF2")}, {" -hf1 ", QString("-HF1")},
+        {"-HF3", std::nullopt}, {"-HF2 >X", std::nullopt}, {"\"-HF2", std::nullopt},
+    };
+    for (const auto& [line, taken] : options)
+        EXPECT_EQ(validArchiverOption(line), taken) << line.toStdString();
+
+    const QList<std::pair<QString, int>> ceilings{
+        {"", 6 * 3600},
+        {"90", 90 * 60},
+        {" 5 ", 300},
+        {"0", 6 * 3600},
+        {"-3", 6 * 3600},
+        {"seis", 6 * 3600},
+        {"99999999", 7 * 24 * 3600},
+    };
+    for (const auto& [line, seconds] : ceilings)
+        EXPECT_EQ(archiverCeilingSeconds(line), seconds) << line.toStdString();
 }
 
 } // namespace

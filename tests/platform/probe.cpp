@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QString>
 
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -45,6 +46,28 @@ int main(int argc, char** argv)
         const int fd = ::open(argv[2], O_RDONLY | O_CLOEXEC);
         if (fd < 0)
             return 1;
+        for (int i = 0; i < 600; ++i)
+            ::usleep(100000);
+        return 0;
+    }
+    if (argc >= 3 && std::strcmp(argv[1], "say") == 0) {
+        std::fputs(argv[2], stdout);
+        std::fputs("\n", stderr);
+        return 3;
+    }
+    if (argc >= 3 && std::strcmp(argv[1], "family") == 0) {
+        // A child that outlives nothing: its pid goes to the file, then both wait.
+        const pid_t child = ::fork();
+        if (child == 0) {
+            for (int i = 0; i < 600; ++i)
+                ::usleep(100000);
+            ::_exit(0);
+        }
+        FILE* out = std::fopen(argv[2], "w");
+        if (!out)
+            return 1;
+        std::fprintf(out, "%d", int(child));
+        std::fclose(out);
         for (int i = 0; i < 600; ++i)
             ::usleep(100000);
         return 0;

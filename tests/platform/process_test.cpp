@@ -157,5 +157,33 @@ TEST_F(Processes, BatchFilesAndCommandComRunThroughTheInterpreter)
     }
 }
 
+TEST_F(Processes, BoundedRunCapturesOutputAndEndsTheWholeFamilyAtItsCeiling)
+{
+    installProbe("C:\\BIN\\PROBE.EXE");
+    QByteArray output;
+    EXPECT_EQ(platform().runBounded("C:\\BIN\\PROBE.EXE say ol\xc3\xa1", SW_HIDE, {0, &output, {}}),
+              3);
+    EXPECT_EQ(output, "ol\xc3\xa1\n");
+
+    // the program and the child it started are ended at the ceiling
+    const QString pidFile = prefix.host("C:\\CHILD.PID");
+    QElapsedTimer elapsed;
+    elapsed.start();
+    EXPECT_EQ(
+        platform().runBounded("C:\\BIN\\PROBE.EXE family " + pidFile, SW_HIDE, {1, nullptr, {}}),
+        kRunTimedOut);
+    EXPECT_LT(elapsed.elapsed(), 10000);
+    const QByteArray pid = prefix.read("C:\\CHILD.PID");
+    ASSERT_FALSE(pid.isEmpty());
+    bool gone = false;
+    for (int i = 0; i < 100 && !gone; ++i) {
+        QFile stat("/proc/" + pid + "/stat");
+        gone = !stat.open(QIODevice::ReadOnly) || stat.readAll().contains(") Z ");
+        if (!gone)
+            QThread::msleep(50);
+    }
+    EXPECT_TRUE(gone) << "the child " << pid.constData() << " outlived the ceiling";
+}
+
 } // namespace
 } // namespace navlor::test

@@ -1,0 +1,74 @@
+#include "backup/archive_verdict.h"
+
+#include "lib/ansi_text.h"
+
+#include <gtest/gtest.h>
+
+namespace navlor {
+namespace {
+
+// As the archiver stand-in writes a verbose listing.
+const QByteArray kListing = toAnsi(QStringLiteral(
+    "ARJ 3.10 - ARJ32 v 3.10, Copyright (c) 1998-2004, ARJ Software Russia.\r\n\r\n\r\n\r\n"
+    "Processing archive: D:\\T1.ARJ\r\n"
+    "Sequence/Pathname/Comment/Chapters\r\n"
+    "------------ ---------- ---------- ----- ----------------- -------------- -----\r\n"
+    "001) VALDOROW\\DADOS\\PARAMS.DB\r\n"
+    " 11 UNIX            304        134 0.441 26-12-08 00:42:44 -rw-r--r-- ---  +1  \r\n"
+    "                                   DTA   26-12-08 00:42:44\r\n"
+    "002) VALDOROW\\DADOS\\EMPRESA2\\Vendas.db\r\n"
+    "a comment line\r\n"
+    " 11 UNIX           9218       2380 0.258 26-12-08 00:42:44 -rw-r--r-- ---  +1  \r\n"
+    "003) VALDOROW\\DADOS\\AÇÃO.DB\r\n"
+    "------------ ---------- ---------- -----\r\n"
+    "     3 files      29745       7743 0.260 \r\n"));
+
+TEST(ArchiveVerdict, VerboseListingGivesNameSizeAndTime)
+{
+    const QList<ListedEntry> entries = readVerboseListing(kListing);
+    ASSERT_EQ(entries.size(), 3);
+    EXPECT_EQ(entries[0].name, "VALDOROW\\DADOS\\PARAMS.DB");
+    EXPECT_EQ(entries[0].size, 304);
+    EXPECT_EQ(entries[0].modified, QDateTime(QDate(2026, 12, 8), QTime(0, 42, 44)));
+    EXPECT_EQ(entries[1].size, 9218); // past the comment
+    EXPECT_EQ(entries[2].name, QStringLiteral("VALDOROW\\DADOS\\AÇÃO.DB"));
+    EXPECT_EQ(entries[2].size, -1); // no details: never as recent as a file
+    EXPECT_TRUE(readVerboseListing("garbage\r\n999 no entry\r\n12) short\r\n").isEmpty());
+}
+
+TEST(ArchiveVerdict, ShortfallNamesWhatIsMissingOrOlder)
+{
+    const QDateTime stored(QDate(2026, 12, 8), QTime(0, 42, 44));
+    const QList<ListedEntry> listed = readVerboseListing(kListing);
+    auto file = [&](const char* stored, qint64 size, const QDateTime& time) {
+        return SelectedFile{QStringLiteral("C:\\") + stored, stored, size, time};
+    };
+    struct Case
+    {
+        const char* name;
+        QList<SelectedFile> selected;
+        QString shortfall;
+    };
+    const QList<Case> cases{
+        {"nothing selected", {}, {}},
+        {"same name in another case, time within the two-second grain",
+         {file("valdorow\\dados\\params.db", 304, stored.addSecs(1))},
+         {}},
+        {"newer on disk",
+         {file("VALDOROW\\DADOS\\PARAMS.DB", 304, stored.addSecs(3))},
+         "1 arquivo desatualizado no BKP, o primeiro: C:\\VALDOROW\\DADOS\\PARAMS.DB"},
+        {"another size",
+         {file("VALDOROW\\DADOS\\EMPRESA2\\VENDAS.DB", 9, stored)},
+         "1 arquivo desatualizado no BKP, o primeiro: C:\\VALDOROW\\DADOS\\EMPRESA2\\VENDAS.DB"},
+        {"missing ones, counted",
+         {file("VALDOROW\\NOVO.DB", 1, stored), file("VALDOROW\\OUTRO.DB", 1, stored),
+          file("VALDOROW\\DADOS\\AÇÃO.DB", 1, stored)},
+         "2 arquivos fora do BKP, o primeiro: C:\\VALDOROW\\NOVO.DB; 1 arquivo desatualizado no "
+         "BKP, o primeiro: C:\\VALDOROW\\DADOS\\AÇÃO.DB"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(listingShortfall(listed, c.selected), c.shortfall) << c.name;
+}
+
+} // namespace
+} // namespace navlor
