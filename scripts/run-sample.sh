@@ -40,8 +40,13 @@ if [ -f "$c/NETLOG/NETLOG.LOG" ]; then
   echo "== C:\\NETLOG\\NETLOG.LOG =="
   sed 's/\r$//; s/^/  /' "$c/NETLOG/NETLOG.LOG"
 fi
+if [ -f "$c/VALDORO/NAVLOR/NAVLOR.LOG" ]; then
+  echo "== C:\\VALDORO\\NAVLOR\\NAVLOR.LOG =="
+  iconv -f WINDOWS-1252 -t UTF-8 "$c/VALDORO/NAVLOR/NAVLOR.LOG" | sed 's/\r$//; s/^/  /'
+fi
 echo "== Job files in C:\\VALDORO\\NAVLOR (last archive, date, time) =="
 for job in "$c"/VALDORO/NAVLOR/VD_BKPA_*.PAR; do
   printf '  %s: %s\n' "$(basename "$job")" "$(sed -n '17p;19p;20p' "$job" | tr -d '\r' | tr '\n' ' ')"
 done
+echo "== Exit status: $status (0: every job of the pass done, 1: a job failed) =="
 exit "$status"
