@@ -51,7 +51,9 @@ int main(int argc, char** argv)
         return 0;
     }
     if (argc >= 3 && std::strcmp(argv[1], "say") == 0) {
+        // Both streams are taken, in the order written.
         std::fputs(argv[2], stdout);
+        std::fflush(stdout);
         std::fputs("\n", stderr);
         return 3;
     }
