@@ -9,6 +9,7 @@
 #include "lib/platform/platform.h"
 #include "lib/registry_settings.h"
 #include "lib/system_info.h"
+#include "lib/text_utils.h"
 
 #include <QEvent>
 #include <QLineEdit>
@@ -130,7 +131,7 @@ void TF_NAVLOR::FormCreate(const QStringList& arguments)
 
     m_ui->LA_WINDOWSVERSION->setText(VERSAO_WINDOWS());
     m_ui->LA_WINDOWS->setText(DIR_WINDOWS());
-    m_ui->LA_DIRATUAL->setText(platform().programPath().toUpper());
+    m_ui->LA_DIRATUAL->setText(upperEach(platform().programPath()));
     m_ui->LA_DIR1->setText(systemDirectoryRule());
     m_ui->LA_COMPREDE->setText(NOME_COMPUTADOR());
 

@@ -11,6 +11,7 @@
 #include "lib/platform/platform.h"
 #include "lib/program_start.h"
 #include "lib/registry_settings.h"
+#include "lib/text_utils.h"
 #include "lib/work_guard.h"
 
 #include <QLineEdit>
@@ -100,7 +101,7 @@ void TF_BKPDIR::connectHandlers()
     connect(m_ui->E_B_DIRDESTINO, &QLineEdit::textChanged, this, &TF_BKPDIR::E_B_DIRDESTINOChange);
     connect(m_ui->E_C_TIPO, &QLineEdit::textEdited, this, [this](const QString& text) {
         const int cursor = m_ui->E_C_TIPO->cursorPosition();
-        m_ui->E_C_TIPO->setText(text.toUpper());
+        m_ui->E_C_TIPO->setText(upperEach(text));
         m_ui->E_C_TIPO->setCursorPosition(cursor);
     });
 }
@@ -313,7 +314,7 @@ void TF_BKPDIR::BU_R_ORIGEMClick()
     m_openDialog.fileName.clear();
     const QStringList chosen = dialogs().openFiles(m_openDialog);
     if (!chosen.isEmpty())
-        m_ui->E_R_ORIGEM->setText(chosen.first().toUpper());
+        m_ui->E_R_ORIGEM->setText(upperEach(chosen.first()));
 }
 
 void TF_BKPDIR::BU_R_DESTINOClick()
@@ -384,7 +385,7 @@ void TF_BKPDIR::BU_CONTEUDOClick()
     const QStringList chosen = dialogs().openFiles(m_openDialog);
     if (chosen.isEmpty())
         return;
-    const QString name = chosen.first().toUpper();
+    const QString name = upperEach(chosen.first());
     m_ui->E_EDIT->clear();
 
     Platform& p = platform();

@@ -98,7 +98,7 @@ QString archiveNameFor(const QString& origin)
 
 QString normaliseEntry(const QString& entry)
 {
-    return TROCA_TEXTO(entry, QStringLiteral("\\\\"), QStringLiteral("\\"), 0).toUpper();
+    return upperEach(TROCA_TEXTO(entry, QStringLiteral("\\\\"), QStringLiteral("\\"), 0));
 }
 
 QString storeEntry(const QString& arj, const QString& op, const QString& archive,

@@ -156,10 +156,10 @@ void TF_BKPA::centre()
 void TF_BKPA::keepInCapitals()
 {
     auto* edit = qobject_cast<QLineEdit*>(sender());
-    if (!edit || edit->text() == edit->text().toUpper())
+    if (!edit || edit->text() == upperEach(edit->text()))
         return;
     const int cursor = edit->cursorPosition();
-    edit->setText(edit->text().toUpper());
+    edit->setText(upperEach(edit->text()));
     edit->setCursorPosition(cursor);
 }
 

@@ -11,24 +11,6 @@ namespace navlor {
 
 namespace {
 
-// Case changed one character for one, as Windows does it: a whole-text mapping would make
-// "ß" into "SS", a name that opens no file.
-QString eachUpper(const QString& text)
-{
-    QString result = text;
-    for (QChar& c : result)
-        c = c.toUpper();
-    return result;
-}
-
-QString eachLower(const QString& text)
-{
-    QString result = text;
-    for (QChar& c : result)
-        c = c.toLower();
-    return result;
-}
-
 bool isOrdinaryFile(const DirEntry& e)
 {
     return !e.directory && !e.hidden && !e.system;
@@ -41,10 +23,23 @@ bool isEnteredDirectory(const DirEntry& e)
     return e.directory && !e.hidden && !e.system;
 }
 
+// The top directory of a walk as spelt on disk, so that the places found below it are exact.
+// One that cannot be resolved is kept as given.
+QString exactTop(const QString& top)
+{
+    if (top.size() <= 3)
+        return upperEach(top.left(1)) + top.mid(1);
+    Platform& p = platform();
+    const QString exact = p.fromHostPath(p.toHostPath(top.left(top.size() - 1)));
+    if (exact.isEmpty() || exact.compare(top.left(top.size() - 1), Qt::CaseInsensitive) != 0)
+        return top;
+    return exact + u'\\';
+}
+
 // The walk behind LISTA_ARQUIVOS. Each directory is read once: its files are matched against
 // the mask here, and the same listing gives its sub-directories. A stack instead of recursion,
 // so no depth of tree can exhaust the program's stack; the order is the recursive one.
-void walk(const QString& m, const QString& d, QStringList& list, bool firstOfAll)
+template <typename Add> void walk(const QString& m, const QString& d, bool firstOfAll, Add add)
 {
     const qsizetype cut = std::max(m.lastIndexOf(u'\\'), m.lastIndexOf(u':'));
     const QString top = m.left(cut + 1);
@@ -52,12 +47,15 @@ void walk(const QString& m, const QString& d, QStringList& list, bool firstOfAll
     const bool thisDirectoryOnly = d == QLatin1String("A");
     const bool firstHere = d == QLatin1String("1") || firstOfAll;
 
-    std::vector<QString> pending{top};
+    // Each directory as the mask names it (for the lists) and as it is on disk (to find it).
+    std::vector<std::pair<QString, QString>> pending{{top, QString()}};
     bool atTop = true;
     while (!pending.empty()) {
-        const QString dir = std::move(pending.back());
+        auto [dir, exactDir] = std::move(pending.back());
         pending.pop_back();
-        const QList<DirEntry> entries = platform().findFileKinds(dir + QStringLiteral("*.*"));
+        if (atTop)
+            exactDir = top.endsWith(u'\\') ? exactTop(top) : top;
+        const QList<DirEntry> entries = platform().findFileKinds(exactDir + QStringLiteral("*.*"));
 
         QString lowerDir;
         bool lowered = false;
@@ -65,10 +63,10 @@ void walk(const QString& m, const QString& d, QStringList& list, bool firstOfAll
             if (!isOrdinaryFile(e) || !mask.matches(e.name))
                 continue;
             if (!lowered) {
-                lowerDir = eachLower(dir);
+                lowerDir = lowerEach(dir);
                 lowered = true;
             }
-            list.append(lowerDir + eachUpper(e.name));
+            add(lowerDir + upperEach(e.name), exactDir + e.name);
             // "1" looks for the first file in its own directory only; below it the whole
             // tree is listed, unless just the first is wanted.
             if (firstOfAll || (atTop && firstHere))
@@ -81,10 +79,15 @@ void walk(const QString& m, const QString& d, QStringList& list, bool firstOfAll
         const size_t mark = pending.size();
         for (const DirEntry& e : entries) {
             if (isEnteredDirectory(e))
-                pending.push_back(dir + e.name + u'\\');
+                pending.emplace_back(dir + e.name + u'\\', exactDir + e.name + u'\\');
         }
         std::reverse(pending.begin() + static_cast<std::ptrdiff_t>(mark), pending.end());
     }
+}
+
+void walk(const QString& m, const QString& d, QStringList& list, bool firstOfAll)
+{
+    walk(m, d, firstOfAll, [&](QString text, const QString&) { list.append(std::move(text)); });
 }
 
 } // namespace
@@ -112,12 +115,21 @@ QString PRIMEIRO_ARQUIVO(const QString& m)
     return list.value(0);
 }
 
+QList<FoundFile> FOUND_FILES(const QString& m, const QString& d)
+{
+    QList<FoundFile> found;
+    walk(m, d, false, [&](QString text, QString path) {
+        found.append({std::move(text), std::move(path)});
+    });
+    return found;
+}
+
 int APAGA_ARQUIVOS(const QString& m, const QString& d)
 {
-    const QStringList files = LISTA_ARQUIVOS(m, d);
+    const QList<FoundFile> files = FOUND_FILES(m, d);
     Platform& p = platform();
-    for (const QString& file : files)
-        p.deleteFile(file); // refused for read-only files and files in use
+    for (const FoundFile& file : files)
+        p.deleteExactFile(file.path); // refused for read-only files and files in use
     return static_cast<int>(files.size());
 }
 

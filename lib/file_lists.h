@@ -3,10 +3,21 @@
 // File lists by wildcard over a directory tree, and their deletion: how the console finds the
 // lock and temporary files of the database engine, the archiver and the files of a restore.
 
+#include <QList>
 #include <QString>
 #include <QStringList>
 
 namespace navlor {
+
+// A file a walk found: as the lists show it, and where it is, every name spelt as on disk.
+struct FoundFile
+{
+    QString text; // lower-case directory + upper-case name
+    QString path; // for deleteExactFile: never a twin that differs only in case
+};
+
+// The walk behind LISTA_ARQUIVOS, keeping where each file is.
+QList<FoundFile> FOUND_FILES(const QString& m, const QString& d);
 
 // The ordinary files (not hidden, not system, not directories) matching the wildcard path M
 // ("C:\VALDOROW\*.LCK"), each as lower-case(directory) + upper-case(name), in platform order.
@@ -20,8 +31,10 @@ QStringList& LISTA_ARQUIVOS(const QString& m, const QString& d, QStringList& l);
 // The first file LISTA_ARQUIVOS(M, "1") finds, or empty.
 QString PRIMEIRO_ARQUIVO(const QString& m);
 
-// Deletes the files LISTA_ARQUIVOS(M, D) lists; read-only files and files in use stay, without
-// a word. The number of files listed, not of files deleted.
+// Deletes the files LISTA_ARQUIVOS(M, D) lists, each at exactly the place the walk found it
+// (never a re-match of the mask, never through a link, never a twin in another case);
+// read-only files and files in use stay, without a word. The number of files listed, not of
+// files deleted.
 int APAGA_ARQUIVOS(const QString& m, const QString& d);
 
 // True when the path is an existing directory (with or without a trailing "\").

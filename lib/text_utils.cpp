@@ -192,4 +192,20 @@ QString SEPARA_CAMPO(const QString& s, int n, const QString& d)
     return n > 0 ? result : QString();
 }
 
+QString upperEach(const QString& text)
+{
+    QString result = text;
+    for (QChar& c : result)
+        c = c.toUpper();
+    return result;
+}
+
+QString lowerEach(const QString& text)
+{
+    QString result = text;
+    for (QChar& c : result)
+        c = c.toLower();
+    return result;
+}
+
 } // namespace navlor

@@ -49,4 +49,9 @@ QString SEPARA_CAMPO(const QString& s, int n, const QString& d);
 // Blanks and control characters removed at both ends (characters up to U+0020).
 QString trimControls(const QString& s);
 
+// Case changed one character for one, as Windows does it: a whole-text mapping would make
+// "ß" into "SS", a name that opens no file. For every path and name the console shows or keeps.
+QString upperEach(const QString& text);
+QString lowerEach(const QString& text);
+
 } // namespace navlor

@@ -19,16 +19,14 @@ QStringList searchFiles(const QString& directory, const QString& mask)
     return LISTA_ARQUIVOS(searchPath(directory, mask), QStringLiteral("T"));
 }
 
-bool deleteFoundFile(const QString& entry)
+QList<FoundFile> searchFoundFiles(const QString& directory, const QString& mask)
 {
-    const QString name = entry.mid(entry.lastIndexOf(u'\\') + 1);
-    // On a host that allows "*" and "?" in names the entry would be a mask matching other
-    // files too; such a name is deleted as it stands.
-    if (name.contains(u'*') || name.contains(u'?'))
-        platform().deleteFile(entry);
-    else
-        APAGA_ARQUIVOS(entry, QStringLiteral("A"));
-    return !platform().fileExists(entry);
+    return FOUND_FILES(searchPath(directory, mask), QStringLiteral("T"));
+}
+
+bool deleteFoundFile(const FoundFile& file)
+{
+    return platform().deleteExactFile(file.path);
 }
 
 } // namespace navlor

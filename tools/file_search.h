@@ -3,6 +3,8 @@
 // The search behind the file search window: every file matching a mask in a directory and all
 // its subdirectories, and the deletion of one file found.
 
+#include "lib/file_lists.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -16,7 +18,11 @@ QString searchPath(const QString& directory, const QString& mask);
 // before those of its subdirectories. A directory that does not exist yields none.
 QStringList searchFiles(const QString& directory, const QString& mask);
 
-// Deletes the file of one entry of a search, that file only; true when it is gone afterwards.
-bool deleteFoundFile(const QString& entry);
+// The same, with where each file is.
+QList<FoundFile> searchFoundFiles(const QString& directory, const QString& mask);
+
+// Deletes the file of one entry of a search, at exactly the place the search found it, that
+// file only; true when it was deleted.
+bool deleteFoundFile(const FoundFile& file);
 
 } // namespace navlor

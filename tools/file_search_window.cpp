@@ -4,6 +4,7 @@
 
 #include "lib/dialogs.h"
 #include "lib/jpeg_image.h"
+#include "lib/text_utils.h"
 #include "tools/directory_browser.h"
 #include "tools/file_search.h"
 
@@ -56,7 +57,7 @@ void TF_PESQARQ::FormCreate()
 
 void TF_PESQARQ::keepDirectoryInCapitals(const QString& text)
 {
-    const QString upper = text.toUpper();
+    const QString upper = upperEach(text);
     if (upper == text)
         return;
     const int cursor = m_ui->E_DIRETORIO->cursorPosition();
@@ -74,9 +75,16 @@ void TF_PESQARQ::BU_LOCALIZARClick()
     processMessages();
     m_ui->ListBox1->clear();
 
-    const QStringList found =
-        searchFiles(m_ui->E_DIRETORIO->text(), m_ui->E_ARQUIVO->currentText());
-    m_ui->ListBox1->addItems(found);
+    const QList<FoundFile> found =
+        searchFoundFiles(m_ui->E_DIRETORIO->text(), m_ui->E_ARQUIVO->currentText());
+    QListWidget* list = m_ui->ListBox1;
+    list->setUpdatesEnabled(false);
+    for (const FoundFile& file : found) {
+        // Each entry keeps where its file is, so a deletion takes that file and no other.
+        auto* item = new QListWidgetItem(file.text, list);
+        item->setData(Qt::UserRole, file.path);
+    }
+    list->setUpdatesEnabled(true);
     m_ui->LA_CONTA->setText(QString::number(found.size()));
 
     m_ui->PA_MSG->setText(QStringLiteral("LOCALIZAÇÃO CONCLUÍDA"));
@@ -139,7 +147,7 @@ void TF_PESQARQ::BU_EXCLUIClick()
         return;
     // A file that is in use or read-only stays, and so does its entry; the count is the
     // number found and is left as it is.
-    if (!deleteFoundFile(entry)) {
+    if (!deleteFoundFile({entry, item->data(Qt::UserRole).toString()})) {
         m_ui->PA_MSG->setText(QStringLiteral("NÃO FOI POSSÍVEL EXCLUIR: ") + entry);
         return;
     }

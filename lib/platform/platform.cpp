@@ -50,6 +50,11 @@ int Platform::runBounded(const QString& commandLine, int showMode, const Bounded
     return runAndWait(commandLine, showMode, run.currentDirectory);
 }
 
+bool Platform::deleteExactFile(const QString& path)
+{
+    return deleteFile(path);
+}
+
 int Platform::removeInterruptedWrites(const QString& /*directory*/)
 {
     return 0;

@@ -78,6 +78,10 @@ public:
     virtual bool removeDirectory(const QString& path) = 0; // empty directories only
     // Refused (false) when the file is missing, read-only or held open by any process.
     virtual bool deleteFile(const QString& path) = 0;
+    // Deletes the file a walk found, at exactly that path: every name as spelt on disk, none
+    // matched without regard to case, so a twin differing only in case is never taken. Same
+    // refusals as deleteFile. The default is deleteFile.
+    virtual bool deleteExactFile(const QString& path);
     // Never overwrites: false when `to` exists.
     virtual bool copyFile(const QString& from, const QString& to) = 0;
     virtual bool moveFile(const QString& from, const QString& to) = 0;

@@ -347,9 +347,19 @@ bool PosixPlatform::removeDirectory(const QString& path)
 
 bool PosixPlatform::deleteFile(const QString& path)
 {
-    const QString h = host(path);
+    return deleteHostFile(host(path));
+}
+
+bool PosixPlatform::deleteExactFile(const QString& path)
+{
+    // The names as given, or nothing: no component is matched without regard to case.
+    return deleteHostFile(m_prefix.exactHost(absolute(path)));
+}
+
+bool PosixPlatform::deleteHostFile(const QString& h)
+{
     struct stat st;
-    if (!lstatPath(h, st))
+    if (h.isEmpty() || !lstatPath(h, st))
         return false;
     if (S_ISLNK(st.st_mode)) {
         if (isHostDirectory(h))
@@ -360,9 +370,7 @@ bool PosixPlatform::deleteFile(const QString& path)
         return false;
     // Windows refuses to delete a file in use; a database client would otherwise lose the
     // lock file it still holds.
-    if (isFileOpenByAnyProcess(h))
-        return false;
-    return ::unlink(encoded(h).constData()) == 0;
+    return removeFileUnlessInUse(h);
 }
 
 bool PosixPlatform::copyFile(const QString& from, const QString& to)
@@ -803,7 +811,7 @@ int PosixPlatform::winExec(const QString& commandLine, int showMode)
 bool PosixPlatform::regOpenKey(RegRoot root, const QString& key, bool create)
 {
     if (root == RegRoot::LocalMachine && isMachineRunKey(key))
-        return m_autostart.open();
+        return m_autostart.open(create);
     return m_registry.openKey(root, key, create);
 }
 

@@ -34,6 +34,7 @@ public:
     bool createDirectory(const QString& path) override;
     bool removeDirectory(const QString& path) override;
     bool deleteFile(const QString& path) override;
+    bool deleteExactFile(const QString& path) override;
     bool copyFile(const QString& from, const QString& to) override;
     bool moveFile(const QString& from, const QString& to) override;
     QList<DirEntry> findFiles(const QString& pattern) override;
@@ -104,6 +105,8 @@ public:
     static Launch inTerminal(const Launch& launch);
 
 private:
+    // Deletion of one host path, with the refusals of deleteFile.
+    bool deleteHostFile(const QString& hostPath);
     // findFiles, with the size, times and rights of each entry only when `details`.
     QList<DirEntry> enumerate(const QString& pattern, bool details) const;
     QString absolute(const QString& windowsPath) const;

@@ -172,10 +172,11 @@ QString XdgAutostart::directory()
     return QDir::cleanPath(first + QStringLiteral("/autostart"));
 }
 
-bool XdgAutostart::open() const
+bool XdgAutostart::open(bool create) const
 {
+    // Asking whether the entry is there only looks; the directory is made when one is written.
     const QString dir = directory();
-    return QFileInfo(dir).isDir() || QDir().mkpath(dir);
+    return QFileInfo(dir).isDir() || (create && QDir().mkpath(dir));
 }
 
 QString XdgAutostart::filePath(const QString& name) const
@@ -207,7 +208,7 @@ QString XdgAutostart::execLine(const QString& data) const
 
 bool XdgAutostart::write(const QString& name, const QString& data) const
 {
-    if (!open())
+    if (!open(true))
         return false;
     const QString text = QStringLiteral("[Desktop Entry]\n"
                                         "Type=Application\n"

@@ -95,9 +95,10 @@ TEST_F(FileLists, DeletionCountsTheFilesListedNotDeleted)
     EXPECT_FALSE(platform().fileExists("C:\\Dados\\Sub\\Deep\\Q.lck"));
 
     test::ScopedPlatform<RefusesOne> refusing;
-    refusing->refused = "c:\\dados\\B.LCK";
-    EXPECT_EQ(APAGA_ARQUIVOS("C:\\Dados\\*.LCK", "A"), 2);
-    EXPECT_EQ(refusing->asked, (QStringList{"c:\\dados\\A.LCK", "c:\\dados\\B.LCK"}));
+    refusing->refused = "C:\\Dados\\b.lck";
+    EXPECT_EQ(APAGA_ARQUIVOS("C:\\DADOS\\*.LCK", "A"), 2);
+    // each file at the place found, spelt as on disk
+    EXPECT_EQ(refusing->asked, (QStringList{"C:\\Dados\\A.LCK", "C:\\Dados\\b.lck"}));
     EXPECT_FALSE(platform().fileExists("C:\\Dados\\A.LCK"));
     EXPECT_TRUE(platform().fileExists("C:\\Dados\\b.lck"));
     EXPECT_TRUE(platform().fileExists("C:\\Dados\\.h.lck"));
@@ -144,6 +145,33 @@ TEST(ArchiverLocation, CandidatesInTheirOrder)
     EXPECT_EQ(LOCALIZA_ARJ(""), "C:\\EXE\\ARJ.EXE");
     EXPECT_EQ(LOCALIZA_ARJ("D:\\SIS"), "\\EXE\\ARJ.EXE");
     QDir::setCurrent(home);
+}
+
+// The start-up clean-up over a tree where a link named like a directory, in another case,
+// leads out of it: the stale file inside goes, the one behind the link stays.
+TEST(FileListsExact, TreeDeletionTakesThePlacesFoundNeverATwinOrALink)
+{
+    test::TempPrefix prefix;
+    prefix.write("C:\\VALDOROW\\DADOS\\Empresa1\\PARADOX.LCK", "stale");
+    prefix.write("C:\\ALHEIO\\PARADOX.LCK", "someone else's");
+    ASSERT_TRUE(
+        QFile::link(prefix.host("C:\\ALHEIO"), prefix.host("C:\\VALDOROW\\DADOS") + "/empresa1"));
+    EXPECT_EQ(APAGA_ARQUIVOS("c:\\valdorow\\*.LCK", "T"), 1);
+    EXPECT_FALSE(QFile::exists(prefix.host("C:\\VALDOROW\\DADOS") + "/Empresa1/PARADOX.LCK"));
+    EXPECT_TRUE(QFile::exists(prefix.host("C:\\ALHEIO\\PARADOX.LCK")));
+
+    const QList<FoundFile> found = FOUND_FILES("C:\\VALDOROW\\*.*", "T");
+    EXPECT_TRUE(found.isEmpty());
+    for (const char* twin : {"/x.lck", "/X.LCK"}) {
+        QFile file(prefix.host("C:\\VALDOROW") + twin);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    }
+    const QList<FoundFile> twins = FOUND_FILES("c:\\VALDOROW\\*.lck", "A");
+    ASSERT_EQ(twins.size(), 2);
+    EXPECT_EQ(twins[0].text, twins[1].text); // shown alike, kept apart
+    EXPECT_TRUE(platform().deleteExactFile(twins[0].path));
+    EXPECT_EQ(QDir(prefix.host("C:\\VALDOROW")).entryList(QDir::Files).size(), 1);
+    EXPECT_FALSE(platform().deleteExactFile("C:\\VALDOROW\\x.LcK")); // no such spelling
 }
 
 } // namespace

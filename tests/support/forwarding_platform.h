@@ -9,6 +9,8 @@
 
 namespace navlor::test {
 
+// deleteExactFile is left to the base, which goes through deleteFile: a fake sees every
+// deletion there.
 class ForwardingPlatform : public Platform
 {
 public:

@@ -19,7 +19,7 @@ public:
     TempPrefix();
     ~TempPrefix();
 
-    QString root() const;                          // host path of the prefix
+    QString root() const;                           // host path of the prefix
     QString host(const QString& windowsPath) const; // host path of a Windows path
     // Creates the file (and its directories) with the given bytes.
     void write(const QString& windowsPath, const QByteArray& bytes) const;

@@ -9,6 +9,7 @@
 
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QKeyEvent>
 #include <QLabel>
@@ -202,6 +203,48 @@ TEST_F(FileSearchTest, AHostNameWithWildcardsDeletesThatFileOnly)
     EXPECT_FALSE(QFile::exists(prefix.root() + "/drive_c/HOST/A*.LCK"));
     EXPECT_TRUE(platform().fileExists("C:\\HOST\\AB.LCK"));
     EXPECT_EQ(window->entries(), QStringList{"c:\\host\\AB.LCK"});
+}
+
+// Each entry deletes its own file: not its twin in another case, not "FOO" for "FOO.", not
+// the file behind a link whose name differs only in case from a listed directory.
+TEST_F(FileSearchTest, DeletingAnEntryTakesExactlyItsFile)
+{
+    // Written by host path: twins in case would be one file through the drive's matching.
+    const QString t = prefix.root() + "/drive_c/T";
+    QDir().mkpath(t + "/Sub");
+    for (const char* name : {"a.lck", "A.LCK", "FOO", "FOO.", "Sub/IN.LCK"}) {
+        QFile file(t + '/' + name);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(name);
+    }
+    prefix.write("C:\\FORA\\IN.LCK", "outside");
+    ASSERT_TRUE(QFile::link(prefix.host("C:\\FORA"), prefix.host("C:\\T") + "/sub"));
+    // The twins show as one text; whichever is chosen goes, and only it.
+    const std::pair<const char*, const char*> choices[] = {
+        {"*.LCK", "c:\\t\\A.LCK"},
+        {"*.LCK", "c:\\t\\A.LCK"},
+        {"FOO.", "c:\\t\\FOO."},
+        {"*.LCK", "c:\\t\\sub\\IN.LCK"},
+    };
+    QStringList left{"T/a.lck", "T/A.LCK", "T/FOO", "T/FOO.", "T/Sub/IN.LCK", "FORA/IN.LCK"};
+    for (const auto& [mask, chosen] : choices) {
+        SCOPED_TRACE(chosen);
+        search("C:\\T", mask);
+        const int row = int(window->entries().indexOf(chosen));
+        ASSERT_GE(row, 0) << window->entries().join(' ').toStdString();
+        select(row);
+        const QString place =
+            control<QListWidget>("ListBox1")->item(row)->data(Qt::UserRole).toString();
+        const QString gone = place.mid(3).replace(u'\\', u'/');
+        ASSERT_TRUE(left.contains(gone)) << place.toStdString();
+        dialogs->confirmAnswers = {true};
+        control<QPushButton>("BU_EXCLUI")->click();
+        left.removeOne(gone);
+        for (const QString& file : left)
+            EXPECT_TRUE(QFile::exists(prefix.root() + "/drive_c/" + file)) << file.toStdString();
+        EXPECT_FALSE(QFile::exists(prefix.root() + "/drive_c/" + gone));
+    }
+    EXPECT_EQ(left, QStringList({"T/FOO", "FORA/IN.LCK"}));
 }
 
 TEST_F(FileSearchTest, DirectoryComesFromTheBrowserOnlyWhenChosen)
