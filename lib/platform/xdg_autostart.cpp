@@ -174,9 +174,10 @@ QString XdgAutostart::directory()
 
 bool XdgAutostart::open(bool create) const
 {
-    // Asking whether the entry is there only looks; the directory is made when one is written.
+    // The Run key is there on every machine; its directory comes with the first entry written,
+    // so opening it only to look creates nothing.
     const QString dir = directory();
-    return QFileInfo(dir).isDir() || (create && QDir().mkpath(dir));
+    return !create || QFileInfo(dir).isDir() || QDir().mkpath(dir);
 }
 
 QString XdgAutostart::filePath(const QString& name) const

@@ -26,7 +26,8 @@ public:
     // autostart in the first directory of $XDG_CONFIG_DIRS (default /etc/xdg).
     static QString directory();
 
-    // The key can be opened when the directory exists, or, with `create`, can be made.
+    // The key can always be opened to look; with `create`, when the directory exists or can be
+    // made.
     bool open(bool create) const;
     std::optional<QString> read(const QString& name) const;
     // Needs the right to write the directory (an administrator's, normally).

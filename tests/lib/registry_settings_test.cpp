@@ -3,6 +3,9 @@
 #include "tests/support/forwarding_platform.h"
 #include "tests/support/temp_prefix.h"
 
+#include <QDir>
+#include <QFileInfo>
+
 #include <gtest/gtest.h>
 
 namespace navlor {
@@ -32,9 +35,14 @@ public:
 TEST(Autostart, SetTestRemove)
 {
     test::TempPrefix prefix;
+    // asking only looks: the autostart directory is made when an entry is written
+    const QString autostart = QString::fromLocal8Bit(qgetenv("XDG_CONFIG_DIRS")) + "/autostart";
+    ASSERT_TRUE(QDir(autostart).removeRecursively());
     EXPECT_FALSE(AUTOSTART_ATIVO("NAVLOR"));
+    EXPECT_FALSE(QFileInfo::exists(autostart));
     AUTOSTART_LIGA("NAVLOR", "C:\\VALDOROW\\NAVLOR.EXE");
     EXPECT_TRUE(AUTOSTART_ATIVO("NAVLOR"));
+    EXPECT_TRUE(QFileInfo(autostart).isDir());
     EXPECT_EQ(platform().regReadString(RegRoot::LocalMachine,
                                        "Software\\Microsoft\\Windows\\CurrentVersion\\Run",
                                        "NAVLOR"),

@@ -155,5 +155,19 @@ TEST(SeparaCampo, NeverWritesPastTheLastField)
     EXPECT_EQ(SEPARA_CAMPO("a#b", 1, ""), "a#b");
 }
 
+TEST(CaseEach, OneCharacterForOneSoPathsStayFiles)
+{
+    const QList<std::pair<QString, QString>> cases{
+        {QStringLiteral("c:\\straße\\navlor.exe"), QStringLiteral("C:\\STRAßE\\NAVLOR.EXE")},
+        {QStringLiteral("ação ﬁ"), QStringLiteral("AÇÃO ﬁ")},
+        {QString(), QString()},
+    };
+    for (const auto& [text, upper] : cases) {
+        EXPECT_EQ(upperEach(text), upper) << text.toStdString();
+        EXPECT_EQ(upperEach(text).size(), text.size());
+    }
+    EXPECT_EQ(lowerEach(QStringLiteral("C:\\DADOS\\AÇÃO")), QStringLiteral("c:\\dados\\ação"));
+}
+
 } // namespace
 } // namespace navlor

@@ -129,7 +129,9 @@ TEST_F(Registry, RunKeyFailsWhereTheDirectoryCannotBeMade)
     ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
     ScopedEnv xdg("XDG_CONFIG_DIRS", QFile::encodeName(dir.path() + "/file/xdg:/etc/xdg"));
     const auto lm = RegRoot::LocalMachine;
-    EXPECT_FALSE(platform().regOpenKey(lm, kRun, false));
+    // looking needs no directory; making one fails, and so does writing
+    EXPECT_TRUE(platform().regOpenKey(lm, kRun, false));
+    EXPECT_FALSE(platform().regOpenKey(lm, kRun, true));
     EXPECT_FALSE(platform().regWriteString(lm, kRun, "NAVLOR", "C:\\VALDOROW\\NAVLOR.EXE"));
     EXPECT_FALSE(platform().regValueExists(lm, kRun, "NAVLOR"));
 }
