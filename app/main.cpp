@@ -1,6 +1,7 @@
 // NAVLOR: maintenance console of a small-business file server.
 #include "app/console_app.h"
 #include "app/main_window.h"
+#include "app/usage.h"
 #include "lib/helper_window.h"
 #include "lib/qt_dialogs.h"
 
@@ -9,6 +10,15 @@
 
 int main(int argc, char** argv)
 {
+    // "--help" and "--version" answer before anything starts: no window, no pass.
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    if (const std::optional<QString> information = navlor::informationFor(arguments)) {
+        std::fputs(information->toLocal8Bit().constData(), stdout);
+        return 0;
+    }
+
     navlor::ConsoleApp app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("NAVLOR"));
     navlor::setDialogs(std::make_unique<navlor::QtDialogs>());

@@ -196,5 +196,26 @@ TEST(StartupEndToEnd, PararCancelarDuringTheCountDownLeavesEveryFileInPlace)
     EXPECT_TRUE(messages(sample.output()).isEmpty()) << sample.output().toStdString();
 }
 
+// Asking the program how to use it, or its version, runs nothing.
+TEST(StartupEndToEnd, HelpAndVersionAnswerWithoutThePass)
+{
+    SampleInstallation sample;
+    ASSERT_TRUE(sample.error().isEmpty()) << sample.error().toStdString();
+    const QList<std::pair<QString, QString>> asks{{"--help", "/N"},
+                                                  {"-h", "Uso: navlor"},
+                                                  {"/?", "NAVLOR_PREFIX"},
+                                                  {"--version", "navlor 1."}};
+    for (const auto& [argument, shown] : asks) {
+        QProcess navlor;
+        sample.start(navlor, kProgram, {argument});
+        ASSERT_TRUE(navlor.waitForFinished(10000)) << argument.toStdString();
+        EXPECT_EQ(navlor.exitCode(), 0);
+        EXPECT_TRUE(sample.output().contains(shown)) << sample.output().toStdString();
+    }
+    for (const QString& file : kStale)
+        EXPECT_TRUE(sample.exists(file)) << file.toStdString();
+    EXPECT_TRUE(sample.names(kBackups, "*").isEmpty());
+}
+
 } // namespace
 } // namespace navlor::e2e
