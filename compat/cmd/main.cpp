@@ -38,10 +38,29 @@ bool isIgnoredSwitch(const QString& argument)
 
 } // namespace
 
+const char kUsage[] =
+    "Inicia o interpretador de comandos do Windows hospedado (NAVLOR_PREFIX).\n"
+    "\n"
+    "navlor-cmd [/C | /K] [linha de comando]\n"
+    "navlor-cmd arquivo.BAT [par\xc3\xa2metros]\n"
+    "\n"
+    "  /C      executa a linha de comando e termina\n"
+    "  /K      executa a linha de comando e fica no prompt\n"
+    "  /?      mostra esta ajuda\n"
+    "\n"
+    "Sem argumentos, l\xc3\xaa comandos no prompt. O status de sa\xc3\xadda \xc3\xa9 o "
+    "n\xc3\xadvel de erro do\n"
+    "\xc3\xbaltimo comando (EXIT n o define).\n";
+
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
     QStringList arguments = app.arguments().mid(1);
+    if (!arguments.isEmpty() && (arguments.first() == QLatin1String("/?") ||
+                                 arguments.first() == QLatin1String("--help"))) {
+        navlor::cmd::writeOutput(QString::fromUtf8(kUsage));
+        return 0;
+    }
     navlor::cmd::Interpreter interpreter(navlor::platform());
 
     // A host path outside every drive of the prefix has no Windows path to run it under.

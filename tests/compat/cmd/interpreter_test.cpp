@@ -220,5 +220,16 @@ TEST_F(Interpreter, UnsupportedOperatorsAreRefusedNotGuessed)
     EXPECT_EQ(r.err.count(QString::fromUtf8("não é aceito")), 2);
 }
 
+TEST_F(Interpreter, UsageIsShownForSlashQuestionMarkAndNothingRuns)
+{
+    for (const char* ask : {"/?", "--help"}) {
+        const CmdRun r = run({ask});
+        EXPECT_EQ(r.exitCode, 0);
+        EXPECT_TRUE(fromAnsi(r.out).contains("/K      executa a linha de comando e fica no prompt"))
+            << ask;
+        EXPECT_TRUE(r.err.isEmpty()) << r.err.toStdString();
+    }
+}
+
 } // namespace
 } // namespace navlor::test
