@@ -4,6 +4,7 @@
 #include "app/usage.h"
 #include "lib/helper_window.h"
 #include "lib/qt_dialogs.h"
+#include "lib/qt_translations.h"
 
 #include <cstdio>
 #include <memory>
@@ -21,6 +22,7 @@ int main(int argc, char** argv)
 
     navlor::ConsoleApp app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("NAVLOR"));
+    navlor::installQtTranslations(app);
     navlor::setDialogs(std::make_unique<navlor::QtDialogs>());
 
     navlor::TF_NAVLOR mainWindow(QApplication::arguments().mid(1));

@@ -1,4 +1,5 @@
 #include "lib/qt_dialogs.h"
+#include "lib/qt_translations.h"
 
 #include "tests/support/scripted_dialogs.h"
 #include "tests/support/temp_prefix.h"
@@ -10,6 +11,7 @@
 #include <QMessageBox>
 #include <QPointer>
 #include <QTimer>
+#include <QTranslator>
 
 #include <gtest/gtest.h>
 
@@ -66,6 +68,23 @@ TEST(QtDialogsTest, ConfirmAnswersOkAndCancel)
         box->button(QMessageBox::Cancel)->click();
     });
     EXPECT_FALSE(dialogs.confirm("Continuar?"));
+}
+
+TEST(QtDialogsTest, StandardButtonsSpeakPortuguese)
+{
+    QTranslator* translator = installQtTranslations(*qApp);
+    ASSERT_NE(translator, nullptr) << "Qt's Portuguese translations are not installed";
+    QtDialogs dialogs;
+    QStringList texts;
+    whenModal([&](QWidget* modal) {
+        auto* box = qobject_cast<QMessageBox*>(modal);
+        texts << box->button(QMessageBox::Ok)->text() << box->button(QMessageBox::Cancel)->text();
+        box->button(QMessageBox::Cancel)->click();
+    });
+    dialogs.confirm("Continuar?");
+    QCoreApplication::removeTranslator(translator);
+    delete translator;
+    EXPECT_EQ(texts.value(1).remove(u'&'), "Cancelar");
 }
 
 TEST(QtDialogsTest, ConfirmCarriesItsCaption)
