@@ -53,7 +53,7 @@ set(NAVLOR_QT_MIN "${Qt6Core_VERSION_MAJOR}.${Qt6Core_VERSION_MINOR}")
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
     "libqt6core6 (>= ${NAVLOR_QT_MIN}), libqt6gui6 (>= ${NAVLOR_QT_MIN}), \
 libqt6widgets6 (>= ${NAVLOR_QT_MIN}), libqt6printsupport6 (>= ${NAVLOR_QT_MIN}), \
-libjpeg62-turbo, arj")
+libjpeg62-turbo, arj, qt6-translations-l10n")
 set(CPACK_PRE_BUILD_SCRIPTS ${CMAKE_CURRENT_LIST_DIR}/deb_shlibdeps.cmake)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 
