@@ -3,9 +3,19 @@
 #include "lib/app_error.h"
 #include "lib/dialogs.h"
 
+#include <QIcon>
+
 namespace navlor {
 
 ConsoleApp::ConsoleApp(int& argc, char** argv) : QApplication(argc, argv) {}
+
+void applyProgramIcon()
+{
+    QIcon icon;
+    for (const char* size : {"48", "128"})
+        icon.addFile(QStringLiteral(":/pictures/navlor_icon_%1.png").arg(QLatin1String(size)));
+    QApplication::setWindowIcon(icon);
+}
 
 bool ConsoleApp::notify(QObject* receiver, QEvent* event)
 {

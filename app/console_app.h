@@ -18,6 +18,9 @@ public:
     bool notify(QObject* receiver, QEvent* event) override;
 };
 
+// The program's icon on every window it opens (title bar, task bar).
+void applyProgramIcon();
+
 // Shows the error that ended a handler in the error box.
 void reportHandlerError(std::exception_ptr error);
 

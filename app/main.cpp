@@ -22,6 +22,7 @@ int main(int argc, char** argv)
 
     navlor::ConsoleApp app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("NAVLOR"));
+    navlor::applyProgramIcon();
     navlor::installQtTranslations(app);
     navlor::setDialogs(std::make_unique<navlor::QtDialogs>());
 

@@ -3,6 +3,9 @@
 #include "lib/app_error.h"
 #include "tests/support/scripted_dialogs.h"
 
+#include <QIcon>
+#include <QWidget>
+
 #include <gtest/gtest.h>
 
 #include <stdexcept>
@@ -18,6 +21,15 @@ TEST(ConsoleAppTest, HandlerErrorsEndInTheErrorBox)
     reportHandlerError(std::make_exception_ptr(42));
     EXPECT_EQ(dialogs->messages,
               QStringList({QString::fromUtf8("Valor inválido"), "falhou", "Erro desconhecido."}));
+}
+
+TEST(ConsoleAppTest, EveryWindowCarriesTheProgramIcon)
+{
+    applyProgramIcon();
+    QWidget window;
+    EXPECT_FALSE(window.windowIcon().isNull());
+    EXPECT_EQ(window.windowIcon().availableSizes().size(), 2);
+    QApplication::setWindowIcon(QIcon());
 }
 
 } // namespace
