@@ -1,13 +1,19 @@
 // NAVLOR: maintenance console of a small-business file server.
 #include "app/console_app.h"
+#include "app/installation_start.h"
 #include "app/main_window.h"
 #include "app/usage.h"
 #include "lib/helper_window.h"
+#include "lib/platform/platform.h"
 #include "lib/qt_dialogs.h"
 #include "lib/qt_translations.h"
 
+#include <QFile>
+
 #include <cstdio>
 #include <memory>
+
+#include <unistd.h>
 
 int main(int argc, char** argv)
 {
@@ -18,6 +24,17 @@ int main(int argc, char** argv)
     if (const std::optional<QString> information = navlor::informationFor(arguments)) {
         std::fputs(information->toLocal8Bit().constData(), stdout);
         return 0;
+    }
+
+    // Started by another path than the installation's link (the desktop menu starts the
+    // installed program), the console would find no installation: it goes over to the link.
+    const QString link =
+        navlor::installationProgram(navlor::platform(), QStringLiteral("/proc/self/exe"));
+    if (!link.isEmpty()) {
+        const QByteArray path = QFile::encodeName(link);
+        argv[0] = const_cast<char*>(path.constData());
+        ::execv(path.constData(), argv);
+        // still here: the link could not be started; the console runs as it was started
     }
 
     navlor::ConsoleApp app(argc, argv);

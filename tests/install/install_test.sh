@@ -61,6 +61,8 @@ if [ -f "$desktop" ]; then
     [ "$(value Name)" = NAVLOR ] || fail "navlor.desktop: Name is not NAVLOR"
     [ "$(value Terminal)" = false ] || fail "navlor.desktop: Terminal is not false"
     exec_program=$(value Exec | cut -d ' ' -f 1)
+    # the menu opens the console for the operator; the daily pass is the autostart entry's
+    [ "$(value Exec | cut -d ' ' -f 2-)" = /N ] || fail "navlor.desktop does not start with /N"
     [ -x "$usr/$bindir/$exec_program" ] || fail "navlor.desktop starts '$exec_program', not installed"
     icon=$(value Icon)
     [ -n "$icon" ] || fail "navlor.desktop names no icon"
