@@ -246,6 +246,11 @@ QStringList TF_NAVLOR::messages() const
     return list;
 }
 
+QWidget* TF_NAVLOR::stopControl() const
+{
+    return m_ui->CB_PARARBKP;
+}
+
 bool TF_NAVLOR::stopRequested() const
 {
     return m_ui->CB_PARARBKP->isChecked();

@@ -281,7 +281,8 @@ RunResult runJob(BackupJob& job, const QString& archiverOption, BackupConsole& c
         console.jobChanged(job);
         const std::optional<FileStamp> before = fileStamp(archive.path);
         // The job's own batch does what it likes; it answers for itself with its exit code.
-        const int code = runBatchJudged(jobBatFile(dataDir, *number), ceiling);
+        const int code = runBatchJudged(jobBatFile(dataDir, *number), ceiling,
+                                        console.batchWaiter(job.E_ITEM, archive.path));
         if (code == kRunTimedOut)
             return failWith(RunResult::BatchFailed, archive.path, timedOut);
         if (code != 0)
@@ -297,7 +298,8 @@ RunResult runJob(BackupJob& job, const QString& archiverOption, BackupConsole& c
         }
     } else {
         console.jobChanged(job);
-        const int code = runBatchJudged(generated, ceiling);
+        const int code =
+            runBatchJudged(generated, ceiling, console.batchWaiter(job.E_ITEM, archive.path));
         if (code == kRunTimedOut)
             return failWith(RunResult::ArchiveNotWritten, archive.path, timedOut);
         // The archiver's exit code says nothing dependable; the archive itself does.
@@ -344,13 +346,22 @@ PassResult runAllActiveJobs(BackupJob& job, const QString& archiverOption, Backu
         console.ADD_MSG(text);
         (void)log.note(text);
     }
+    std::vector<int> active;
     for (int number = kFirstJob; number <= kLastJob; ++number) {
+        GBF_READ(jobParFile(dataDir, number));
+        if (jobIsActive(GB_LINHAS[kJobFlagsLine]))
+            active.push_back(number);
+    }
+    for (size_t index = 0; index < active.size(); ++index) {
+        const int number = active[index];
         // The job under way is finished first; the next one does not start.
         if (console.stopRequested())
             break;
+        // Read again: a job saved meanwhile runs as it now stands.
         GBF_READ(jobParFile(dataDir, number));
         if (!jobIsActive(GB_LINHAS[kJobFlagsLine]))
             continue;
+        console.passPosition(int(index) + 1, int(active.size()));
         job.E_ITEM = jobNumberText(number);
         loadJob(job, dataDir, console.systemDirectory());
         console.jobChanged(job);
@@ -360,6 +371,7 @@ PassResult runAllActiveJobs(BackupJob& job, const QString& archiverOption, Backu
         else if (runFailed(run))
             ++result.failed;
     }
+    console.passPosition(1, 1);
     (void)log.passEnded(result.ok, result.failed);
     return result;
 }

@@ -11,6 +11,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <optional>
 
 namespace navlor {
@@ -31,6 +32,22 @@ public:
     virtual QStringList searchFiles(const QString& directory, const QString& name) = 0;
     // A job of the pass was loaded, or a run changed the job: the window shows it.
     virtual void jobChanged(const BackupJob& job) { (void)job; }
+    // Where the pass stands: the job about to be executed is the `index`-th (from 1) of the
+    // `count` active ones.
+    virtual void passPosition(int index, int count)
+    {
+        (void)index;
+        (void)count;
+    }
+    // What keeps the console alive while the batch of job `number`, writing `archivePath`,
+    // runs: called about every tenth of a second. Empty: the run waits without handling
+    // messages.
+    virtual std::function<void()> batchWaiter(const QString& number, const QString& archivePath)
+    {
+        (void)number;
+        (void)archivePath;
+        return {};
+    }
     // The longest an archiver run may take (line 12 of the console's parameter file).
     virtual int archiverCeilingSeconds();
     // The verdict on the archive a run wrote (see archive_verdict.h).

@@ -9,6 +9,7 @@
 #include "backup/job_field_check.h"
 #include "lib/choose_directory.h"
 #include "lib/dialogs.h"
+#include "lib/input_gate.h"
 #include "lib/jpeg_image.h"
 #include "lib/param_store.h"
 #include "lib/platform/clock.h"
@@ -18,9 +19,14 @@
 #include "lib/text_utils.h"
 #include "tools/file_search_window.h"
 
+#include <QElapsedTimer>
+#include <QLocale>
 #include <QMouseEvent>
 #include <QScreen>
 #include <QSignalBlocker>
+
+#include <algorithm>
+#include <memory>
 
 namespace navlor {
 
@@ -30,6 +36,22 @@ namespace {
 
 // Columns of the map: number, last run, title, last archive, period.
 constexpr int kMapColumnWidths[] = {37, 56, 229, 324, 86};
+
+// "00:12 - 1.234 KB": the time a batch has run and how far its archive has grown (arj builds an
+// updated archive beside the old one, as ARJTEMP.$nn).
+QString progressText(qint64 seconds, const QString& archivePath)
+{
+    qint64 bytes = 0;
+    const QString directory = archivePath.left(archivePath.lastIndexOf(u'\\') + 1);
+    for (const QString& pattern : {archivePath, directory + QStringLiteral("ARJTEMP.*")}) {
+        for (const DirEntry& entry : platform().findFiles(pattern))
+            bytes = std::max(bytes, entry.size);
+    }
+    return QStringLiteral("%1:%2 - %3 KB")
+        .arg(seconds / 60, 2, 10, QLatin1Char('0'))
+        .arg(seconds % 60, 2, 10, QLatin1Char('0'))
+        .arg(QLocale(QLocale::Portuguese, QLocale::Brazil).toString((bytes + 1023) / 1024));
+}
 
 // The console as the backup window sees it: the main window's controls, and the file search
 // window driven without being shown.
@@ -66,10 +88,40 @@ public:
         return search.entries();
     }
     void jobChanged(const BackupJob& job) override { m_window.showJob(job); }
+    void passPosition(int index, int count) override
+    {
+        m_index = index;
+        m_count = count;
+    }
+    // The window repaints and shows how the batch is getting on; only "Parar BKP Aut" takes a
+    // click meanwhile (it still takes effect between jobs).
+    std::function<void()> batchWaiter(const QString& number, const QString& archivePath) override
+    {
+        if (!F_NAVLOR)
+            return {};
+        auto gate = std::make_shared<InputGate>(QList<QWidget*>{F_NAVLOR->stopControl()});
+        auto elapsed = std::make_shared<QElapsedTimer>();
+        elapsed->start();
+        auto shown = std::make_shared<qint64>(-1);
+        const QString position = QStringLiteral("Executando BKP (%1) - %2 de %3 - ")
+                                     .arg(number)
+                                     .arg(m_index)
+                                     .arg(m_count);
+        return [gate, elapsed, shown, position, archivePath] {
+            processMessages();
+            const qint64 seconds = elapsed->elapsed() / 1000;
+            if (!F_NAVLOR || seconds == *shown)
+                return;
+            *shown = seconds;
+            F_NAVLOR->setMessageText(position + progressText(seconds, archivePath));
+        };
+    }
 
 private:
     TF_BKPA& m_window;
     QString m_last;
+    int m_index = 1;
+    int m_count = 1;
 };
 
 } // namespace

@@ -80,7 +80,8 @@ int EXECUTA_BAT(const QString& c, int w, const QString& f)
     return EXECUTA_E_ESPERA(command, w);
 }
 
-int runBatchJudged(const QString& batchPath, int ceilingSeconds)
+int runBatchJudged(const QString& batchPath, int ceilingSeconds,
+                   const std::function<void()>& whileWaiting)
 {
     QString command = programToken(singleBackslashes(batchPath));
     if (VERSAO_WINDOWS().contains(QLatin1String("Windows 98")))
@@ -89,6 +90,7 @@ int runBatchJudged(const QString& batchPath, int ceilingSeconds)
     processMessages();
     BoundedRun run;
     run.ceilingSeconds = ceilingSeconds;
+    run.whileWaiting = whileWaiting;
     const int code = platform().runBounded(command, SW_SHOWNORMAL, run);
     processMessages();
     return code;

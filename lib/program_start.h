@@ -6,6 +6,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 namespace navlor {
 
 // Starts P with the command line P + " " + A in a normal window and returns at once; true
@@ -26,8 +28,10 @@ int EXECUTA_BAT(const QString& c, int w, const QString& f);
 
 // The batch runner of a run that is judged by its outcome: runs the batch file and waits
 // for it, at most `ceilingSeconds` (0: no ceiling). Its exit code; -1 when it could not be
-// started; kRunTimedOut when it was ended at the ceiling.
-int runBatchJudged(const QString& batchPath, int ceilingSeconds);
+// started; kRunTimedOut when it was ended at the ceiling. `whileWaiting`, when given, is
+// called about every tenth of a second until the batch ends.
+int runBatchJudged(const QString& batchPath, int ceilingSeconds,
+                   const std::function<void()>& whileWaiting = {});
 
 // Hands the global values to a sibling program (PROGRAMA = N, PARAM = R) and starts the first
 // of its candidate files that exists, without waiting. Nothing happens when none exists.

@@ -68,15 +68,37 @@ bool endsWithin(pid_t pid, int pidfd, qint64 milliseconds, int* status)
 
 } // namespace
 
-BoundedWait waitAtMost(pid_t pid, int ceilingSeconds, bool ownGroup)
+BoundedWait waitAtMost(pid_t pid, int ceilingSeconds, bool ownGroup,
+                       const std::function<void()>& tick)
 {
     BoundedWait result;
-    if (ceilingSeconds <= 0) {
+    if (ceilingSeconds <= 0 && !tick) {
         reap(pid, &result.status, true);
         return result;
     }
     const int pidfd = static_cast<int>(::syscall(SYS_pidfd_open, pid, 0));
-    if (!endsWithin(pid, pidfd, qint64(ceilingSeconds) * 1000, &result.status)) {
+    constexpr qint64 kTickMilliseconds = 100;
+    const auto start = std::chrono::steady_clock::now();
+    const qint64 ceiling = ceilingSeconds > 0 ? qint64(ceilingSeconds) * 1000 : -1;
+    bool ended = false;
+    for (;;) {
+        qint64 slice = tick ? kTickMilliseconds : ceiling;
+        if (ceiling >= 0) {
+            const qint64 spent = std::chrono::duration_cast<std::chrono::milliseconds>(
+                                     std::chrono::steady_clock::now() - start)
+                                     .count();
+            if (spent >= ceiling)
+                break;
+            slice = std::min(slice, ceiling - spent);
+        }
+        if (endsWithin(pid, pidfd, slice, &result.status)) {
+            ended = true;
+            break;
+        }
+        if (tick)
+            tick();
+    }
+    if (!ended) {
         result.timedOut = true;
         const pid_t target = ownGroup ? -pid : pid;
         ::kill(target, SIGTERM);

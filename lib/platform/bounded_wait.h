@@ -5,6 +5,8 @@
 
 #include <QByteArray>
 
+#include <functional>
+
 #include <sys/types.h>
 
 namespace navlor {
@@ -16,8 +18,9 @@ struct BoundedWait
 };
 
 // Waits for `pid`, which leads a process group of its own when `ownGroup`; 0 seconds: no
-// ceiling.
-BoundedWait waitAtMost(pid_t pid, int ceilingSeconds, bool ownGroup);
+// ceiling. `tick`, when given, is called about every 100 ms while the program runs.
+BoundedWait waitAtMost(pid_t pid, int ceilingSeconds, bool ownGroup,
+                       const std::function<void()>& tick = {});
 
 // An anonymous file in memory that takes a child's output; -1 when none could be made.
 int openOutputCapture();

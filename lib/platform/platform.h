@@ -9,6 +9,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -50,6 +51,8 @@ struct BoundedRun
     int ceilingSeconds = 0;       // 0: no ceiling
     QByteArray* output = nullptr; // takes what the program writes; null: inherited
     QString currentDirectory;     // empty: inherited
+    // Called about every tenth of a second while the program runs, so a window can stay alive.
+    std::function<void()> whileWaiting;
 };
 
 // runBounded's answer when the ceiling was reached and the program, with every process it

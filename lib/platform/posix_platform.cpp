@@ -770,8 +770,8 @@ int PosixPlatform::runBounded(const QString& commandLine, int /*showMode*/, cons
     const qint64 pid = start(commandLine, run.currentDirectory, false, extras);
     int rc = -1;
     if (pid >= 0) {
-        const BoundedWait wait =
-            waitAtMost(static_cast<pid_t>(pid), run.ceilingSeconds, extras.ownGroup);
+        const BoundedWait wait = waitAtMost(static_cast<pid_t>(pid), run.ceilingSeconds,
+                                            extras.ownGroup, run.whileWaiting);
         if (wait.timedOut)
             rc = kRunTimedOut;
         else if (WIFEXITED(wait.status))

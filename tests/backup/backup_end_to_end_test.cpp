@@ -12,12 +12,16 @@
 #include "tests/support/scripted_dialogs.h"
 #include "tests/support/temp_prefix.h"
 
+#include <QAbstractButton>
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QMouseEvent>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QRegularExpression>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -313,6 +317,81 @@ TEST_F(BackupEndToEnd, ArchiveThatLacksOrHoldsAnOlderSelectedFileIsNoBackup)
               "ERRO - BKP (00) - 1 arquivo desatualizado no BKP, o primeiro: "
               "C:\\VALDOROW\\DADOS\\CLIENTES.DB")
         << messages.join('\n').toStdString();
+}
+
+// A slow archiver: the window repaints with the batch's progress, takes a click on "Parar BKP
+// Aut" at once and no other click, and the next job does not start.
+TEST_F(BackupEndToEnd, WhileTheArchiverRunsTheWindowLivesAndTakesOnlyTheStopClick)
+{
+    saveDailyJob(kMasks);
+    BackupJob second;
+    second.E_ITEM = "01";
+    loadJob(second, kDataDir, QStringLiteral("C:\\VALDOROW"));
+    second.CB_ATIVAR = true;
+    second.E_ORIGEM = QStringLiteral("C:\\VALDOROW\\DADOS");
+    saveJob(second, kDataDir);
+    const QString script = prefix.root() + QStringLiteral("/slow-arj");
+    {
+        QFile file(script);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("#!/bin/sh\ncase \"$1\" in [Aa]) sleep 2;; esac\nexec " NAVLOR_ARJ_BINARY
+                   " \"$@\"\n");
+        file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    }
+    installArchiver(script);
+
+    TF_NAVLOR console({QStringLiteral("/N")});
+    console.show();
+    auto* stop = qobject_cast<QAbstractButton*>(console.stopControl());
+    auto* exit = console.findChild<QAbstractButton*>("BU_SAIR");
+    ASSERT_TRUE(stop && exit);
+    bool exitClicked = false;
+    QObject::connect(exit, &QAbstractButton::clicked, [&] { exitClicked = true; });
+    struct Seen : QObject
+    {
+        int paints = 0;
+        bool eventFilter(QObject*, QEvent* event) override
+        {
+            paints += event->type() == QEvent::Paint;
+            return false;
+        }
+    } seen;
+    QStringList progress;
+    auto click = [](QWidget* target) {
+        const QPointF at(4, 4);
+        for (const QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
+            QMouseEvent event(type, at, target->mapToGlobal(at), Qt::LeftButton, Qt::LeftButton,
+                              Qt::NoModifier);
+            QApplication::sendEvent(target, &event);
+        }
+    };
+    QTimer during;
+    during.setInterval(700);
+    QObject::connect(&during, &QTimer::timeout, [&] {
+        progress << console.messageText();
+        console.installEventFilter(&seen);
+        for (QWidget* child : console.findChildren<QWidget*>())
+            child->installEventFilter(&seen);
+        if (!stop->isChecked()) {
+            click(exit);
+            click(stop);
+        }
+    });
+    during.start();
+    {
+        TF_BKPA window(&console);
+        window.runAllActiveJobs();
+    }
+    during.stop();
+
+    ASSERT_FALSE(progress.isEmpty()) << "no tick while the archiver ran";
+    EXPECT_TRUE(progress.first().startsWith("Executando BKP (00) - 1 de 2 - 00:0"))
+        << progress.first().toStdString();
+    EXPECT_TRUE(progress.first().endsWith(" KB"));
+    EXPECT_GT(seen.paints, 0);
+    EXPECT_FALSE(exitClicked);
+    EXPECT_TRUE(console.messages().filter("Executando BKP (01)").isEmpty());
+    EXPECT_EQ(console.messages().last(), "BKP Concluído (00)");
 }
 
 } // namespace

@@ -1,0 +1,57 @@
+#include "lib/input_gate.h"
+
+#include <QCoreApplication>
+#include <QEvent>
+
+namespace navlor {
+
+InputGate::InputGate(const QList<QWidget*>& allowed)
+{
+    for (QWidget* widget : allowed)
+        m_allowed << widget;
+    if (QCoreApplication* app = QCoreApplication::instance())
+        app->installEventFilter(this);
+}
+
+InputGate::~InputGate()
+{
+    if (QCoreApplication* app = QCoreApplication::instance())
+        app->removeEventFilter(this);
+}
+
+bool InputGate::letThrough(QObject* watched) const
+{
+    auto* widget = qobject_cast<QWidget*>(watched);
+    for (const QPointer<QWidget>& allowed : m_allowed) {
+        if (allowed && widget && (widget == allowed || allowed->isAncestorOf(widget)))
+            return true;
+    }
+    return false;
+}
+
+bool InputGate::eventFilter(QObject* watched, QEvent* event)
+{
+    switch (event->type()) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease:
+    case QEvent::Shortcut:
+    case QEvent::ShortcutOverride:
+    case QEvent::Wheel:
+    case QEvent::ContextMenu:
+        return !letThrough(watched);
+    case QEvent::Close:
+        // A window closed in the middle would leave the batch without its console.
+        if (watched->isWidgetType()) {
+            event->ignore();
+            return true;
+        }
+        return false;
+    default:
+        return false;
+    }
+}
+
+} // namespace navlor
