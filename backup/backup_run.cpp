@@ -107,9 +107,6 @@ QString locateArchiver(BackupConsole& console)
 {
     Platform& p = platform();
     const QString home = archiverHomePath(console.programPath());
-    if (p.fileExists(home))
-        return home;
-
     // The installation's own copies are brought next to the program.
     const QString dir1 = console.systemDirectory();
     const QStringList installed{
@@ -117,6 +114,21 @@ QString locateArchiver(BackupConsole& console)
         dir1.left(1) + QStringLiteral(":\\VLDRBKP\\ARJ.EXE"),
         dir1 + QStringLiteral("\\VLDRBKP\\ARJ.EXE"),
     };
+    if (p.fileExists(home)) {
+        // A copy made before the installation's archiver was upgraded would keep running the
+        // old one: a newer installed archiver replaces it.
+        const std::optional<FileStamp> used = fileStamp(home);
+        for (const QString& candidate : installed) {
+            const std::optional<FileStamp> offered = fileStamp(candidate);
+            if (!offered || !used || *offered == *used || offered->modified <= used->modified)
+                continue;
+            if (p.deleteFile(home) && !p.copyFile(candidate, home))
+                return candidate; // the copy failed: the installed one is used where it is
+            break;
+        }
+        return home;
+    }
+
     QString uncopied;
     for (const QString& candidate : installed) {
         if (p.fileExists(home))

@@ -209,10 +209,28 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(BackupRun, ArchiverNextToTheProgramIsUsedWithoutLookingFurther)
 {
-    prefix.write("C:\\VALDOROW\\EXE\\ARJ.EXE", "other");
+    // an older one in the installation is not taken
+    writeAged("C:\\VALDOROW\\EXE\\ARJ.EXE", QDateTime::currentDateTime().addYears(-1));
     EXPECT_EQ(locateArchiver(console), kHome);
     EXPECT_EQ(prefix.read(kHome), "archiver");
     EXPECT_TRUE(console.searches.isEmpty());
+}
+
+TEST_F(BackupRun, ACopyNextToTheProgramIsRefreshedFromANewerInstalledArchiver)
+{
+    const QDateTime now = QDateTime::currentDateTime();
+    const QString home = "C:\\NAVLOR\\ARJ.EXE";
+    const QString installed = "C:\\VALDOROW\\EXE\\ARJ.EXE";
+    writeAged(home, now.addDays(-10));
+    writeAged(installed, now.addDays(-20)); // older: the copy stays
+    EXPECT_EQ(locateArchiver(console), home);
+    EXPECT_EQ(prefix.read(home), home.toLatin1());
+
+    writeAged(installed, now.addDays(-1)); // upgraded since the copy was made
+    EXPECT_EQ(locateArchiver(console), home);
+    EXPECT_EQ(prefix.read(home), installed.toLatin1());
+    EXPECT_EQ(fileStamp(home), fileStamp(installed));
+    EXPECT_EQ(locateArchiver(console), home); // and then it is the same
 }
 
 TEST_F(BackupRun, MissingArchiverEndsTheRunWithoutTouchingTheJob)
