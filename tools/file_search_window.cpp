@@ -43,6 +43,8 @@ void TF_PESQARQ::connectHandlers()
     connect(m_ui->BU_SAIR, &QPushButton::clicked, this, &TF_PESQARQ::BU_SAIRClick);
     connect(m_ui->ListBox1, &QListWidget::itemSelectionChanged, this, &TF_PESQARQ::ListBox1Click);
     connect(m_ui->E_DIRETORIO, &QLineEdit::textChanged, this, &TF_PESQARQ::keepDirectoryInCapitals);
+    // A key pressed by a person reaches the combo box; one sent to its editor, the editor.
+    m_ui->E_ARQUIVO->installEventFilter(this);
     m_ui->E_ARQUIVO->lineEdit()->installEventFilter(this);
 }
 
@@ -103,7 +105,8 @@ bool TF_PESQARQ::E_ARQUIVOKeyDown(int key)
 
 bool TF_PESQARQ::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == m_ui->E_ARQUIVO->lineEdit() && event->type() == QEvent::KeyPress &&
+    if ((watched == m_ui->E_ARQUIVO || watched == m_ui->E_ARQUIVO->lineEdit()) &&
+        event->type() == QEvent::KeyPress &&
         E_ARQUIVOKeyDown(static_cast<QKeyEvent*>(event)->key()))
         return true;
     return QDialog::eventFilter(watched, event);

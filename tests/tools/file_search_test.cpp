@@ -130,10 +130,20 @@ TEST_F(FileSearchTest, EnterInTheMaskBoxSearches)
 {
     window->setDirectory("C:\\VALDOROW");
     window->setMask("*.DB");
-    QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
-    QCoreApplication::sendEvent(control<QComboBox>("E_ARQUIVO")->lineEdit(), &enter);
+    // as a person presses it: the key goes to the focused combo box, press and release
+    window->show();
+    QComboBox* masks = control<QComboBox>("E_ARQUIVO");
+    masks->setFocus();
+    for (const QEvent::Type type : {QEvent::KeyPress, QEvent::KeyRelease}) {
+        QKeyEvent enter(type, Qt::Key_Return, Qt::NoModifier);
+        QCoreApplication::sendEvent(masks, &enter);
+    }
     EXPECT_EQ(window->entries(), QStringList{"c:\\valdorow\\dados\\empresa\\CLIENTES.DB"});
-    EXPECT_EQ(control<QComboBox>("E_ARQUIVO")->count(), 8); // nothing added to the list
+    EXPECT_EQ(masks->count(), 8); // nothing added to the list
+    window->setMask("*.LCK");
+    QKeyEvent edited(QEvent::KeyPress, Qt::Key_Enter, Qt::KeypadModifier);
+    QCoreApplication::sendEvent(masks->lineEdit(), &edited);
+    EXPECT_EQ(window->entries().size(), 3);
 }
 
 // The automatic backup looks for the archiver this way, with the window never shown.
