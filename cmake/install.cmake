@@ -16,6 +16,11 @@ install(FILES ${NAVLOR_PICTURES} DESTINATION ${CMAKE_INSTALL_DATADIR}/navlor/pic
 
 install(FILES ${PROJECT_SOURCE_DIR}/assets/navlor.desktop
         DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+# A server without a graphical log-on runs the daily pass from a timer, per user; both units
+# come disabled ("systemctl enable --now navlor@USER.timer").
+install(FILES ${PROJECT_SOURCE_DIR}/assets/systemd/navlor@.service
+              ${PROJECT_SOURCE_DIR}/assets/systemd/navlor@.timer
+        DESTINATION lib/systemd/system)
 set(NAVLOR_ICON_SIZES 48 128)
 foreach(size IN LISTS NAVLOR_ICON_SIZES)
     install(FILES ${PROJECT_SOURCE_DIR}/assets/navlor_icon_${size}.png

@@ -92,6 +92,26 @@ for folder in "$usr/$datadir/icons/hicolor"/*x*; do
 done
 [ "$icons" -gt 0 ] || fail "no icon '$icon' in $datadir/icons/hicolor"
 
+# The units of a headless server: a one-shot pass as the user the instance names, and its timer.
+units="$usr/lib/systemd/system"
+service="$units/navlor@.service"
+timer="$units/navlor@.timer"
+if [ -f "$service" ] && [ -f "$timer" ]; then
+    grep -qx 'Type=oneshot' "$service" || fail "navlor@.service is not one-shot"
+    grep -qx 'User=%i' "$service" || fail "navlor@.service does not run as its instance's user"
+    grep -qx 'Environment=QT_QPA_PLATFORM=offscreen' "$service" || fail "navlor@.service needs a screen"
+    [ "$(sed -n 's/^ExecStart=//p' "$service")" = /usr/bin/navlor ] ||
+        fail "navlor@.service does not run the pass"
+    grep -qx 'Persistent=true' "$timer" || fail "navlor@.timer forgets a day the machine was off"
+    grep -q '^OnCalendar=' "$timer" || fail "navlor@.timer has no time"
+    if command -v systemd-analyze >/dev/null; then
+        systemd-analyze verify "$service" "$timer" >/dev/null 2>&1 ||
+            echo "note: systemd-analyze could not verify the units here" >&2
+    fi
+else
+    fail "lib/systemd/system/navlor@.service and navlor@.timer are missing"
+fi
+
 # ---- the installed programs run --------------------------------------------------------------
 
 export NAVLOR_PREFIX="$work/prefix"
