@@ -16,6 +16,22 @@ install(FILES ${NAVLOR_PICTURES} DESTINATION ${CMAKE_INSTALL_DATADIR}/navlor/pic
 
 install(FILES ${PROJECT_SOURCE_DIR}/assets/navlor.desktop
         DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+# The manual pages, kept as sources in docs/man and installed compressed, as Debian has them.
+set(NAVLOR_MAN_PAGES navlor.1 navlor-cmd.1 navlor-arj.1)
+set(NAVLOR_MAN_OUTPUTS)
+foreach(page IN LISTS NAVLOR_MAN_PAGES)
+    set(source ${PROJECT_SOURCE_DIR}/docs/man/${page})
+    set(output ${CMAKE_BINARY_DIR}/man/${page}.gz)
+    add_custom_command(OUTPUT ${output}
+        COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/man
+        COMMAND gzip -9 -n -c ${source} > ${output}
+        DEPENDS ${source}
+        VERBATIM)
+    list(APPEND NAVLOR_MAN_OUTPUTS ${output})
+endforeach()
+add_custom_target(navlor_man ALL DEPENDS ${NAVLOR_MAN_OUTPUTS})
+install(FILES ${NAVLOR_MAN_OUTPUTS} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+
 # A server without a graphical log-on runs the daily pass from a timer, per user; both units
 # come disabled ("systemctl enable --now navlor@USER.timer").
 install(FILES ${PROJECT_SOURCE_DIR}/assets/systemd/navlor@.service

@@ -92,6 +92,16 @@ for folder in "$usr/$datadir/icons/hicolor"/*x*; do
 done
 [ "$icons" -gt 0 ] || fail "no icon '$icon' in $datadir/icons/hicolor"
 
+# A compressed manual page for each program a user runs.
+for page in navlor navlor-cmd navlor-arj; do
+    man="$usr/share/man/man1/$page.1.gz"
+    if [ -f "$man" ]; then
+        gzip -dc "$man" | head -n 1 | grep -q '^\.TH ' || fail "$page.1.gz is no manual page"
+    else
+        fail "share/man/man1/$page.1.gz is missing"
+    fi
+done
+
 # The units of a headless server: a one-shot pass as the user the instance names, and its timer.
 units="$usr/lib/systemd/system"
 service="$units/navlor@.service"
