@@ -3,10 +3,8 @@
 include(GNUInstallDirs)
 
 # The programs sit together in bin: the console finds navlor-cmd beside its own executable.
+# navlor-netlog is the sample installation's network logger: an installation brings its own.
 set(NAVLOR_INSTALLED_PROGRAMS navlor navlor-cmd navlor-arj)
-if(TARGET navlor-netlog)
-    list(APPEND NAVLOR_INSTALLED_PROGRAMS navlor-netlog)
-endif()
 install(TARGETS ${NAVLOR_INSTALLED_PROGRAMS} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 
 # The program carries its pictures compiled in; the loose copies are the artwork for an
@@ -16,6 +14,17 @@ install(FILES ${NAVLOR_PICTURES} DESTINATION ${CMAKE_INSTALL_DATADIR}/navlor/pic
 
 install(FILES ${PROJECT_SOURCE_DIR}/assets/navlor.desktop
         DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+# What Debian asks of every package's documentation: its copyright and its changelog.
+set(NAVLOR_CHANGELOG ${CMAKE_BINARY_DIR}/doc/changelog.gz)
+add_custom_command(OUTPUT ${NAVLOR_CHANGELOG}
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/doc
+    COMMAND gzip -9 -n -c ${PROJECT_SOURCE_DIR}/docs/debian/changelog > ${NAVLOR_CHANGELOG}
+    DEPENDS ${PROJECT_SOURCE_DIR}/docs/debian/changelog
+    VERBATIM)
+add_custom_target(navlor_changelog ALL DEPENDS ${NAVLOR_CHANGELOG})
+install(FILES ${PROJECT_SOURCE_DIR}/docs/debian/copyright ${NAVLOR_CHANGELOG}
+        DESTINATION ${CMAKE_INSTALL_DOCDIR})
+
 # The manual pages, kept as sources in docs/man and installed compressed, as Debian has them.
 set(NAVLOR_MAN_PAGES navlor.1 navlor-cmd.1 navlor-arj.1)
 set(NAVLOR_MAN_OUTPUTS)
@@ -75,6 +84,7 @@ set(CPACK_DEBIAN_PACKAGE_DEPENDS
     "libqt6core6 (>= ${NAVLOR_QT_MIN}), libqt6gui6 (>= ${NAVLOR_QT_MIN}), \
 libqt6widgets6 (>= ${NAVLOR_QT_MIN}), libqt6printsupport6 (>= ${NAVLOR_QT_MIN}), \
 libjpeg62-turbo, arj, qt6-translations-l10n")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils")
 set(CPACK_PRE_BUILD_SCRIPTS ${CMAKE_CURRENT_LIST_DIR}/deb_shlibdeps.cmake)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 

@@ -10,7 +10,7 @@ PACKAGES=(
   arj xvfb xauth xdg-utils xdotool
   clang libclang-rt-14-dev
   poppler-utils fontconfig fonts-dejavu-core
-  qt6-translations-l10n
+  qt6-translations-l10n lintian
 )
 
 missing=()
