@@ -251,6 +251,11 @@ QWidget* TF_NAVLOR::stopControl() const
     return m_ui->CB_PARARBKP;
 }
 
+QList<QWidget*> TF_NAVLOR::batchControls() const
+{
+    return {m_ui->CB_PARARBKP, m_ui->BU_SAIR};
+}
+
 bool TF_NAVLOR::stopRequested() const
 {
     return m_ui->CB_PARARBKP->isChecked();

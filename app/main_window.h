@@ -37,7 +37,9 @@ public:
     QString messageText() const;      // visible text of E_MSG
     QStringList messages() const;     // the list of E_MSG
     bool stopRequested() const;       // CB_PARARBKP
-    QWidget* stopControl() const;     // CB_PARARBKP, which takes clicks while a batch runs
+    QWidget* stopControl() const;     // CB_PARARBKP
+    // What takes clicks while a batch runs: "Parar BKP Aut" and "Sair", which stop the pass.
+    QList<QWidget*> batchControls() const;
     void setStopRequested(bool stop);
     bool startupTimerActive() const { return TM_GERAL.isActive(); }
     // The program's exit status: 1 when a job of the start-up pass failed, else 0.

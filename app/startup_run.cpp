@@ -38,6 +38,13 @@ void TF_NAVLOR::TM_GERALTimer()
     // Jobs whose last good copy is too old, for whoever looks at the screen or the log.
     for (const QString& warning : overdueWarnings(dataDirectory(), today()))
         ADD_MSG(warning);
+    // A first start on an empty machine says where the installation was looked for.
+    if (systemDirectory() == QLatin1String("**")) {
+        const QString hint = platform().installationHint();
+        ADD_MSG(QStringLiteral("Instalação não encontrada em ") + programPath().left(1) +
+                QStringLiteral(":\\VALDOROW") +
+                (hint.isEmpty() ? QString() : QStringLiteral(" - ") + hint));
+    }
 
     // The window does not answer during the first second: the desktop settles first.
     sleepSeconds(1);

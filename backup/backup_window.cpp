@@ -93,13 +93,13 @@ public:
         m_index = index;
         m_count = count;
     }
-    // The window repaints and shows how the batch is getting on; only "Parar BKP Aut" takes a
-    // click meanwhile (it still takes effect between jobs).
+    // The window repaints and shows how the batch is getting on; only "Parar BKP Aut" and
+    // "Sair" take a click meanwhile, and they still take effect between jobs.
     std::function<void()> batchWaiter(const QString& number, const QString& archivePath) override
     {
         if (!F_NAVLOR)
             return {};
-        auto gate = std::make_shared<InputGate>(QList<QWidget*>{F_NAVLOR->stopControl()});
+        auto gate = std::make_shared<InputGate>(F_NAVLOR->batchControls());
         auto elapsed = std::make_shared<QElapsedTimer>();
         elapsed->start();
         auto shown = std::make_shared<qint64>(-1);

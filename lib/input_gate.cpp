@@ -17,6 +17,10 @@ InputGate::~InputGate()
 {
     if (QCoreApplication* app = QCoreApplication::instance())
         app->removeEventFilter(this);
+    for (const QPointer<QWidget>& window : m_closing) {
+        if (window)
+            QMetaObject::invokeMethod(window, &QWidget::close, Qt::QueuedConnection);
+    }
 }
 
 bool InputGate::letThrough(QObject* watched) const
@@ -44,7 +48,9 @@ bool InputGate::eventFilter(QObject* watched, QEvent* event)
         return !letThrough(watched);
     case QEvent::Close:
         // A window closed in the middle would leave the batch without its console.
-        if (watched->isWidgetType()) {
+        if (auto* window = qobject_cast<QWidget*>(watched)) {
+            if (!m_closing.contains(window))
+                m_closing << window;
             event->ignore();
             return true;
         }

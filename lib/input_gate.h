@@ -1,7 +1,9 @@
 #pragma once
 
 // While an archiver batch runs the console stays alive (it repaints, its clocks tick) but
-// starts nothing else: the operator's clicks and keys reach only the controls let through.
+// starts nothing else: the operator's clicks and keys reach only the controls let through, and
+// a window asked to close closes once the batch has ended, as a click waiting in the queue
+// would have closed it.
 
 #include <QList>
 #include <QObject>
@@ -26,6 +28,7 @@ private:
     bool letThrough(QObject* watched) const;
 
     QList<QPointer<QWidget>> m_allowed;
+    QList<QPointer<QWidget>> m_closing;
 };
 
 } // namespace navlor

@@ -50,6 +50,11 @@ int Platform::runBounded(const QString& commandLine, int showMode, const Bounded
     return runAndWait(commandLine, showMode, run.currentDirectory);
 }
 
+QString Platform::installationHint()
+{
+    return {};
+}
+
 bool Platform::deleteExactFile(const QString& path)
 {
     return deleteFile(path);

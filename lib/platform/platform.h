@@ -141,6 +141,9 @@ public:
     virtual VersionRecord versionRecord() = 0;
     virtual QString windowsDirectory() = 0; // "C:\WINDOWS", no trailing "\"
     virtual QString computerName() = 0;     // at most 15 characters
+    // How the operator makes an installation appear where the console looks for it (on a
+    // hosted Windows: the prefix and its drives); empty where there is nothing to say.
+    virtual QString installationHint();
     virtual void setNumLockOn() = 0;
 
     // --- shell ---------------------------------------------------------------------------

@@ -872,6 +872,14 @@ VersionRecord PosixPlatform::versionRecord()
     return record;
 }
 
+QString PosixPlatform::installationHint()
+{
+    return QStringLiteral("o Windows hospedado é %1 (NAVLOR_PREFIX); ligue a unidade à pasta da "
+                          "instalação (ln -s /pasta %1/dosdevices/c:) e inicie pelo link "
+                          "C:\\VALDOROW\\NAVLOR.EXE")
+        .arg(m_prefix.root());
+}
+
 QString PosixPlatform::windowsDirectory()
 {
     QString dir = systemIniValue(QStringLiteral("Version"), QStringLiteral("WindowsDirectory"),

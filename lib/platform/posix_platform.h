@@ -68,6 +68,7 @@ public:
     // system information
     VersionRecord versionRecord() override;
     QString windowsDirectory() override;
+    QString installationHint() override;
     QString computerName() override;
     void setNumLockOn() override;
 

@@ -348,7 +348,13 @@ TEST_F(StartupRunTest, MissingSystemDirectoryCountsNothingAndDeletesNothingElsew
 
     window->TM_GERALTimer();
 
-    EXPECT_EQ(window->messages(),
+    // first it says where the installation was looked for, and how to show it one
+    const QStringList messages = window->messages();
+    ASSERT_FALSE(messages.isEmpty());
+    EXPECT_TRUE(messages.first().startsWith(QString::fromUtf8("Instalação não encontrada em ")))
+        << messages.first().toStdString();
+    EXPECT_TRUE(messages.first().contains("NAVLOR_PREFIX"));
+    EXPECT_EQ(messages.mid(1),
               QStringList({"Deletando arquivos *.LCK = 0", "Deletando arquivos _QSQ*.DB* = 0",
                            "Deletando arquivos _QSQ*.MB = 0",
                            QString::fromUtf8("Verificando BKP Automático"), "CONCLUIDO"}));

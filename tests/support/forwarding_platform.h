@@ -40,6 +40,7 @@ public:
     {
         return inner().runBounded(c, s, r);
     }
+    QString installationHint() override { return inner().installationHint(); }
     int removeInterruptedWrites(const QString& d) override
     {
         return inner().removeInterruptedWrites(d);
