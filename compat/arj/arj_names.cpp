@@ -136,10 +136,13 @@ EntrySelector::EntrySelector(const QStringList& masks)
         m_everything = true;
 }
 
-bool EntrySelector::selects(const QString& storedName) const
+bool EntrySelector::selects(const QString& stored) const
 {
     if (m_everything)
         return true;
+    // A "\" in a stored name divides directories as "/" does, as ARJ on Windows reads it.
+    QString storedName = stored;
+    storedName.replace(u'\\', u'/');
     const qsizetype slash = storedName.lastIndexOf(u'/');
     const QString name = storedName.mid(slash + 1);
     for (const Mask& m : m_masks) {
@@ -218,8 +221,8 @@ QByteArray listFileLine(const QByteArray& storedName)
     for (qsizetype i = 0; i < name.size(); ++i) {
         const char c = name.at(i);
         const bool edge = i == 0 || i == name.size() - 1;
-        if (c == '[')
-            line += "[[]";
+        if (c == '[' || c == '*' || c == '?')
+            line += QByteArray("[") + c + ']';
         else if (c == ' ' && edge)
             line += "[ ]";
         else

@@ -50,7 +50,7 @@ struct ExtractNames
 ExtractNames splitExtractNames(const QStringList& names, const PathKindOf& kindOf,
                                const QString& currentDirectory);
 
-// Selects stored entries (names with "/" between directories, as stored) by masks written
+// Selects stored entries (names with "/" or "\" between directories) by masks written
 // with "\": a mask without a directory matches the name in any directory, one with a
 // directory (or a leading "\") matches in that directory only. No masks select everything.
 class EntrySelector
@@ -98,8 +98,8 @@ private:
 };
 
 // A stored name as a line of an arj list file. arj reads the last part of each line as a
-// pattern and trims the line, so "[" and a blank at either end of that part are written as
-// one-character classes; the directory part is taken literally.
+// pattern and trims the line, so "[", "*", "?" and a blank at either end of that part are
+// written as one-character classes; the directory part is taken literally.
 QByteArray listFileLine(const QByteArray& storedName);
 
 // "C:\A\B.DB" -> "C:\A"; "C:\B.DB" -> "C:\".

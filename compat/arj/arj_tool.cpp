@@ -3,11 +3,13 @@
 #include "compat/arj/arj_names.h"
 #include "compat/arj/file_selection.h"
 #include "compat/arj/host_arj.h"
+#include "compat/arj/stored_names.h"
 #include "lib/platform/host_prefix.h"
 #include "lib/platform/platform.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QHash>
 #include <QTemporaryDir>
 
@@ -71,16 +73,17 @@ QString hostNameOf(const QString& hostPath)
     return hostPath.mid(hostPath.lastIndexOf(u'/') + 1);
 }
 
-// A stored name that climbs out of the target or starts at the host's root is left to arj.
-bool plainStoredName(const QString& stored)
+// The archive and, for a multi-volume one, its other volumes (NAME.A01, NAME.A02, ...).
+qint64 archiveBytes(const QString& hostPath, bool volumes)
 {
-    if (stored.isEmpty() || stored.startsWith(u'/'))
-        return false;
-    for (const QString& part : stored.split(u'/')) {
-        if (part == QLatin1String("..") || part == u'.')
-            return false;
+    const QFileInfo info(hostPath);
+    qint64 total = info.size();
+    if (volumes) {
+        const QStringList pattern{info.completeBaseName() + QStringLiteral(".A[0-9][0-9]")};
+        for (const QFileInfo& volume : info.dir().entryInfoList(pattern, QDir::Files))
+            total += volume.size();
     }
-    return true;
+    return total;
 }
 
 // Masks as arj can take them once nothing matched them without regard to case: arj then
@@ -156,12 +159,27 @@ ArjTool::Archive ArjTool::archiveOf(const CommandLine& line, bool forReading)
     return archive;
 }
 
+HostResult ArjTool::runBounded(HostRun run, const Archive& archive, bool volumes)
+{
+    run.timeoutSeconds = hostArjTimeout(archiveBytes(archive.hostPath, volumes));
+    HostResult result = runHostArj(run);
+    if (result.timedOut) {
+        const QString overrun =
+            QStringLiteral("Timeout: arj did not finish in %1 s").arg(run.timeoutSeconds);
+        if (run.capture)
+            result.output += '\n' + QFile::encodeName(overrun) + '\n';
+        else
+            say(overrun);
+    }
+    return result;
+}
+
 QList<ArchiveEntry> ArjTool::entriesOf(const Archive& archive, bool volumes, int& exitCode)
 {
     QStringList arguments{QStringLiteral("v"), archive.hostPath, kNoIndicator};
     if (volumes)
         arguments << QStringLiteral("-v");
-    const HostResult listing = runHostArj({arguments, {}, true});
+    const HostResult listing = runBounded({arguments, {}, true}, archive, volumes);
     exitCode = listing.exitCode;
     if (!listing.started) {
         say(QStringLiteral("Can't run ") + hostArjProgram());
@@ -316,86 +334,90 @@ int ArjTool::extract(const CommandLine& line, bool withPaths)
 
     // Where each entry goes. Existing directories and files are found without regard to
     // case, as Windows finds them, so a restore never puts a second "Dados" beside "DADOS".
+    // Names are judged first: nothing is renamed, made or written outside the target.
     QList<QByteArray> inPlace;                      // extracted where arj puts them itself
     std::map<QString, QList<QByteArray>> elsewhere; // host directory -> entries, without paths
-    bool all = true;
+    int skipped = 0;
     for (qsizetype i = 0; i < entries.size(); ++i) {
         const ArchiveEntry& entry = entries.at(i);
         const QString& stored = storedNames.at(i);
-        if (!selector.selects(stored)) {
-            all = false;
+        if (!selector.selects(stored))
+            continue;
+        const std::optional<QStringList> components = safeStoredPath(stored);
+        // Where arj puts it: "/" divides directories, "\" is kept in the name.
+        const QString arjName = withPaths ? stored : stored.mid(stored.lastIndexOf(u'/') + 1);
+        const QString naive = QDir::cleanPath(targetHost + u'/' + arjName);
+        QString mapped = naive;
+        if (components && !stored.contains(u'\\')) {
+            const QString relative = withPaths ? components->join(u'\\') : components->last();
+            const QString found = m_platform.toHostPath(joinPath(target, relative));
+            if (!found.isEmpty())
+                mapped = found;
+        }
+        const QString directory = hostDirectoryOf(mapped);
+        const QString written = directory + u'/' + hostNameOf(naive);
+        // A link in the target may lead out of it.
+        if (!components || !staysInside(targetHost, mapped) || !staysInside(targetHost, written)) {
+            say(QStringLiteral("Skipping unsafe name: ") + stored);
+            ++skipped;
             continue;
         }
-        const QString relative = withPaths ? stored : stored.mid(stored.lastIndexOf(u'/') + 1);
-        if (!plainStoredName(relative)) {
-            inPlace << entry.stored;
-            continue;
-        }
-        QString windowsRelative = relative;
-        windowsRelative.replace(u'/', u'\\');
-        const QString naive = targetHost + u'/' + relative;
-        const QString mapped = m_platform.toHostPath(joinPath(target, windowsRelative));
-        if (mapped.isEmpty() || mapped == naive) {
-            inPlace << entry.stored;
-            continue;
-        }
-        const QString storedName = hostNameOf(naive);
-        if (hostNameOf(mapped) != storedName) {
+        if (mapped != written) {
             // The file is there under another case.
-            if (line.newOnly) {
-                all = false;
+            if (line.newOnly)
                 continue;
-            }
             const QByteArray from = QFile::encodeName(mapped);
-            const QByteArray to = QFile::encodeName(hostDirectoryOf(mapped) + u'/' + storedName);
             struct stat st;
             if (::lstat(from.constData(), &st) == 0 && S_ISREG(st.st_mode))
-                ::rename(from.constData(), to.constData());
+                ::rename(from.constData(), QFile::encodeName(written).constData());
         }
-        if (hostDirectoryOf(mapped) == hostDirectoryOf(naive))
+        // arj here never finishes an "x" of a name that starts with "."; "e" into its
+        // directory takes it.
+        const bool leadingDot = withPaths && stored.startsWith(u'.');
+        if (directory == hostDirectoryOf(naive) && !leadingDot)
             inPlace << entry.stored;
         else
-            elsewhere[hostDirectoryOf(mapped)] << entry.stored;
+            elsewhere[directory] << entry.stored;
     }
-
-    ListFiles lists;
-    int code = kOk;
-    auto runArj = [&](const QString& verb, const QString& directory,
-                      const QList<QByteArray>& selected, bool everything) {
-        QStringList arguments{verb};
-        arguments += common;
-        arguments << QStringLiteral("-ht") + directory;
-        if (!everything) {
-            QList<QByteArray> listLines;
-            for (const QByteArray& stored : selected)
-                listLines << listFileLine(stored);
-            const QString listPath = lists.write(listLines);
-            if (listPath.isEmpty()) {
-                say(QStringLiteral("Can't write the list of files"));
-                code = std::max<int>(code, kFatal);
-                return;
-            }
-            // Whole stored names: "A.DB" must not also take "DADOS/A.DB".
-            arguments << QStringLiteral("-p") << u'!' + listPath;
-        }
-        const HostResult result = runHostArj({arguments, {}, false});
-        code = std::max(code, result.started ? result.exitCode : int(kFatal));
-    };
 
     if (inPlace.isEmpty() && elsewhere.empty()) {
-        // Nothing matched: arj looks for the masks itself and reports it as it does.
-        QStringList arguments{command};
-        arguments += common;
-        arguments << QStringLiteral("-ht") + targetHost;
-        arguments +=
-            masksForArj(names.masks.isEmpty() ? QStringList{QStringLiteral("*")} : names.masks);
-        const HostResult result = runHostArj({arguments, {}, false});
-        return result.started ? result.exitCode : int(kFatal);
+        // arj is not left to look for the masks itself: it would match them against names
+        // this listing may not show whole. Its words for nothing found, and its code.
+        m_output(messageListing(QStringLiteral("Processing archive: ") + archive.windowsPath +
+                                QStringLiteral("\r\n     0 file(s)\r\n\r\nFound     1 error(s)!")));
+        return kWarning;
     }
+
+    // Always through a list of whole stored names, even for every entry: "A.DB" must not
+    // also take "DADOS/A.DB", and arj must not take an entry judged unsafe or unseen.
+    ListFiles lists;
+    int code = skipped > 0 ? kWarning : kOk;
+    auto runArj = [&](const QString& verb, const QString& directory,
+                      const QList<QByteArray>& selected) {
+        QList<QByteArray> listLines;
+        for (const QByteArray& stored : selected)
+            listLines << listFileLine(stored);
+        const QString listPath = lists.write(listLines);
+        if (listPath.isEmpty()) {
+            say(QStringLiteral("Can't write the list of files"));
+            code = std::max<int>(code, kFatal);
+            return;
+        }
+        if (!QDir().mkpath(directory)) {
+            say(QStringLiteral("Can't make directory ") + m_platform.fromHostPath(directory));
+            code = std::max<int>(code, kFatal);
+            return;
+        }
+        QStringList arguments{verb};
+        arguments += common;
+        arguments << QStringLiteral("-ht") + directory << QStringLiteral("-p") << u'!' + listPath;
+        const HostResult result = runBounded({arguments, {}, false}, archive, line.volumes);
+        code = std::max(code, result.started ? result.exitCode : int(kFatal));
+    };
     if (!inPlace.isEmpty())
-        runArj(command, targetHost, inPlace, all && elsewhere.empty());
+        runArj(command, targetHost, inPlace);
     for (const auto& [directory, selected] : elsewhere)
-        runArj(QStringLiteral("e"), directory, selected, false);
+        runArj(QStringLiteral("e"), directory, selected);
     return code;
 }
 
@@ -418,7 +440,7 @@ int ArjTool::list(const CommandLine& line, bool verbose)
         QStringList arguments{command};
         arguments += common;
         arguments += names;
-        const HostResult result = runHostArj({arguments, {}, true});
+        const HostResult result = runBounded({arguments, {}, true}, archive, line.volumes);
         if (!result.started) {
             say(QStringLiteral("Can't run ") + hostArjProgram());
             return int(kFatal);
@@ -460,7 +482,7 @@ int ArjTool::test(const CommandLine& line)
     QStringList arguments{QStringLiteral("t"), archive.hostPath, kNoIndicator};
     if (line.volumes)
         arguments << QStringLiteral("-v");
-    const HostResult result = runHostArj({arguments, {}, true});
+    const HostResult result = runBounded({arguments, {}, true}, archive, line.volumes);
     if (!result.started) {
         say(QStringLiteral("Can't run ") + hostArjProgram());
         return kFatal;

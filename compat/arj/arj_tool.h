@@ -6,6 +6,7 @@
 
 #include "compat/arj/arj_command.h"
 #include "compat/arj/arj_output.h"
+#include "compat/arj/host_arj.h"
 
 #include <QByteArray>
 #include <QStringList>
@@ -42,6 +43,9 @@ private:
     int test(const CommandLine& line);
 
     Archive archiveOf(const CommandLine& line, bool forReading);
+    // arj over an existing archive, ended at the bound its size gives. The overrun is said,
+    // at the end of the output when that is collected.
+    HostResult runBounded(HostRun run, const Archive& archive, bool volumes);
     // The entries of an archive, or the exit code of a listing that failed.
     QList<ArchiveEntry> entriesOf(const Archive& archive, bool volumes, int& exitCode);
     void say(const QString& text);

@@ -1,16 +1,16 @@
 #include "compat/arj/host_arj.h"
 
 #include "compat/arj/arj_command.h"
+#include "lib/platform/bounded_wait.h"
 
 #include <QFile>
 #include <QStandardPaths>
 
-#include <cerrno>
+#include <algorithm>
+#include <climits>
 #include <cstring>
 #include <vector>
 
-#include <fcntl.h>
-#include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -36,6 +36,9 @@ std::vector<char*> childEnvironment()
     return env;
 }
 
+constexpr int kFloorSeconds = 600;
+constexpr qint64 kBytesPerSecond = 256 * 1024;
+
 int exitCodeOf(int status)
 {
     if (WIFEXITED(status))
@@ -54,6 +57,16 @@ QString hostArjProgram()
     return found.isEmpty() ? QStringLiteral("/usr/bin/arj") : found;
 }
 
+int hostArjTimeout(qint64 archiveBytes)
+{
+    bool ok = false;
+    const int configured = qEnvironmentVariableIntValue("NAVLOR_ARJ_TIMEOUT_SECONDS", &ok);
+    if (ok && configured > 0)
+        return configured;
+    const qint64 seconds = kFloorSeconds + std::max<qint64>(archiveBytes, 0) / kBytesPerSecond;
+    return static_cast<int>(std::min<qint64>(seconds, INT_MAX));
+}
+
 HostResult runHostArj(const HostRun& run)
 {
     HostResult result;
@@ -68,8 +81,10 @@ HostResult runHostArj(const HostRun& run)
     argv.push_back(nullptr);
     std::vector<char*> env = childEnvironment();
 
-    int pipeFds[2] = {-1, -1};
-    if (run.capture && ::pipe2(pipeFds, O_CLOEXEC) != 0)
+    // The output goes to a file in memory, not a pipe: a pipe would have to be drained while
+    // waiting, and a run that never ends would never close it.
+    const int capture = run.capture ? openOutputCapture() : -1;
+    if (run.capture && capture < 0)
         return result;
 
     posix_spawn_file_actions_t actions;
@@ -78,39 +93,25 @@ HostResult runHostArj(const HostRun& run)
     if (!run.workingDirectory.isEmpty())
         posix_spawn_file_actions_addchdir_np(&actions, directory.constData());
     if (run.capture)
-        posix_spawn_file_actions_adddup2(&actions, pipeFds[1], STDOUT_FILENO);
+        posix_spawn_file_actions_adddup2(&actions, capture, STDOUT_FILENO);
 
     pid_t pid = -1;
     const int rc =
         ::posix_spawn(&pid, program.constData(), &actions, nullptr, argv.data(), env.data());
     posix_spawn_file_actions_destroy(&actions);
-    if (run.capture)
-        ::close(pipeFds[1]);
     if (rc != 0) {
         if (run.capture)
-            ::close(pipeFds[0]);
+            ::close(capture);
         return result;
     }
     result.started = true;
 
-    if (run.capture) {
-        char buffer[65536];
-        for (;;) {
-            const ssize_t n = ::read(pipeFds[0], buffer, sizeof buffer);
-            if (n > 0) {
-                result.output.append(buffer, n);
-                continue;
-            }
-            if (n < 0 && errno == EINTR)
-                continue;
-            break;
-        }
-        ::close(pipeFds[0]);
-    }
-    int status = 0;
-    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-    }
-    result.exitCode = exitCodeOf(status);
+    const BoundedWait waited = waitAtMost(pid, std::max(run.timeoutSeconds, 0), false);
+    const int status = waited.status;
+    result.timedOut = waited.timedOut;
+    if (run.capture)
+        result.output = takeOutputCapture(capture);
+    result.exitCode = result.timedOut ? kKilled : exitCodeOf(status);
     return result;
 }
 

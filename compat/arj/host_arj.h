@@ -14,6 +14,7 @@ struct HostRun
     QStringList arguments;    // after the program name
     QString workingDirectory; // host path; empty: this process's
     bool capture = false;     // standard output collected instead of passed on
+    int timeoutSeconds = 0;   // arj is ended when it runs longer; 0: no bound
 };
 
 struct HostResult
@@ -21,10 +22,15 @@ struct HostResult
     int exitCode = 0; // arj's; 2 when it could not be started, 11 when it was killed
     QByteArray output;
     bool started = false;
+    bool timedOut = false; // ended at the bound
 };
 
 // $NAVLOR_HOST_ARJ, else arj on the host PATH, else /usr/bin/arj.
 QString hostArjProgram();
+
+// The bound for a run over an archive of `archiveBytes`: $NAVLOR_ARJ_TIMEOUT_SECONDS when
+// set, otherwise ten minutes and four seconds more per megabyte, far beyond a healthy run.
+int hostArjTimeout(qint64 archiveBytes);
 
 HostResult runHostArj(const HostRun& run);
 

@@ -1,14 +1,19 @@
 // Fuzz target for the ARJ listing reader: the listing is written by whatever archiver is
 // installed as ARJ.EXE, so any bytes at all must read without harm; what is read must be
 // well-formed entry names, and those names written into a listing must read back the same.
+// The same bytes, and every name read, are also judged as stored names by the archiver
+// stand-in: no name it accepts may lead out of the directory it is extracted into.
 //
 // Built with clang's libFuzzer when it is available; otherwise NAVLOR_FUZZ_DRIVER gives it a
 // main that feeds a fixed set of samples and then pseudo-random listings.
 
 #include "archive/arj_listing.h"
+#include "compat/arj/stored_names.h"
 #include "lib/ansi_text.h"
+#include "lib/platform/host_prefix.h"
 
 #include <QByteArray>
+#include <QDir>
 
 #include <algorithm>
 #include <cstddef>
@@ -26,8 +31,47 @@ void check(bool condition, const char* what)
     }
 }
 
+// The name split on both separators the simple way, and judged component by component.
+bool climbsOrRoots(const QString& stored)
+{
+    if (stored.startsWith(u'/') || stored.startsWith(u'\\') || stored.contains(u':'))
+        return true;
+    QString components = stored;
+    components.replace(u'\\', u'/');
+    for (QString component : components.split(u'/')) {
+        component.remove(u' ');
+        if (component.size() >= 2 && component.count(u'.') == component.size())
+            return true;
+    }
+    return false;
+}
+
+void judgeStoredName(const QString& stored)
+{
+    const std::optional<QStringList> components = navlor::arj::safeStoredPath(stored);
+    if (!components)
+        return;
+    check(!climbsOrRoots(stored), "a climbing or rooted name accepted");
+    check(!components->isEmpty(), "nothing left of an accepted name");
+    for (const QString& component : *components) {
+        check(!component.isEmpty() && component != u'.', "empty or \".\" component");
+        check(!component.contains(u'/') && !component.contains(u'\\') && !component.contains(u':'),
+              "separator or drive inside a component");
+    }
+    // Where Windows and this host put it: below the target, never the target itself.
+    const QString windows = navlor::absoluteWindowsPath(
+        QStringLiteral("C:\\T\\") + components->join(u'\\'), QStringLiteral("C:\\"));
+    check(windows.startsWith(QStringLiteral("C:\\T\\")), "leaves the target on Windows");
+    QString host = stored;
+    host.replace(u'\\', u'/');
+    check(QDir::cleanPath(QStringLiteral("/t/") + host).startsWith(QStringLiteral("/t/")),
+          "leaves the target on the host");
+}
+
 void readAndCheck(const QByteArray& bytes)
 {
+    judgeStoredName(QString::fromUtf8(bytes));
+    judgeStoredName(QString::fromLatin1(bytes));
     using namespace navlor;
     const QStringList lines = arjListingLines(bytes);
     const ArjListing listing = readArjListing(bytes);
@@ -41,6 +85,7 @@ void readAndCheck(const QByteArray& bytes)
     // Names as a batch line gets them: not empty, no blanks or control characters at the
     // ends, upper case, and within the code page.
     for (const QString& name : listing.entries) {
+        judgeStoredName(name);
         check(!name.isEmpty(), "empty entry");
         check(name.front().unicode() > 0x20 && name.back().unicode() > 0x20, "untrimmed entry");
         check(fromAnsi(toAnsi(name)) == name, "entry outside the code page");
@@ -75,8 +120,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
 int main(int argc, char** argv)
 {
-    const char interesting[] = {'\r', '\n', ')',  '0',    '1',    '9',    ' ',    'a',
-                                'A',  '\t', '\0', '\x81', '\xb5', '\x83', '\xff', '\xdf'};
+    const char interesting[] = {'\r',   '\n',   ')',    '0',    '1', '9',  ' ', 'a',
+                                'A',    '\t',   '\0',   '.',    '/', '\\', ':', '\x81',
+                                '\xb5', '\x83', '\xff', '\xdf', '.', '.',  '/', '\\'};
     const navlor::test::FuzzDriverShape shape{
         {interesting, sizeof interesting}, 300, 4000, "listings"};
     return navlor::test::runFuzzDriver(argc, argv,
@@ -88,6 +134,13 @@ int main(int argc, char** argv)
                                            "\n\n\n\n\n\n\n\n\n1234)\xb5\x83\xdf\xff\r",
                                            "\n\n\n\n\n\n\n\n\n000)\x01\x02 \x1f",
                                            "\r\r\r\r\r\r\r\r\r99999) x\r",
+                                           "A\\..\\..\\X.DB",
+                                           "../..\\X.DB",
+                                           "\\X.DB",
+                                           "C:\\X.DB",
+                                           "SUB\\..\\..\\NAV_LOR",
+                                           ". .\\X",
+                                           "\n\n\n\n\n\n\n\n\n001) A\\..\\..\\X.DB\r\n",
                                        },
                                        shape, [](const QByteArray& bytes) { readAndCheck(bytes); });
 }

@@ -1,5 +1,6 @@
 // navlor-arj run as a program, as a batch line starts it, over the real arj.
 
+#include "compat/arj/host_arj.h"
 #include "lib/ansi_text.h"
 #include "lib/platform/platform.h"
 #include "tests/support/temp_prefix.h"
@@ -13,13 +14,74 @@
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QtEndian>
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <set>
+#include <string>
+#include <utility>
 
 namespace navlor::test {
 namespace {
 
 using Tree = QMap<QString, QByteArray>;
+
+// CRC-32 of an ARJ header (the polynomial zip uses).
+quint32 crc32(const QByteArray& bytes)
+{
+    quint32 crc = 0xFFFFFFFFu;
+    for (const char c : bytes) {
+        crc ^= static_cast<quint8>(c);
+        for (int bit = 0; bit < 8; ++bit)
+            crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+    }
+    return ~crc;
+}
+
+// Renames entries of an ARJ archive where they are stored: each local header ("\x60\xEA",
+// size, basic header, CRC-32 of it) gets the new name of the same length, the offset of its
+// last component and a CRC that fits. The number of entries renamed, -1 on a broken archive.
+int renameStored(QByteArray& archive, const QMap<QByteArray, QByteArray>& names)
+{
+    int renamed = 0;
+    bool mainHeader = true;
+    qsizetype at = 0;
+    while (at + 4 <= archive.size()) {
+        const auto word = [&](qsizetype i) {
+            return qFromLittleEndian<quint16>(archive.data() + i);
+        };
+        if (word(at) != 0xEA60)
+            return -1;
+        const qsizetype size = word(at + 2);
+        if (size == 0)
+            return renamed;
+        const qsizetype header = at + 4;
+        at = header + size + 4;
+        while (const qsizetype extended = word(at))
+            at += 2 + extended + 4;
+        at += 2;
+        if (std::exchange(mainHeader, false))
+            continue;
+        const qsizetype nameAt = header + static_cast<quint8>(archive.at(header));
+        const QByteArray name = archive.mid(nameAt, archive.indexOf('\0', nameAt) - nameAt);
+        if (names.contains(name)) {
+            const QByteArray crafted = names.value(name);
+            if (crafted.size() != name.size())
+                return -1;
+            archive.replace(nameAt, name.size(), crafted);
+            const qsizetype last = std::max(crafted.lastIndexOf('/'), crafted.lastIndexOf('\\'));
+            qToLittleEndian<quint16>(last + 1, archive.data() + header + 24);
+            qToLittleEndian<quint32>(crc32(archive.mid(header, size)),
+                                     archive.data() + header + size);
+            ++renamed;
+        }
+        at += qFromLittleEndian<quint32>(archive.data() + header + 12); // the packed data
+    }
+    return -1;
+}
 
 class ArjProgram : public ::testing::Test
 {
@@ -43,6 +105,10 @@ protected:
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert("NAVLOR_PREFIX", prefix.root());
         env.insert("ARJ_SW", "-q9"); // arj refuses it: it must not reach arj
+        // Below the wait here, so a run that hangs still leaves no arj behind.
+        env.insert("NAVLOR_ARJ_TIMEOUT_SECONDS", "30");
+        for (auto it = extraEnv.cbegin(); it != extraEnv.cend(); ++it)
+            env.insert(it.key(), it.value());
         process.setProcessEnvironment(env);
         process.setWorkingDirectory(prefix.host(windowsDirectory));
         process.start(NAVLOR_ARJ_BINARY, arguments);
@@ -86,7 +152,72 @@ protected:
         return bytes;
     }
 
+    // An archive made by arj of files named as long as `entries`' names, then renamed to
+    // them inside the archive. Names that are not renamed are stored as they are.
+    void craftArchive(const QString& windowsPath,
+                      const QList<QPair<QByteArray, QByteArray>>& entries)
+    {
+        QTemporaryDir scratch;
+        QStringList sources;
+        QMap<QByteArray, QByteArray> renames;
+        for (qsizetype i = 0; i < entries.size(); ++i) {
+            const QByteArray& name = entries.at(i).first;
+            QByteArray source = name;
+            if (name.contains('/') || name.contains('\\') || name.contains(':') ||
+                name.startsWith('.') || name.contains('\n')) {
+                source = QByteArray(1, char('a' + i)) + QByteArray(name.size() - 1, 'q');
+                renames.insert(source, name);
+            }
+            QFile file(scratch.filePath(QString::fromLatin1(source)));
+            ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+            file.write(entries.at(i).second);
+            sources << QString::fromLatin1(source);
+        }
+        const QString archive = prefix.host(windowsPath);
+        QDir().mkpath(QFileInfo(archive).path());
+        QProcess arjA;
+        arjA.setWorkingDirectory(scratch.path());
+        arjA.start(arj::hostArjProgram(), QStringList{"a", archive, "-i"} + sources);
+        ASSERT_TRUE(arjA.waitForFinished(60000));
+        ASSERT_EQ(arjA.exitCode(), 0) << arjA.readAllStandardOutput().toStdString();
+        QFile file(archive);
+        ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+        QByteArray bytes = file.readAll();
+        ASSERT_EQ(renameStored(bytes, renames), renames.size());
+        file.seek(0);
+        ASSERT_EQ(file.write(bytes), bytes.size());
+    }
+
+    // Every entry of the prefix but those in `skipped`, links not followed: what it is and
+    // holds.
+    std::set<std::string> everythingBut(const QString& skipped) const
+    {
+        std::set<std::string> entries;
+        const QString root = QFileInfo(prefix.root()).canonicalFilePath();
+        const QString skip = QFileInfo(skipped).canonicalFilePath();
+        QDirIterator it(root, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                        QDirIterator::Subdirectories);
+        while (it.hasNext()) {
+            const QString path = it.next();
+            if (path == skip || path.startsWith(skip + '/'))
+                continue;
+            const QFileInfo info = it.fileInfo();
+            QString what = " dir";
+            if (info.isSymLink()) {
+                what = " link to " + info.symLinkTarget();
+            } else if (!info.isDir()) {
+                QFile file(path);
+                what = file.open(QIODevice::ReadOnly)
+                           ? " file " + QString::number(qHash(file.readAll()))
+                           : " unreadable";
+            }
+            entries.insert((path.mid(root.size() + 1) + what).toStdString());
+        }
+        return entries;
+    }
+
     TempPrefix prefix;
+    QMap<QString, QString> extraEnv;
 };
 
 TEST_F(ArjProgram, BackupLineStoresTheSelectedTreeAndXRestoresItByteForByte)
@@ -324,6 +455,125 @@ TEST_F(ArjProgram, TestReadsEveryEntryBackAndFailsOnDamageOrJunk)
     prefix.write("D:\\JUNK.ARJ", "half a copy of something else");
     EXPECT_NE(arj({"T", "D:\\JUNK.ARJ"}).code, 0);
     EXPECT_NE(arj({"T", "D:\\NADA.ARJ"}).code, 0);
+}
+
+// Names as a foreign archive may store them; each would reach past C:\VALDOROW\DESTINO, to
+// files that are there under another case.
+const QList<QPair<QByteArray, QByteArray>> kCrafted{
+    {"A\\..\\..\\X.DB", "x1"},
+    {"../..\\X.DB", "x2"},
+    {"..\\X.DB", "x3"},
+    {"\\X.DB", "x4"},
+    {"C:\\X.DB", "x5"},
+    {"SUB\\..\\..\\NAV_LOR", "x6"},
+    {"OK.DB", "ordinary"},
+    // A line break ends the name in the listing, so the rest is never seen.
+    {"SUB\n/../../NL.DB", "x7"},
+};
+
+TEST_F(ArjProgram, CraftedNamesNeverTouchAnythingOutsideTheTarget)
+{
+    craftArchive("D:\\BKP\\C.ARJ", kCrafted);
+    prefix.write("C:\\VALDOROW\\nav_lor", "the console's parameters");
+    prefix.write("C:\\VALDOROW\\x.db", "x");
+    prefix.write("C:\\x.db", "x");
+    prefix.mkdir("C:\\VALDOROW\\DESTINO");
+
+    // Listing and test read every entry and end.
+    const Result listing = arj({"V", "D:\\BKP\\C.ARJ"});
+    EXPECT_EQ(listing.code, 0);
+    EXPECT_TRUE(fromAnsi(listing.output).contains(") ..\\..\\X.DB\r\n"));
+    EXPECT_TRUE(fromAnsi(arj({"L", "D:\\BKP\\C.ARJ", "*.DB"}).output).contains("OK.DB"));
+    EXPECT_TRUE(fromAnsi(arj({"T", "D:\\BKP\\C.ARJ"}).output).contains("OK.DB"));
+
+    const QString target = prefix.host("C:\\VALDOROW\\DESTINO");
+    const std::set<std::string> before = everythingBut(target);
+    const struct
+    {
+        QStringList arguments;
+        QString directory; // current directory: the target when no other is given
+        bool dbOnly;       // "*.DB" selects the names ending so
+    } runs[] = {
+        {{"X", "-Y", "D:\\BKP\\C.ARJ", "-HTC:\\VALDOROW\\DESTINO"}, "C:\\", false},
+        {{"E", "-Y", "D:\\BKP\\C.ARJ", "-HTC:\\VALDOROW\\DESTINO"}, "C:\\", false},
+        {{"X", "D:\\BKP\\C.ARJ", "C:\\VALDOROW\\DESTINO\\", "*.*", "-Y"}, "C:\\", false},
+        {{"E", "D:\\BKP\\C.ARJ", "C:\\VALDOROW\\DESTINO\\", "*.*", "-Y"}, "C:\\", false},
+        {{"X", "D:\\BKP\\C.ARJ", "-Y"}, "C:\\VALDOROW\\DESTINO", false},
+        {{"E", "D:\\BKP\\C.ARJ", "*.DB", "-Y"}, "C:\\VALDOROW\\DESTINO", true},
+    };
+    for (const auto& run : runs) {
+        SCOPED_TRACE(run.arguments.join(' ').toStdString());
+        QDir(target).removeRecursively();
+        QDir().mkpath(target);
+        const Result result = arj(run.arguments, run.directory);
+        EXPECT_EQ(result.code, 1) << result.output.toStdString();
+        EXPECT_EQ(tree("C:\\VALDOROW\\DESTINO"), (Tree{{"OK.DB", "ordinary"}}));
+        EXPECT_EQ(everythingBut(target), before);
+        for (const auto& [name, bytes] : kCrafted) {
+            if (name == "OK.DB" || name.contains('\n') || (run.dbOnly && !name.endsWith(".DB")))
+                continue;
+            EXPECT_TRUE(result.output.contains("Skipping unsafe name: " + name)) << name.data();
+        }
+    }
+}
+
+TEST_F(ArjProgram, LinksInTheTargetLeadNowhereOutsideIt)
+{
+    prefix.write("C:\\SRC\\LINK\\NAV_LOR", "new parameters");
+    prefix.write("C:\\SRC\\FORA.DB", "over the link");
+    prefix.write("C:\\SRC\\OK.DB", "through a link");
+    prefix.write("C:\\SRC\\BOM.DB", "ordinary");
+    ASSERT_EQ(arj({"A", "D:\\L.ARJ", "C:\\SRC", "*.*", "-R"}).code, 0);
+    prefix.write("C:\\VALDOROW\\nav_lor", "the console's parameters");
+    prefix.write("C:\\VALDOROW\\ok.db", "outside");
+    const QString valdorow = prefix.host("C:\\VALDOROW");
+    const QString target = prefix.host("C:\\DESTINO");
+    QDir().mkpath(target + "/SRC");
+    ASSERT_TRUE(QFile::link(valdorow, target + "/SRC/link"));
+    ASSERT_TRUE(QFile::link(valdorow + "/x.db", target + "/SRC/fora.db"));
+    ASSERT_TRUE(QFile::link(valdorow + "/ok.db", target + "/SRC/OK.DB"));
+
+    const std::set<std::string> before = everythingBut(target);
+    const Result result = arj({"X", "D:\\L.ARJ", "C:\\DESTINO\\", "-Y"});
+    EXPECT_EQ(result.code, 1) << result.output.toStdString();
+    EXPECT_EQ(everythingBut(target), before);
+    EXPECT_EQ(prefix.read("C:\\DESTINO\\SRC\\BOM.DB"), "ordinary");
+    for (const char* name : {"SRC/LINK/NAV_LOR", "SRC/FORA.DB", "SRC/OK.DB"})
+        EXPECT_TRUE(result.output.contains(QByteArray("Skipping unsafe name: ") + name)) << name;
+}
+
+TEST_F(ArjProgram, NamesStartingWithADotAreRestoredAndTheRunEnds)
+{
+    // arj here spins forever on an "x" of such a name.
+    craftArchive("D:\\P.ARJ", {{".X.DB", "x"}, {".D/Y.DB", "y"}, {"Z.DB", "z"}});
+    const Result result = arj({"X", "D:\\P.ARJ", "E:\\", "-Y"});
+    EXPECT_EQ(result.code, 0) << result.output.toStdString();
+    EXPECT_EQ(tree("E:\\"), (Tree{{".X.DB", "x"}, {".D/Y.DB", "y"}, {"Z.DB", "z"}}));
+}
+
+TEST_F(ArjProgram, ArjThatDoesNotFinishIsEndedAtTheBound)
+{
+    QTemporaryDir scratch;
+    const QString stuck = scratch.filePath("arj");
+    QFile script(stuck);
+    ASSERT_TRUE(script.open(QIODevice::WriteOnly));
+    script.write("#!/bin/sh\nexec sleep 120\n");
+    script.close();
+    script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    extraEnv.insert("NAVLOR_HOST_ARJ", stuck);
+    extraEnv.insert("NAVLOR_ARJ_TIMEOUT_SECONDS", "1");
+    prefix.write("D:\\S.ARJ", "an archive arj never gets through");
+    prefix.mkdir("E:\\DESTINO");
+
+    for (const QStringList& line :
+         {QStringList{"V", "D:\\S.ARJ"}, QStringList{"L", "D:\\S.ARJ"},
+          QStringList{"T", "D:\\S.ARJ"}, QStringList{"X", "D:\\S.ARJ", "E:\\DESTINO\\", "-Y"},
+          QStringList{"E", "-Y", "D:\\S.ARJ", "-HTE:\\DESTINO"}}) {
+        const Result result = arj(line);
+        EXPECT_NE(result.code, 0) << line.join(' ').toStdString();
+        EXPECT_TRUE(result.output.contains("Timeout: arj did not finish in 1 s"))
+            << result.output.toStdString();
+    }
 }
 
 } // namespace
