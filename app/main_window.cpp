@@ -2,6 +2,8 @@
 
 #include "ui_main_window.h"
 
+#include "app/subsystem_windows.h"
+
 #include "backup/backup_window.h"
 #include "lib/console_flags.h"
 #include "lib/dates.h"
@@ -34,6 +36,9 @@ TF_NAVLOR::TF_NAVLOR(const QStringList& arguments, QWidget* parent)
 {
     m_ui->setupUi(this);
     F_NAVLOR = this;
+    setMainConsole(this);
+    m_opener = makeSubsystemWindows();
+    setWindowOpener(m_opener.get());
 
     TM_GERAL.setParent(this);
     TM_GERAL.setObjectName(QStringLiteral("TM_GERAL"));
@@ -63,6 +68,10 @@ TF_NAVLOR::~TF_NAVLOR()
 {
     if (F_NAVLOR == this)
         F_NAVLOR = nullptr;
+    if (mainConsole() == this)
+        setMainConsole(nullptr);
+    if (windowOpener() == m_opener.get())
+        setWindowOpener(nullptr);
 }
 
 void TF_NAVLOR::loadPictures()

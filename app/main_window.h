@@ -3,6 +3,7 @@
 // The console's main window: opens every other window, runs the start-up housekeeping and
 // holds, in its controls, the values the rest of the program shares.
 
+#include "lib/console_window.h"
 #include "lib/dialogs.h"
 
 #include <QMainWindow>
@@ -17,7 +18,7 @@ class TF_NAVLOR;
 
 namespace navlor {
 
-class TF_NAVLOR : public QMainWindow
+class TF_NAVLOR : public QMainWindow, public ConsoleWindow
 {
     Q_OBJECT
 
@@ -27,25 +28,25 @@ public:
     ~TF_NAVLOR() override;
 
     // Appends a message to the message line and shows it; an empty text does nothing.
-    void ADD_MSG(const QString& text);
+    void ADD_MSG(const QString& text) override;
 
     // The shared values, as the controls hold them.
-    QString dataDirectory() const;    // LA_DIRNAVLOR
-    QString systemDirectory() const;  // LA_DIR1, "**" when missing
-    QString programPath() const;      // LA_DIRATUAL
-    QString windowsDirectory() const; // LA_WINDOWS
-    QString messageText() const;      // visible text of E_MSG
-    QStringList messages() const;     // the list of E_MSG
-    bool stopRequested() const;       // CB_PARARBKP
-    QWidget* stopControl() const;     // CB_PARARBKP
+    QString dataDirectory() const override;   // LA_DIRNAVLOR
+    QString systemDirectory() const override; // LA_DIR1, "**" when missing
+    QString programPath() const override;     // LA_DIRATUAL
+    QString windowsDirectory() const;         // LA_WINDOWS
+    QString messageText() const override;     // visible text of E_MSG
+    QStringList messages() const;             // the list of E_MSG
+    bool stopRequested() const override;      // CB_PARARBKP
+    QWidget* stopControl() const;             // CB_PARARBKP
     // What takes clicks while a batch runs: "Parar BKP Aut" and "Sair", which stop the pass.
-    QList<QWidget*> batchControls() const;
+    QList<QWidget*> batchControls() const override;
     void setStopRequested(bool stop);
     bool startupTimerActive() const { return TM_GERAL.isActive(); }
     // The program's exit status: 1 when a job of the start-up pass failed, else 0.
     int exitStatus() const { return m_failedJobs > 0 ? 1 : 0; }
     // The visible text of the message line, the list left as it is.
-    void setMessageText(const QString& text);
+    void setMessageText(const QString& text) override;
     void clearMessageText();
 
     // The controls, for handlers of the window kept in other files.
@@ -95,6 +96,7 @@ private:
     QString systemDirectoryRule() const;
 
     std::unique_ptr<Ui::TF_NAVLOR> m_ui;
+    std::unique_ptr<WindowOpener> m_opener;
     int m_failedJobs = 0;
 
 public:

@@ -2,12 +2,11 @@
 
 #include "ui_backup_window.h"
 
-#include "app/main_window.h"
-#include "archive/extract_window.h"
 #include "backup/backup_run.h"
 #include "backup/job_batch_text.h"
 #include "backup/job_field_check.h"
 #include "lib/choose_directory.h"
+#include "lib/console_window.h"
 #include "lib/dialogs.h"
 #include "lib/input_gate.h"
 #include "lib/jpeg_image.h"
@@ -17,7 +16,6 @@
 #include "lib/print_window.h"
 #include "lib/program_start.h"
 #include "lib/text_utils.h"
-#include "tools/file_search_window.h"
 
 #include <QElapsedTimer>
 #include <QLocale>
@@ -60,32 +58,31 @@ class WindowConsole final : public BackupConsole
 public:
     explicit WindowConsole(TF_BKPA& window) : m_window(window) {}
 
-    QString dataDirectory() override { return F_NAVLOR ? F_NAVLOR->dataDirectory() : QString(); }
+    QString dataDirectory() override
+    {
+        return mainConsole() ? mainConsole()->dataDirectory() : QString();
+    }
     QString systemDirectory() override
     {
-        return F_NAVLOR ? F_NAVLOR->systemDirectory() : QStringLiteral("**");
+        return mainConsole() ? mainConsole()->systemDirectory() : QStringLiteral("**");
     }
     QString programPath() override
     {
-        return F_NAVLOR ? F_NAVLOR->programPath() : platform().programPath();
+        return mainConsole() ? mainConsole()->programPath() : platform().programPath();
     }
     void ADD_MSG(const QString& text) override
     {
         m_last = text;
-        if (F_NAVLOR)
-            F_NAVLOR->ADD_MSG(text);
+        if (mainConsole())
+            mainConsole()->ADD_MSG(text);
     }
-    QString messageText() override { return F_NAVLOR ? F_NAVLOR->messageText() : m_last; }
-    bool stopRequested() override { return F_NAVLOR && F_NAVLOR->stopRequested(); }
+    QString messageText() override { return mainConsole() ? mainConsole()->messageText() : m_last; }
+    bool stopRequested() override { return mainConsole() && mainConsole()->stopRequested(); }
     QStringList searchFiles(const QString& directory, const QString& name) override
     {
-        TF_PESQARQ search(&m_window);
-        search.setDirectory(directory);
-        search.setMask(name);
-        search.BU_LOCALIZARClick();
-        for (int round = 0; round < 20 && search.countText() == QLatin1String("00"); ++round)
-            platform().clock().sleep(20);
-        return search.entries();
+        // Without the file search window the archiver is not looked for any further.
+        WindowOpener* opener = windowOpener();
+        return opener ? opener->searchWithWindow(&m_window, directory, name) : QStringList();
     }
     void jobChanged(const BackupJob& job) override { m_window.showJob(job); }
     void passPosition(int index, int count) override
@@ -97,9 +94,9 @@ public:
     // "Sair" take a click meanwhile, and they still take effect between jobs.
     std::function<void()> batchWaiter(const QString& number, const QString& archivePath) override
     {
-        if (!F_NAVLOR)
+        if (!mainConsole())
             return {};
-        auto gate = std::make_shared<InputGate>(F_NAVLOR->batchControls());
+        auto gate = std::make_shared<InputGate>(mainConsole()->batchControls());
         auto elapsed = std::make_shared<QElapsedTimer>();
         elapsed->start();
         auto shown = std::make_shared<qint64>(-1);
@@ -110,10 +107,10 @@ public:
         return [gate, elapsed, shown, position, archivePath] {
             processMessages();
             const qint64 seconds = elapsed->elapsed() / 1000;
-            if (!F_NAVLOR || seconds == *shown)
+            if (!mainConsole() || seconds == *shown)
                 return;
             *shown = seconds;
-            F_NAVLOR->setMessageText(position + progressText(seconds, archivePath));
+            mainConsole()->setMessageText(position + progressText(seconds, archivePath));
         };
     }
 
@@ -498,7 +495,8 @@ void TF_BKPA::BU_MAPAClick()
 void TF_BKPA::BU_RESTAURAClick()
 {
     BU_ABRIRClick();
-    openExtractWindow(this, m_ui->E_ARQGRA->text());
+    if (WindowOpener* opener = windowOpener())
+        opener->openExtractWindow(this, m_ui->E_ARQGRA->text());
 }
 
 void TF_BKPA::BU_BAT_SALVARClick()
