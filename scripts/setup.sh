@@ -8,7 +8,7 @@ PACKAGES=(
   libjpeg62-turbo-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   arj xvfb xauth xdg-utils xdotool
-  clang libclang-rt-14-dev
+  clang libclang-rt-14-dev clang-format
   poppler-utils fontconfig fonts-dejavu-core
   qt6-translations-l10n lintian
 )
