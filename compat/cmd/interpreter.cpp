@@ -7,7 +7,6 @@
 #include "lib/platform/command_line.h"
 #include "lib/platform/host_prefix.h"
 #include "lib/platform/platform.h"
-#include "lib/platform/posix_platform.h"
 #include "lib/platform/wildcard.h"
 
 #include <algorithm>
@@ -48,20 +47,12 @@ QStringList pathDirectories(const QString& value)
     return directories;
 }
 
-QStringList searchPathOf(Platform& platform)
-{
-    if (auto* posix = dynamic_cast<PosixPlatform*>(&platform))
-        return posix->searchPath();
-    const QString windows = platform.windowsDirectory();
-    return {windows, windows + QStringLiteral("\\SYSTEM32")};
-}
-
 } // namespace
 
 Interpreter::Interpreter(Platform& platform) : m_platform(platform)
 {
     const QString windows = m_platform.windowsDirectory();
-    m_variables.insert(QStringLiteral("PATH"), searchPathOf(m_platform).join(u';'));
+    m_variables.insert(QStringLiteral("PATH"), m_platform.searchPath().join(u';'));
     m_variables.insert(QStringLiteral("WINDIR"), windows);
     m_variables.insert(QStringLiteral("SYSTEMROOT"), windows);
     m_variables.insert(QStringLiteral("COMSPEC"), windows + QStringLiteral("\\SYSTEM32\\CMD.EXE"));

@@ -50,6 +50,12 @@ int Platform::runBounded(const QString& commandLine, int showMode, const Bounded
     return runAndWait(commandLine, showMode, run.currentDirectory);
 }
 
+QStringList Platform::searchPath()
+{
+    const QString windows = windowsDirectory();
+    return {windows, windows + QStringLiteral("\\SYSTEM32")};
+}
+
 QString Platform::installationHint()
 {
     return {};

@@ -140,7 +140,10 @@ public:
     // --- system information ------------------------------------------------------------------
     virtual VersionRecord versionRecord() = 0;
     virtual QString windowsDirectory() = 0; // "C:\WINDOWS", no trailing "\"
-    virtual QString computerName() = 0;     // at most 15 characters
+    // The directories a bare program name is looked for in after the current one (PATH);
+    // the default: the Windows directory and its SYSTEM32.
+    virtual QStringList searchPath();
+    virtual QString computerName() = 0; // at most 15 characters
     // How the operator makes an installation appear where the console looks for it (on a
     // hosted Windows: the prefix and its drives); empty where there is nothing to say.
     virtual QString installationHint();

@@ -94,7 +94,7 @@ public:
     // The prefix's PATH: the directories a bare program name is looked for in after the
     // current one ([Environment] Path of system.ini, else the Windows directory and its
     // SYSTEM32).
-    QStringList searchPath();
+    QStringList searchPath() override;
 
     // The command interpreter: $NAVLOR_CMD, else navlor-cmd beside this program's binary,
     // else on the host PATH. Empty when there is none.

@@ -41,6 +41,7 @@ public:
         return inner().runBounded(c, s, r);
     }
     QString installationHint() override { return inner().installationHint(); }
+    QStringList searchPath() override { return inner().searchPath(); }
     int removeInterruptedWrites(const QString& d) override
     {
         return inner().removeInterruptedWrites(d);

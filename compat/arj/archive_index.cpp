@@ -1,0 +1,203 @@
+#include "compat/arj/archive_index.h"
+
+#include <QFile>
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace navlor::arj {
+
+namespace {
+
+constexpr quint16 kHeaderId = 0xEA60;
+constexpr qsizetype kLargestHeader = 2600;
+// Fields after the header size; the fixed part ends with the chapters.
+constexpr qsizetype kFixedPart = 30;
+constexpr qsizetype kFlags = 4;
+constexpr qsizetype kFileType = 6;
+constexpr qsizetype kPackedSize = 12;
+constexpr qsizetype kOriginalSize = 16;
+constexpr qsizetype kFirstChapter = 28;
+constexpr qsizetype kLastChapter = 29;
+constexpr quint8 kVolumeFlag = 0x04;  // continued on the next volume
+constexpr quint8 kExtFileFlag = 0x08; // starts inside the entry, on an earlier volume
+constexpr quint8 kMainHeader = 2;
+constexpr quint8 kBinaryFile = 0;
+constexpr quint8 kTextFile = 1;
+
+// Most entries are far smaller than this: one read takes in many headers.
+constexpr qsizetype kWindow = 16 * 1024;
+
+constexpr std::array<quint32, 256> makeCrcTable()
+{
+    std::array<quint32, 256> table{};
+    for (quint32 i = 0; i < 256; ++i) {
+        quint32 crc = i;
+        for (int bit = 0; bit < 8; ++bit)
+            crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+        table[i] = crc;
+    }
+    return table;
+}
+constexpr std::array<quint32, 256> kCrcTable = makeCrcTable();
+
+quint32 crc32(const char* data, qsizetype size)
+{
+    quint32 crc = 0xFFFFFFFFu;
+    for (qsizetype i = 0; i < size; ++i)
+        crc = kCrcTable[(crc ^ static_cast<quint8>(data[i])) & 0xFF] ^ (crc >> 8);
+    return ~crc;
+}
+
+quint16 word(const char* p)
+{
+    return static_cast<quint16>(static_cast<quint8>(p[0]) | static_cast<quint8>(p[1]) << 8);
+}
+
+quint32 dword(const char* p)
+{
+    return static_cast<quint32>(word(p)) | static_cast<quint32>(word(p + 2)) << 16;
+}
+
+// arj prints a name byte for byte: these are the bytes that would break or bend its lines.
+bool printsAsStored(const char* name, qsizetype size)
+{
+    if (size == 0)
+        return false;
+    for (qsizetype i = 0; i < size; ++i) {
+        const auto c = static_cast<quint8>(name[i]);
+        if (c < 0x20 || c == 0x7F)
+            return false;
+    }
+    return true;
+}
+
+// The archive's bytes through a window, read again only where the next header lies outside.
+class Reader
+{
+public:
+    Reader(int fd, qint64 size) : m_fd(fd), m_size(size) {}
+
+    qint64 size() const { return m_size; }
+
+    // The `count` bytes at `at`, or nullptr when they are not all there.
+    const char* bytes(qint64 at, qsizetype count)
+    {
+        if (at < 0 || count < 0 || at > m_size - count)
+            return nullptr;
+        if (at >= m_start && at + count <= m_start + m_buffer.size())
+            return m_buffer.constData() + (at - m_start);
+        const qsizetype wanted =
+            static_cast<qsizetype>(std::min<qint64>(std::max(count, kWindow), m_size - at));
+        m_buffer.resize(wanted);
+        qsizetype got = 0;
+        while (got < wanted) {
+            const ssize_t n = ::pread(m_fd, m_buffer.data() + got, wanted - got, at + got);
+            if (n <= 0)
+                break;
+            got += n;
+        }
+        m_start = at;
+        m_buffer.resize(got);
+        return got >= count ? m_buffer.constData() : nullptr;
+    }
+
+private:
+    int m_fd;
+    qint64 m_size;
+    qint64 m_start = 0;
+    QByteArray m_buffer;
+};
+
+// The extended headers after a basic header: where the next part starts, or -1.
+qint64 skipExtendedHeaders(Reader& reader, qint64 at)
+{
+    for (;;) {
+        const char* size = reader.bytes(at, 2);
+        if (!size)
+            return -1;
+        const qsizetype extended = word(size);
+        at += 2;
+        if (extended == 0)
+            return at;
+        const char* header = reader.bytes(at, extended + 4);
+        if (!header || crc32(header, extended) != dword(header + extended))
+            return -1;
+        at += extended + 4;
+    }
+}
+
+std::optional<QList<ArchiveEntry>> readHeaders(Reader& reader)
+{
+    QList<ArchiveEntry> entries;
+    qint64 at = 0;
+    bool mainHeader = true;
+    for (;;) {
+        const char* start = reader.bytes(at, 4);
+        if (!start || word(start) != kHeaderId)
+            return std::nullopt;
+        const qsizetype size = word(start + 2);
+        if (size == 0)
+            return mainHeader ? std::nullopt : std::optional(entries);
+        if (size > kLargestHeader)
+            return std::nullopt;
+        const char* header = reader.bytes(at + 4, size + 4);
+        if (!header || crc32(header, size) != dword(header + size))
+            return std::nullopt;
+        const qsizetype fixed = static_cast<quint8>(header[0]);
+        if (fixed < kFixedPart || fixed >= size)
+            return std::nullopt;
+        // The name, then the comment, each ending in a zero byte inside the header.
+        const char* name = header + fixed;
+        const char* end = header + size;
+        const auto* nameEnd = static_cast<const char*>(std::memchr(name, 0, end - name));
+        if (!nameEnd || !std::memchr(nameEnd + 1, 0, end - nameEnd - 1))
+            return std::nullopt;
+        const auto flags = static_cast<quint8>(header[kFlags]);
+        const auto type = static_cast<quint8>(header[kFileType]);
+        if (mainHeader) {
+            if (type != kMainHeader || (flags & kVolumeFlag) || header[kLastChapter] != 0)
+                return std::nullopt;
+        } else {
+            if ((type != kBinaryFile && type != kTextFile) ||
+                (flags & (kVolumeFlag | kExtFileFlag)) || header[kFirstChapter] != 0 ||
+                header[kLastChapter] != 0 || !printsAsStored(name, nameEnd - name))
+                return std::nullopt;
+            entries.append({QByteArray(name, nameEnd - name), dword(header + kOriginalSize)});
+        }
+        // Taken before the window moves on.
+        const qint64 packed = mainHeader ? 0 : dword(header + kPackedSize);
+        qint64 next = skipExtendedHeaders(reader, at + 4 + size + 4);
+        if (next < 0)
+            return std::nullopt;
+        next += packed;
+        if (next > reader.size())
+            return std::nullopt;
+        at = next;
+        mainHeader = false;
+    }
+}
+
+} // namespace
+
+std::optional<QList<ArchiveEntry>> readArchiveIndex(const QString& hostPath)
+{
+    const int fd = ::open(QFile::encodeName(hostPath).constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return std::nullopt;
+    std::optional<QList<ArchiveEntry>> entries;
+    struct stat st;
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
+        Reader reader(fd, st.st_size);
+        entries = readHeaders(reader);
+    }
+    ::close(fd);
+    return entries;
+}
+
+} // namespace navlor::arj
