@@ -13,21 +13,39 @@
 #include "lib/registry_settings.h"
 #include "lib/work_guard.h"
 
+#include <QElapsedTimer>
+#include <QHash>
+#include <QListWidget>
 #include <QScreen>
+#include <QSet>
 #include <QShowEvent>
+#include <QStringTokenizer>
 #include <QStyle>
+#include <QStyledItemDelegate>
 
+#include <algorithm>
 #include <optional>
+#include <vector>
 
 namespace navlor {
 
 TF_BKP_EXTRAI1* F_BKP_EXTRAI1 = nullptr;
+
+// The widths of the entries of both lists by their text, each measured once: an entry is plain
+// text in the list's font, so its text alone decides its size.
+struct EntryWidths
+{
+    QFont font;
+    QHash<QString, int> widths;
+};
 
 namespace {
 
 const QString kListingFile = QStringLiteral("LIST.LLL");
 const QString kListBatch = QStringLiteral("VLDRBKP_REST.BAT");
 const QString kExtractBatch = QStringLiteral("VLDRBKP_REST1.BAT");
+// The longest the window goes without handling its messages while a listing fills the list.
+constexpr qint64 kMessageIntervalMs = 50;
 
 QString initialFilter()
 {
@@ -71,10 +89,95 @@ QString cannotCreate(const QString& path)
     return QStringLiteral("Cannot create file \"%1\". %2").arg(path, reason);
 }
 
+// The lines of a listing joined by "\n", as arjListingLines() splits them, converted in place.
+QString listingText(const QByteArray& bytes)
+{
+    QString text = fromAnsi(bytes);
+    QChar* chars = text.data();
+    const qsizetype size = text.size();
+    qsizetype kept = 0;
+    for (qsizetype i = 0; i < size; ++i) {
+        QChar c = chars[i];
+        if (c == u'\r') {
+            if (i + 1 < size && chars[i + 1] == u'\n')
+                ++i;
+            c = u'\n';
+        }
+        chars[kept++] = c;
+    }
+    text.truncate(kept);
+    // A line break at the end starts no further line.
+    if (text.endsWith(u'\n'))
+        text.chop(1);
+    return text;
+}
+
+// A list told its items are uniform sizes them all as its last one. That one gets the width
+// of the widest entry here, so the list scrolls to show long names whole, as it did sizing
+// every entry; each entry is measured once, on the first layout that finds it.
+class WidestEntryDelegate : public QStyledItemDelegate
+{
+public:
+    WidestEntryDelegate(QListWidget* list, std::shared_ptr<EntryWidths> widths)
+        : QStyledItemDelegate(list), m_widths(std::move(widths))
+    {
+        const QAbstractItemModel* model = list->model();
+        const auto forget = [this] { m_measuredRows = 0; };
+        connect(model, &QAbstractItemModel::rowsInserted, this,
+                [this, forget](const QModelIndex&, int first, int) {
+                    if (first < m_measuredRows)
+                        forget();
+                });
+        connect(model, &QAbstractItemModel::rowsRemoved, this, forget);
+        connect(model, &QAbstractItemModel::rowsMoved, this, forget);
+        connect(model, &QAbstractItemModel::modelReset, this, forget);
+        connect(model, &QAbstractItemModel::layoutChanged, this, forget);
+        connect(model, &QAbstractItemModel::dataChanged, this, forget);
+    }
+
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override
+    {
+        const QSize own = QStyledItemDelegate::sizeHint(option, index);
+        if (option.font != m_widths->font) {
+            m_widths->font = option.font;
+            m_widths->widths.clear();
+        }
+        if (option.font != m_font) {
+            m_font = option.font;
+            m_measuredRows = 0;
+        }
+        const QAbstractItemModel* model = index.model();
+        const int rows = model->rowCount(index.parent());
+        if (m_measuredRows == 0)
+            m_widest = 0;
+        for (int row = m_measuredRows; row < rows; ++row)
+            m_widest = std::max(m_widest, width(option, model->index(row, 0, index.parent())));
+        m_measuredRows = rows;
+        return {std::max(own.width(), m_widest), own.height()};
+    }
+
+private:
+    int width(const QStyleOptionViewItem& option, const QModelIndex& index) const
+    {
+        const QString text = index.data().toString();
+        auto found = m_widths->widths.constFind(text);
+        if (found == m_widths->widths.cend())
+            found =
+                m_widths->widths.insert(text, QStyledItemDelegate::sizeHint(option, index).width());
+        return *found;
+    }
+
+    std::shared_ptr<EntryWidths> m_widths;
+    mutable QFont m_font;
+    mutable int m_measuredRows = 0; // rows from the first whose widths are in m_widest
+    mutable int m_widest = 0;
+};
+
 } // namespace
 
 TF_BKP_EXTRAI1::TF_BKP_EXTRAI1(QWidget* parent)
-    : QDialog(parent), m_ui(std::make_unique<Ui::TF_BKP_EXTRAI1>())
+    : QDialog(parent), m_ui(std::make_unique<Ui::TF_BKP_EXTRAI1>()),
+      m_entryWidths(std::make_shared<EntryWidths>())
 {
     m_ui->setupUi(this);
     F_BKP_EXTRAI1 = this;
@@ -87,6 +190,12 @@ TF_BKP_EXTRAI1::TF_BKP_EXTRAI1(QWidget* parent)
     m_ui->BU_EXTR_MENOS->setIcon(style()->standardIcon(QStyle::SP_ArrowUp));
     m_ui->ED_SELEXTRAI->setCurrentText(QStringLiteral("*.*"));
     m_ui->CB_XP->setCurrentText(QString());
+    // Entries are one line each: a long list is laid out without sizing every entry on every
+    // layout, the delegate keeping the width of the widest.
+    for (QListWidget* list : {m_ui->ESTOR_LISTBOX, m_ui->ESTOR_LISTBOX_SELEC}) {
+        list->setUniformItemSizes(true);
+        list->setItemDelegate(new WidestEntryDelegate(list, m_entryWidths));
+    }
 
     m_openDialog.filter = initialFilter();
 
@@ -190,31 +299,56 @@ void TF_BKP_EXTRAI1::BU_EXTRAIR_ABRIRClick()
     // The batch run leaves the normal cursor, under which any message is read.
     busy.reset();
 
-    const std::optional<QByteArray> bytes = p.readFile(listing);
+    std::optional<QByteArray> bytes = p.readFile(listing);
     if (!bytes) {
         dialogs().message(cannotOpen(listing));
         return;
     }
-    const QStringList lines = arjListingLines(*bytes);
-    m_ui->RichEdit3->setPlainText(lines.join(u'\n'));
+    // A long listing is held once, as the text shown; its lines are read off that text.
+    const QString text = listingText(*bytes);
+    bytes.reset();
+    m_ui->RichEdit3->setPlainText(text);
     m_ui->ESTOR_LISTBOX->clear();
+    // The widths of the last archive's entries would only pile up.
+    m_entryWidths->widths.clear();
 
-    const QString banner = lines.value(0);
+    const QString banner = text.left(text.indexOf(u'\n'));
     if (!arjVersionOk(banner))
         dialogs().message(QStringLiteral("Programa ARJ deve ter versão 2.60 - Versão atual = ") +
                           banner.left(18));
     busy.emplace();
     processMessages();
 
-    for (qsizetype i = kFirstArjEntryLine; i < lines.size(); ++i) {
-        const QString name = arjEntryName(lines.at(i), i);
+    // Entries go in by batches, the window handling its messages after the first entry, when
+    // the list has doubled and at least every kMessageIntervalMs: a short listing shows entry
+    // by entry and "Parar" is seen at once, while a long one costs a few layouts of the list
+    // instead of one per entry.
+    QListWidget* entries = m_ui->ESTOR_LISTBOX;
+    QStringList pending;
+    qsizetype listed = 0;
+    qsizetype nextPause = 1;
+    QElapsedTimer sincePause;
+    sincePause.start();
+    qsizetype index = -1;
+    for (const QStringView line : QStringView(text).tokenize(u'\n')) {
+        if (++index < kFirstArjEntryLine)
+            continue;
+        QString name = arjEntryName(line.toString(), index);
         if (name.isEmpty())
             continue;
-        m_ui->ESTOR_LISTBOX->addItem(name);
+        pending.append(std::move(name));
+        if (++listed < nextPause && !sincePause.hasExpired(kMessageIntervalMs))
+            continue;
+        entries->addItems(pending);
+        pending.clear();
         processMessages();
+        sincePause.restart();
+        nextPause = listed * 2;
         if (m_ui->CB_PARAR->isChecked() || m_closing)
             break;
     }
+    if (!pending.isEmpty())
+        entries->addItems(pending);
 
     m_openDialog.filter = backupFilter();
     busy.reset();
@@ -225,22 +359,54 @@ void TF_BKP_EXTRAI1::BU_EXTRAIR_ABRIRClick()
 
 void TF_BKP_EXTRAI1::moveSelected(QListWidget* from, QListWidget* to)
 {
-    if (from->count() == 0)
+    const int count = from->count();
+    if (count == 0)
         return;
-    QList<int> selected;
-    for (int row = 0; row < from->count(); ++row) {
-        if (!from->item(row)->isSelected())
-            continue;
-        selected << row;
-        const QString text = from->item(row)->text();
-        bool present = false;
-        for (int t = 0; t < to->count() && !present; ++t)
-            present = to->item(t)->text() == text;
-        if (!present)
-            to->addItem(text);
+    // From the selection model at once: asking each item searches the whole selection.
+    std::vector<bool> selected(count, false);
+    bool any = false;
+    for (const QModelIndex& index : from->selectionModel()->selectedIndexes()) {
+        selected[index.row()] = true;
+        any = true;
     }
-    for (qsizetype i = selected.size() - 1; i >= 0; --i)
-        delete from->takeItem(selected.at(i));
+    if (!any)
+        return;
+
+    QSet<QString> present;
+    present.reserve(to->count() + count);
+    for (int row = 0; row < to->count(); ++row)
+        present.insert(to->item(row)->text());
+    QStringList added;
+    QStringList kept;
+    // Where the current entry ends up, as removing the rows one by one would leave it: on the
+    // nearest kept row above a removed one, else the first kept row below.
+    const int current = from->currentRow();
+    int newCurrent = -1;
+    for (int row = 0; row < count; ++row) {
+        QString text = from->item(row)->text();
+        if (row == current)
+            newCurrent = selected[row] ? int(kept.size()) - 1 : int(kept.size());
+        if (!selected[row]) {
+            kept.append(std::move(text));
+        } else if (!present.contains(text)) {
+            present.insert(text);
+            added.append(std::move(text));
+        }
+    }
+    if (current >= 0 && selected[current] && newCurrent < 0 && !kept.isEmpty())
+        newCurrent = 0;
+
+    to->addItems(added);
+    // Rebuilt from the kept entries: taking items out one by one moves all those behind each.
+    // The list keeps its scrolling, as it did losing entries one by one.
+    from->clear();
+    from->addItems(kept);
+    if (newCurrent < 0)
+        return;
+    const bool autoScroll = from->hasAutoScroll();
+    from->setAutoScroll(false);
+    from->setCurrentRow(newCurrent, QItemSelectionModel::NoUpdate);
+    from->setAutoScroll(autoScroll);
 }
 
 void TF_BKP_EXTRAI1::BU_EXTR_MAISClick()

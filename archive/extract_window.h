@@ -20,6 +20,8 @@ class TF_BKP_EXTRAI1;
 
 namespace navlor {
 
+struct EntryWidths;
+
 class TF_BKP_EXTRAI1 : public QDialog
 {
     Q_OBJECT
@@ -64,6 +66,7 @@ private:
     FileDialogRequest m_openDialog; // OpenDialog1
     bool m_working = false;         // a listing or an extraction is under way
     bool m_closing = false;
+    std::shared_ptr<EntryWidths> m_entryWidths; // shared by the delegates of both lists
 };
 
 // The extract window while it exists, or null.

@@ -1,11 +1,13 @@
 #include "archive/extract_window.h"
 
+#include "archive/arj_listing.h"
 #include "lib/ansi_text.h"
 #include "lib/registry_settings.h"
 #include "tests/support/forwarding_platform.h"
 #include "tests/support/scripted_dialogs.h"
 #include "tests/support/temp_prefix.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
@@ -15,10 +17,13 @@
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRandomGenerator>
+#include <QScrollBar>
 #include <QTimer>
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -261,6 +266,156 @@ TEST_F(ExtractWindow, PlusAndMinusMoveTheSelectedEntriesWithoutDoubles)
     ui.ESTOR_LISTBOX_SELEC->clear();
     ui.BU_EXTR_MENOS->click();
     EXPECT_EQ(ui.ESTOR_LISTBOX->count(), 4);
+}
+
+TEST_F(ExtractWindow, LongListingsFillTheListInListingOrderInBatches)
+{
+    QList<QByteArray> names;
+    for (int i = 0; i < 3000; ++i)
+        names << "DADOS\\EMP" + QByteArray::number(i % 7) + "\\arq" + QByteArray::number(i) + ".db";
+    names[1500] = names[10]; // the same name twice is listed twice
+    const QByteArray crlf = listingOf(kBanner, names);
+    QByteArray lf = crlf;
+    lf.replace("\r\n", "\n");
+    QByteArray cr = crlf;
+    cr.replace("\r\n", "\r");
+    ui.E_EXT_ORIGEM->setText("D:\\BKP\\BKP00.ARJ");
+    int inserts = 0;
+    QObject::connect(ui.ESTOR_LISTBOX->model(), &QAbstractItemModel::rowsInserted, &window,
+                     [&] { ++inserts; });
+
+    for (const QByteArray& listing : {crlf, lf, cr, crlf + "\r\n\r\n", cr + "\r", lf + "\n\n"}) {
+        archiver->listing = listing;
+        inserts = 0;
+        window.BU_EXTRAIR_ABRIRClick();
+        const QStringList expected = readArjListing(listing).entries;
+        ASSERT_EQ(expected.size(), 3000);
+        EXPECT_EQ(items(ui.ESTOR_LISTBOX), expected);
+        EXPECT_EQ(ui.RichEdit3->toPlainText(), arjListingLines(listing).join(u'\n'));
+        EXPECT_LT(inserts, 100) << "one insert per entry";
+    }
+    EXPECT_TRUE(dialogs->messages.isEmpty());
+}
+
+// The move as it was first written, entry by entry: the reference for order, doubles and where
+// the current entry ends up.
+void moveEntryByEntry(QListWidget* from, QListWidget* to)
+{
+    QList<int> selected;
+    for (int row = 0; row < from->count(); ++row) {
+        if (!from->item(row)->isSelected())
+            continue;
+        selected << row;
+        const QString text = from->item(row)->text();
+        bool present = false;
+        for (int t = 0; t < to->count() && !present; ++t)
+            present = to->item(t)->text() == text;
+        if (!present)
+            to->addItem(text);
+    }
+    for (qsizetype i = selected.size() - 1; i >= 0; --i)
+        delete from->takeItem(selected.at(i));
+}
+
+TEST_F(ExtractWindow, MovingManyEntriesKeepsOrderDoublesAndTheCurrentEntry)
+{
+    struct Case
+    {
+        const char* name;
+        std::function<bool(int)> selected;
+        int current; // -1: none
+    };
+    QRandomGenerator random(20260601);
+    QList<bool> coin;
+    for (int i = 0; i < 2000; ++i)
+        coin << (random.bounded(3) == 0);
+    const QList<Case> cases{
+        {"all", [](int) { return true; }, 700},
+        {"every third, current moved", [](int row) { return row % 3 == 0; }, 900},
+        {"a run at the top, current in it", [](int row) { return row < 500; }, 250},
+        {"a run at the end, current in it", [](int row) { return row >= 1500; }, 1999},
+        {"scattered, current kept", [&](int row) { return coin[row]; }, 1234},
+        {"most, the list shorter than it was scrolled", [](int row) { return row >= 300; }, 100},
+        {"scattered, no current", [&](int row) { return coin[row]; }, -1},
+    };
+    QStringList names;
+    for (int i = 0; i < 2000; ++i)
+        names << QStringLiteral("DADOS\\ARQ%1.DB").arg(i % 1900); // the last 100 repeat
+    QListWidget fromBefore;
+    QListWidget toBefore;
+    window.show();
+    QApplication::processEvents();
+    for (QListWidget* reference : {&fromBefore, &toBefore}) {
+        reference->setSelectionMode(QAbstractItemView::ExtendedSelection);
+        reference->setFont(ui.ESTOR_LISTBOX->font());
+        reference->resize(ui.ESTOR_LISTBOX->size());
+        reference->show();
+    }
+
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QStringList already{names[3], names[4], "OUTRO.DB"};
+        for (QListWidget* from : {ui.ESTOR_LISTBOX, &fromBefore}) {
+            fill(from, names);
+            QItemSelection selection;
+            for (int row = 0; row < names.size(); ++row) {
+                if (c.selected(row))
+                    selection.select(from->model()->index(row, 0), from->model()->index(row, 0));
+            }
+            from->selectionModel()->select(selection, QItemSelectionModel::Select);
+            if (c.current >= 0)
+                from->setCurrentRow(c.current, QItemSelectionModel::NoUpdate);
+            from->verticalScrollBar()->setValue(800);
+        }
+        fill(ui.ESTOR_LISTBOX_SELEC, already);
+        fill(&toBefore, already);
+
+        ui.BU_EXTR_MAIS->click();
+        moveEntryByEntry(&fromBefore, &toBefore);
+        QApplication::processEvents();
+
+        EXPECT_EQ(items(ui.ESTOR_LISTBOX), items(&fromBefore));
+        EXPECT_EQ(items(ui.ESTOR_LISTBOX_SELEC), items(&toBefore));
+        EXPECT_EQ(ui.ESTOR_LISTBOX->currentRow(), fromBefore.currentRow());
+        EXPECT_EQ(ui.ESTOR_LISTBOX->selectedItems().size(), 0);
+        EXPECT_EQ(ui.ESTOR_LISTBOX->verticalScrollBar()->value(),
+                  fromBefore.verticalScrollBar()->value());
+    }
+
+    // And all of them back.
+    ui.ESTOR_LISTBOX_SELEC->selectAll();
+    toBefore.selectAll();
+    ui.BU_EXTR_MENOS->click();
+    moveEntryByEntry(&toBefore, &fromBefore);
+    EXPECT_EQ(ui.ESTOR_LISTBOX_SELEC->count(), 0);
+    EXPECT_EQ(items(ui.ESTOR_LISTBOX), items(&fromBefore));
+}
+
+TEST_F(ExtractWindow, ALongNameScrollsTheListAsWhenEveryEntryWasSized)
+{
+    QStringList names;
+    for (int i = 0; i < 300; ++i)
+        names << QStringLiteral("DADOS\\ARQ%1.DB").arg(i);
+    names[150] = "VALDOROW\\DADOS\\" + QString(120, u'W') + "\\CLIENTES.DB";
+    window.show();
+    QApplication::processEvents();
+    QListWidget reference;
+    reference.setFont(ui.ESTOR_LISTBOX->font());
+    reference.resize(ui.ESTOR_LISTBOX->size());
+    reference.show();
+    fill(&reference, names);
+    fill(ui.ESTOR_LISTBOX, names);
+    QApplication::processEvents();
+    ASSERT_GT(reference.horizontalScrollBar()->maximum(), 0);
+    EXPECT_EQ(ui.ESTOR_LISTBOX->horizontalScrollBar()->maximum(),
+              reference.horizontalScrollBar()->maximum());
+
+    // Once the long name has gone, the list needs no scrolling sideways.
+    ui.ESTOR_LISTBOX->item(150)->setSelected(true);
+    ui.BU_EXTR_MAIS->click();
+    QApplication::processEvents();
+    EXPECT_EQ(ui.ESTOR_LISTBOX->horizontalScrollBar()->maximum(), 0);
+    EXPECT_GT(ui.ESTOR_LISTBOX_SELEC->horizontalScrollBar()->maximum(), 0);
 }
 
 TEST_F(ExtractWindow, ExtractWritesOneLinePerSelectedEntry)
