@@ -1,6 +1,6 @@
 #include "lib/qt_dialogs.h"
 
-#include "lib/platform/platform.h"
+#include "lib/windows_file_dialog.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -128,43 +128,33 @@ bool QtDialogs::confirm(const QString& text, const QString& caption)
 
 QStringList QtDialogs::openFiles(const FileDialogRequest& request)
 {
-    QFileDialog dialog(dialogParent(), request.title);
-    dialog.setAcceptMode(QFileDialog::AcceptOpen);
-    dialog.setFileMode(request.multiSelect ? QFileDialog::ExistingFiles
-                                           : QFileDialog::ExistingFile);
+    WindowsFileDialog dialog(dialogParent(), request.title,
+                             request.multiSelect ? QFileDialog::ExistingFiles
+                                                 : QFileDialog::ExistingFile);
     const QStringList filters = qtNameFilters(request.filter);
     if (!filters.isEmpty()) {
         dialog.setNameFilters(filters);
         const qsizetype index = std::clamp<qsizetype>(request.filterIndex, 1, filters.size());
         dialog.selectNameFilter(filters[index - 1]);
     }
-    if (!request.directory.isEmpty()) {
-        const QString start = platform().toHostPath(request.directory);
-        if (!start.isEmpty())
-            dialog.setDirectory(start);
-    }
+    dialog.openAt(request.directory);
     // A wildcard name only filters, as in the Windows dialog; Qt would take it as a name.
     if (!request.fileName.isEmpty() && !request.fileName.contains(u'*') &&
         !request.fileName.contains(u'?'))
         dialog.selectFile(request.fileName);
     if (dialog.exec() != QDialog::Accepted)
         return {};
-    QStringList chosen;
-    for (const QString& host : dialog.selectedFiles()) {
-        const QString windowsPath = platform().fromHostPath(host);
-        if (!windowsPath.isEmpty())
-            chosen << windowsPath;
-    }
-    return chosen;
+    return dialog.selectedWindowsPaths();
 }
 
 QString QtDialogs::browseFolder(const QString& title, const QString& start)
 {
-    const QString host = QFileDialog::getExistingDirectory(
-        dialogParent(), title, start.isEmpty() ? QString() : platform().toHostPath(start));
-    if (host.isEmpty())
+    WindowsFileDialog dialog(dialogParent(), title, QFileDialog::Directory);
+    dialog.setOption(QFileDialog::ShowDirsOnly);
+    dialog.openAt(start);
+    if (dialog.exec() != QDialog::Accepted)
         return {};
-    return platform().fromHostPath(host);
+    return dialog.selectedWindowsPaths().value(0);
 }
 
 int QtDialogs::showModal(QWidget* window)

@@ -32,15 +32,15 @@ public:
     QString currentWindowsDirectory() const;
     // The chosen files (for a folder dialog: the folder), as Windows paths.
     QStringList selectedWindowsPaths() const;
-    // The host path a typed name stands for when it is written as a Windows path ("D:\X",
-    // "..\X", "\X"); empty for a plain name, which the dialog takes as Qt does.
-    QString typedHostPath(const QString& typed) const;
 
 protected:
     void accept() override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // The host path a typed name stands for when it is written as a Windows path ("D:\X",
+    // "..\X", "\X"); empty for a plain name, which the dialog takes as Qt does.
+    QString typedHostPath(const QString& typed) const;
     bool atDriveRoot() const;
     QPushButton* openButton() const;
     void showWhereItStands();

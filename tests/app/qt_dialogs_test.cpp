@@ -6,16 +6,26 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QComboBox>
+#include <QCompleter>
 #include <QDialog>
+#include <QDialogButtonBox>
 #include <QFileDialog>
+#include <QFileSystemModel>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QListView>
 #include <QMessageBox>
 #include <QPointer>
+#include <QPushButton>
 #include <QTimer>
+#include <QToolButton>
 #include <QTranslator>
 
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <memory>
 
 namespace navlor {
 namespace {
@@ -133,6 +143,175 @@ TEST(QtDialogsTest, FileDialogSpeaksWindowsPaths)
 
     whenModal([](QWidget* modal) { qobject_cast<QDialog*>(modal)->reject(); });
     EXPECT_TRUE(dialogs.openFiles(request).isEmpty());
+}
+
+// Acts on the file dialog opened next; whatever is still open afterwards is cancelled.
+void withFileDialog(std::function<void(QFileDialog*)> act)
+{
+    whenModal([act](QWidget* modal) {
+        if (auto* dialog = qobject_cast<QFileDialog*>(modal))
+            act(dialog);
+        if (modal->isVisible())
+            qobject_cast<QDialog*>(modal)->reject();
+    });
+}
+
+QString standsIn(QFileDialog* dialog)
+{
+    return platform().fromHostPath(dialog->directory().absolutePath());
+}
+
+// Types in the name box and presses Enter; the text of a box that comes up, which is closed.
+QString typeAndEnter(QFileDialog* dialog, const QString& text, bool* enabled = nullptr)
+{
+    auto* edit = dialog->findChild<QLineEdit*>("fileNameEdit");
+    edit->setText(text);
+    if (enabled)
+        *enabled =
+            dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Open)->isEnabled();
+    auto shown = std::make_shared<QString>();
+    QTimer::singleShot(0, [shown] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            *shown = box->text();
+            box->close();
+        }
+    });
+    QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+    QApplication::sendEvent(edit, &enter);
+    return *shown;
+}
+
+// The entries of the "look in" box the operator can pick.
+QStringList lookInPlaces(QFileDialog* dialog)
+{
+    auto* combo = dialog->findChild<QComboBox*>("lookInCombo");
+    combo->showPopup();
+    auto* view = qobject_cast<QListView*>(combo->view());
+    QStringList places;
+    for (int row = 0; row < combo->count(); ++row) {
+        if (!view->isRowHidden(row))
+            places << combo->itemText(row);
+    }
+    combo->hidePopup();
+    return places;
+}
+
+TEST(QtDialogsTest, FileDialogOpensAtWindowsDirectoriesAmongTheDrives)
+{
+    test::TempPrefix prefix;
+    prefix.addDrive('d');
+    prefix.mkdir("C:\\VALDOROW\\DADOS");
+    prefix.mkdir("D:\\VLDRBKPB");
+    const struct
+    {
+        QString requested;
+        QString opened;
+        QStringList places;
+    } rows[] = {
+        {"c:\\valdorow\\dados",
+         "C:\\VALDOROW\\DADOS",
+         {"C:\\VALDOROW\\DADOS", "C:\\VALDOROW", "C:\\"}},
+        {"D:\\VLDRBKPB\\", "D:\\VLDRBKPB", {"D:\\VLDRBKPB", "D:\\"}},
+        {"D:\\", "D:\\", {"D:\\"}},
+        {"", "C:\\WINDOWS", {"C:\\WINDOWS", "C:\\"}},
+        {"C:\\NAO\\EXISTE", "C:\\WINDOWS", {"C:\\WINDOWS", "C:\\"}},
+    };
+    QtDialogs dialogs;
+    for (const auto& row : rows) {
+        FileDialogRequest request;
+        request.title = "Abrir arquivo";
+        request.directory = row.requested;
+        QString opened, title, lookIn;
+        QStringList places, drives;
+        bool upEnabled = false;
+        withFileDialog([&](QFileDialog* dialog) {
+            opened = standsIn(dialog);
+            title = dialog->windowTitle();
+            lookIn = dialog->findChild<QComboBox*>("lookInCombo")->currentText();
+            places = lookInPlaces(dialog);
+            upEnabled = dialog->findChild<QToolButton*>("toParentButton")->isEnabled();
+            // Each place of the sidebar: its name, then where it leads.
+            const QList<QUrl> urls = dialog->sidebarUrls();
+            auto* names = dialog->findChild<QListView*>("sidebar")->model();
+            for (int i = 0; i < names->rowCount(); ++i)
+                drives << names->index(i, 0).data().toString() + ' ' +
+                              platform().fromHostPath(urls.value(i).toLocalFile());
+        });
+        dialogs.openFiles(request);
+        EXPECT_EQ(opened, row.opened) << row.requested.toStdString();
+        EXPECT_EQ(title, request.title + " - " + row.opened);
+        EXPECT_EQ(lookIn, row.opened);
+        EXPECT_EQ(places, row.places);
+        EXPECT_EQ(upEnabled, row.opened.size() > 3) << row.opened.toStdString();
+        EXPECT_EQ(drives, QStringList({"C: C:\\", "D: D:\\", "Z: Z:\\"}));
+    }
+}
+
+TEST(QtDialogsTest, FileDialogTakesTypedWindowsPaths)
+{
+    test::TempPrefix prefix;
+    prefix.addDrive('d');
+    prefix.write("D:\\VLDRBKPB\\EMPRESA1.ARJ", "x");
+    prefix.write("C:\\VALDOROW\\DADOS\\CLIENTES.DB", "x");
+    const QStringList backup{"D:\\VLDRBKPB\\EMPRESA1.ARJ"};
+    const struct
+    {
+        QString typed;
+        QStringList chosen;
+        QString entered; // where the dialog stands when it stays open
+        bool found;
+    } rows[] = {
+        {"d:\\vldrbkpb\\empresa1.ARJ", backup, {}, true},
+        {"D:/VLDRBKPB/EMPRESA1.ARJ", backup, {}, true},
+        {"dados\\clientes.db", {"C:\\VALDOROW\\DADOS\\CLIENTES.DB"}, {}, true},
+        {"c:\\valdorow\\DADOS\\", {}, "C:\\VALDOROW\\DADOS", true},
+        {"\\", {}, "C:\\", true},
+        {"D:\\VLDRBKPB\\NADA.ARJ", {}, "C:\\VALDOROW", false},
+    };
+    QtDialogs dialogs;
+    FileDialogRequest request;
+    request.directory = "C:\\VALDOROW";
+    for (const auto& row : rows) {
+        bool enabled = false;
+        QString box, entered;
+        withFileDialog([&](QFileDialog* dialog) {
+            box = typeAndEnter(dialog, row.typed, &enabled);
+            if (dialog->isVisible())
+                entered = standsIn(dialog);
+        });
+        EXPECT_EQ(dialogs.openFiles(request), row.chosen) << row.typed.toStdString();
+        EXPECT_EQ(entered, row.entered) << row.typed.toStdString();
+        EXPECT_EQ(enabled, row.found) << row.typed.toStdString();
+        // Qt's own "not found" box, naming what was typed.
+        EXPECT_EQ(box.contains(row.typed), !row.found) << row.typed.toStdString();
+    }
+}
+
+TEST(QtDialogsTest, FolderDialogTakesATypedWindowsDirectory)
+{
+    test::TempPrefix prefix;
+    prefix.addDrive('d');
+    prefix.mkdir("D:\\VLDRBKPB");
+    QtDialogs dialogs;
+    QString opened;
+    bool enabled = false;
+    QString completed;
+    withFileDialog([&](QFileDialog* dialog) {
+        opened = standsIn(dialog);
+        // The name box completes Windows paths too.
+        QCompleter* completer = dialog->findChild<QLineEdit*>("fileNameEdit")->completer();
+        completer->setCompletionPrefix("d:\\vld");
+        completed = completer->pathFromIndex(
+            dialog->findChild<QFileSystemModel*>()->index(prefix.host("D:\\VLDRBKPB")));
+        typeAndEnter(dialog, "d:\\vldrbkpb", &enabled);
+    });
+    EXPECT_EQ(dialogs.browseFolder("Pasta de origem", ""), "D:\\VLDRBKPB");
+    EXPECT_EQ(opened, "C:\\WINDOWS");
+    EXPECT_TRUE(enabled);
+    EXPECT_EQ(completed, "D:\\VLDRBKPB");
+
+    withFileDialog([](QFileDialog* dialog) { typeAndEnter(dialog, "D:\\NADA"); });
+    EXPECT_EQ(dialogs.browseFolder("Pasta de origem", "D:\\VLDRBKPB"), "");
 }
 
 TEST(QtDialogsTest, ShowModalReturnsDialogResultAndWaitsForPlainWindows)
