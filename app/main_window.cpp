@@ -149,7 +149,7 @@ void TF_NAVLOR::FormCreate(const QStringList& arguments)
     if (!platform().directoryExists(dataDirectory)) {
         dataDirectory = windowsDrive + QStringLiteral("\\NAVLOR");
         if (!platform().directoryExists(dataDirectory))
-            platform().createDirectory(dataDirectory); // a failure shows later, when reading
+            (void)platform().createDirectory(dataDirectory); // a failure shows later, when reading
     }
     m_ui->LA_DIRNAVLOR->setText(dataDirectory);
     // A kill in the middle of writing a parameter file leaves its temporary file behind.

@@ -107,7 +107,7 @@ void TF_NAVLOR::EXCLUI_NET()
         Platform& p = platform();
         if (flags.deleteNetFile && p.fileExists(kNetFile)) {
             ADD_MSG(QStringLiteral("Deletando arquivo - ") + kNetFile);
-            p.deleteFile(kNetFile); // held open by a client it stays; nothing to say then
+            (void)p.deleteFile(kNetFile); // held open by a client it stays; nothing to say then
         }
         if (flags.startNetlog && p.fileExists(kNetlogProgram))
             EXECUTA_PROGRAMA(kNetlogProgram, QString());

@@ -193,7 +193,7 @@ void TF_BKPDIR::BU_B_DIRORIGEMClick()
         dialogs().browseFolder(QString(), chooserStart(m_ui->E_B_DIRORIGEM->text()));
     if (!chosen.isEmpty())
         m_ui->E_B_DIRORIGEM->setText(chosen);
-    platform().setCurrentDirectory(QStringLiteral("C:\\"));
+    (void)platform().setCurrentDirectory(QStringLiteral("C:\\"));
 }
 
 void TF_BKPDIR::BU_B_DIRDESTINOClick()
@@ -211,7 +211,7 @@ void TF_BKPDIR::BU_B_CRIADIRClick()
         dialogs().message(QStringLiteral("Diretório já Existe: ") + destination);
         return;
     }
-    platform().createDirectory(destination);
+    (void)platform().createDirectory(destination);
     if (DIRETORIO_EXISTE(destination))
         dialogs().message(QStringLiteral("Diretório Criado com sucesso: ") + destination);
     else
@@ -278,7 +278,7 @@ void TF_BKPDIR::store()
     m_ui->CB_EXECUTAR->setEditText(entry);
 
     const QString command = entryCommandLine(entry);
-    platform().setCurrentDirectory(QStringLiteral("C:\\"));
+    (void)platform().setCurrentDirectory(QStringLiteral("C:\\"));
     m_ui->la_exec->setText(command);
     processMessages();
     EXECUTA_BAT(command, SW_SHOWNORMAL, kBatchFlag);

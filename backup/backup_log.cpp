@@ -191,7 +191,7 @@ bool BackupLog::append(const QString& text)
     if (log.size() >= kBackupLogLimit) {
         const QString old = backupOldLogPath(m_dataDirectory);
         if (platform().fileExists(old))
-            platform().deleteFile(old);
+            (void)platform().deleteFile(old);
         // When the old log cannot be moved aside, its copy is written over NAVLOR.OLD; when
         // even that fails the line still goes to the full log rather than being lost.
         if (platform().moveFile(path, old) || platform().writeFile(old, log))

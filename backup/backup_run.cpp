@@ -43,7 +43,7 @@ void postAndShow(BackupConsole& console, const QString& text)
 QString useFromHome(const QString& found, const QString& home)
 {
     Platform& p = platform();
-    p.copyFile(found, home);
+    (void)p.copyFile(found, home);
     return p.fileExists(home) ? home : found;
 }
 
@@ -134,7 +134,7 @@ QString locateArchiver(BackupConsole& console)
         if (p.fileExists(home))
             break;
         if (p.fileExists(candidate)) {
-            p.copyFile(candidate, home);
+            (void)p.copyFile(candidate, home);
             if (uncopied.isEmpty())
                 uncopied = candidate;
         }
@@ -170,7 +170,7 @@ bool checkDestination(const QString& destination, BackupConsole& console)
 {
     Platform& p = platform();
     if (!p.directoryExists(destination))
-        p.createDirectory(destination);
+        (void)p.createDirectory(destination);
     int rounds = 0;
     for (;;) {
         processMessages();
@@ -190,7 +190,7 @@ bool checkDestination(const QString& destination, BackupConsole& console)
             }
         }
         // Starting a program on the drive wakes a network drive that has gone to sleep.
-        p.winExec(destination.left(1) + QStringLiteral(":\\AAAA.EXE"), SW_SHOWNORMAL);
+        (void)p.winExec(destination.left(1) + QStringLiteral(":\\AAAA.EXE"), SW_SHOWNORMAL);
         p.clock().sleep(kRoundMilliseconds);
         ++rounds;
     }

@@ -129,7 +129,7 @@ int APAGA_ARQUIVOS(const QString& m, const QString& d)
     const QList<FoundFile> files = FOUND_FILES(m, d);
     Platform& p = platform();
     for (const FoundFile& file : files)
-        p.deleteExactFile(file.path); // refused for read-only files and files in use
+        (void)p.deleteExactFile(file.path); // refused for read-only files and files in use
     return static_cast<int>(files.size());
 }
 

@@ -129,7 +129,7 @@ void EXECUTA_PROGRAMA(const QString& n, const QString& r)
         programCandidates(n, GB_GLOBAIS.GB_DIR1, directoryPart(p.programPath()));
     for (const QString& candidate : candidates) {
         if (p.fileExists(candidate)) {
-            p.winExec(programToken(candidate), SW_SHOWNORMAL);
+            (void)p.winExec(programToken(candidate), SW_SHOWNORMAL);
             return;
         }
     }

@@ -56,7 +56,7 @@ void AUTOSTART_DESLIGA(const QString& name)
 {
     Platform& p = platform();
     if (p.regOpenKey(RegRoot::LocalMachine, kRunKey, false))
-        p.regDeleteValue(RegRoot::LocalMachine, kRunKey, name);
+        (void)p.regDeleteValue(RegRoot::LocalMachine, kRunKey, name);
 }
 
 bool AUTOSTART_ATIVO(const QString& name)

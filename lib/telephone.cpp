@@ -21,7 +21,7 @@ QString dialableNumber(const QString& number)
 
 void DISCA_TELEFONE(const QString& number, const QString& party, const QString& application)
 {
-    platform().placeCall(dialableNumber(number), party, application, QStringLiteral("Teste"));
+    (void)platform().placeCall(dialableNumber(number), party, application, QStringLiteral("Teste"));
 }
 
 } // namespace navlor

@@ -153,12 +153,12 @@ bool TF_SOBRE::eventFilter(QObject* watched, QEvent* event)
 
 void TF_SOBRE::LA_EMAILClick()
 {
-    platform().openUrl(QStringLiteral("mailto:") + makerContact().email);
+    (void)platform().openUrl(QStringLiteral("mailto:") + makerContact().email);
 }
 
 void TF_SOBRE::LA_SITEClick()
 {
-    platform().openUrl(QStringLiteral("http://") + m_ui->LA_SITE->text());
+    (void)platform().openUrl(QStringLiteral("http://") + m_ui->LA_SITE->text());
 }
 
 void TF_SOBRE::LA_FONEClick()

@@ -2,6 +2,8 @@
 
 #include "lib/platform/host_prefix.h"
 
+#include <algorithm>
+
 namespace navlor::arj {
 
 namespace {
@@ -141,13 +143,21 @@ bool EntrySelector::selects(const QString& stored) const
     if (m_everything)
         return true;
     // A "\" in a stored name divides directories as "/" does, as ARJ on Windows reads it.
-    QString storedName = stored;
-    storedName.replace(u'\\', u'/');
-    const qsizetype slash = storedName.lastIndexOf(u'/');
-    const QString name = storedName.mid(slash + 1);
+    // Called for every entry of an archive: nothing is copied unless a "\" must be rewritten.
+    qsizetype nameStart = stored.size();
+    while (nameStart > 0 && stored.at(nameStart - 1) != u'/' && stored.at(nameStart - 1) != u'\\')
+        --nameStart;
+    const QString name =
+        QString::fromRawData(stored.constData() + nameStart, stored.size() - nameStart);
+    QStringView directory = QStringView(stored).left(std::max<qsizetype>(nameStart - 1, 0));
+    QString slashed;
     for (const Mask& m : m_masks) {
         if (!m.anyDirectory) {
-            const QString directory = slash < 0 ? QString() : storedName.left(slash);
+            if (directory.contains(u'\\')) {
+                slashed = directory.toString();
+                slashed.replace(u'\\', u'/');
+                directory = slashed;
+            }
             if (directory.compare(m.directory, Qt::CaseInsensitive) != 0)
                 continue;
         }

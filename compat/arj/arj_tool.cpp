@@ -247,6 +247,8 @@ int ArjTool::add(const CommandLine& line, bool move)
             before.insert(file.hostPath, stateOf(file.hostPath));
     }
 
+    // Not with volumes: arj may look again at the directory it is writing them to.
+    const QString cache = line.volumes ? QString() : directoryCacheLibrary();
     ListFiles lists;
     int code = kOk;
     for (const auto& [drive, files] : byDrive) {
@@ -267,7 +269,7 @@ int ArjTool::add(const CommandLine& line, bool move)
         arguments << u'!' + listPath;
         // Run from the drive root, so the names are stored relative to it.
         const QString root = m_platform.toHostPath(QString(drive) + QStringLiteral(":\\"));
-        const HostResult result = runHostArj({arguments, root, false});
+        const HostResult result = runHostArj({arguments, root, false, 0, cache});
         if (!result.started) {
             say(QStringLiteral("Can't run ") + hostArjProgram());
             return kFatal;

@@ -3,7 +3,9 @@
 #include "compat/arj/arj_command.h"
 #include "lib/platform/bounded_wait.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QStandardPaths>
 
 #include <algorithm>
@@ -24,16 +26,37 @@ namespace {
 constexpr int kKilled = 11; // ARJ's code for a run broken off
 
 // This process's environment without ARJ_SW: switches from there would be added to every
-// line arj reads.
-std::vector<char*> childEnvironment()
+// line arj reads. `preload` holds the LD_PRELOAD entry when there is a library to add.
+std::vector<char*> childEnvironment(const QString& library, QByteArray& preload)
 {
     std::vector<char*> env;
+    QByteArray earlier;
     for (char** e = environ; e && *e; ++e) {
-        if (std::strncmp(*e, "ARJ_SW=", 7) != 0)
-            env.push_back(*e);
+        if (std::strncmp(*e, "ARJ_SW=", 7) == 0)
+            continue;
+        if (!library.isEmpty() && std::strncmp(*e, "LD_PRELOAD=", 11) == 0) {
+            earlier = QByteArray(*e + 11);
+            continue;
+        }
+        env.push_back(*e);
+    }
+    if (!library.isEmpty()) {
+        preload = "LD_PRELOAD=" + QFile::encodeName(library);
+        if (!earlier.isEmpty())
+            preload += ':' + earlier;
+        env.push_back(preload.data());
     }
     env.push_back(nullptr);
     return env;
+}
+
+// ld.so splits LD_PRELOAD at blanks and colons: a path with either cannot be given.
+QString preloadable(const QString& path)
+{
+    if (path.isEmpty() || path.contains(u' ') || path.contains(u':') ||
+        ::access(QFile::encodeName(path).constData(), R_OK) != 0)
+        return {};
+    return path;
 }
 
 constexpr int kFloorSeconds = 600;
@@ -55,6 +78,26 @@ QString hostArjProgram()
         return configured;
     const QString found = QStandardPaths::findExecutable(QStringLiteral("arj"));
     return found.isEmpty() ? QStringLiteral("/usr/bin/arj") : found;
+}
+
+QString directoryCacheLibrary()
+{
+    const QString name = QStringLiteral("navlor-arj-dircache.so");
+    if (qEnvironmentVariableIsSet("NAVLOR_ARJ_DIRECTORY_CACHE"))
+        return preloadable(qEnvironmentVariable("NAVLOR_ARJ_DIRECTORY_CACHE"));
+    // The executable itself, not the ARJ.EXE link it was started by.
+    const QString self = QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath();
+    if (self.isEmpty())
+        return {};
+    const QString directory = QFileInfo(self).path();
+    for (const QString& candidate :
+         {directory + u'/' + name,
+          QDir::cleanPath(directory + QStringLiteral("/" NAVLOR_ARJ_CACHE_FROM_BIN "/") + name)}) {
+        const QString found = preloadable(candidate);
+        if (!found.isEmpty())
+            return found;
+    }
+    return {};
 }
 
 int hostArjTimeout(qint64 archiveBytes)
@@ -79,7 +122,8 @@ HostResult runHostArj(const HostRun& run)
     for (QByteArray& a : argBytes)
         argv.push_back(a.data());
     argv.push_back(nullptr);
-    std::vector<char*> env = childEnvironment();
+    QByteArray preload;
+    std::vector<char*> env = childEnvironment(run.preload, preload);
 
     // The output goes to a file in memory, not a pipe: a pipe would have to be drained while
     // waiting, and a run that never ends would never close it.

@@ -254,7 +254,7 @@ bool Interpreter::replaceFile(const QString& from, const QString& to)
     if (!m_platform.copyFile(from, temporary))
         return false;
     if (!m_platform.deleteFile(to) || !m_platform.moveFile(temporary, to)) {
-        m_platform.deleteFile(temporary);
+        (void)m_platform.deleteFile(temporary);
         return false;
     }
     return true;

@@ -75,32 +75,32 @@ public:
     Platform& operator=(const Platform&) = delete;
 
     // --- files ---------------------------------------------------------------------------
-    virtual bool fileExists(const QString& path) = 0;      // an ordinary file
-    virtual bool directoryExists(const QString& path) = 0; // trailing "\" accepted
-    virtual bool createDirectory(const QString& path) = 0; // one level
-    virtual bool removeDirectory(const QString& path) = 0; // empty directories only
+    [[nodiscard]] virtual bool fileExists(const QString& path) = 0;      // an ordinary file
+    [[nodiscard]] virtual bool directoryExists(const QString& path) = 0; // trailing "\" accepted
+    [[nodiscard]] virtual bool createDirectory(const QString& path) = 0; // one level
+    [[nodiscard]] virtual bool removeDirectory(const QString& path) = 0; // empty directories only
     // Refused (false) when the file is missing, read-only or held open by any process.
-    virtual bool deleteFile(const QString& path) = 0;
+    [[nodiscard]] virtual bool deleteFile(const QString& path) = 0;
     // Deletes the file a walk found, at exactly that path: every name as spelt on disk, none
     // matched without regard to case, so a twin differing only in case is never taken. Same
     // refusals as deleteFile. The default is deleteFile.
-    virtual bool deleteExactFile(const QString& path);
+    [[nodiscard]] virtual bool deleteExactFile(const QString& path);
     // Never overwrites: false when `to` exists.
-    virtual bool copyFile(const QString& from, const QString& to) = 0;
-    virtual bool moveFile(const QString& from, const QString& to) = 0;
+    [[nodiscard]] virtual bool copyFile(const QString& from, const QString& to) = 0;
+    [[nodiscard]] virtual bool moveFile(const QString& from, const QString& to) = 0;
     // Entries of one directory whose names match the wildcard last part of `pattern`
     // ("C:\DADOS\*.LCK"), "." and ".." left out, in the platform's order.
-    virtual QList<DirEntry> findFiles(const QString& pattern) = 0;
+    [[nodiscard]] virtual QList<DirEntry> findFiles(const QString& pattern) = 0;
     // As findFiles, with only the name and the kind of each entry (directory, hidden, system)
     // filled in: all a tree walk needs, answered without asking for every entry's size and
     // times where the host can. The default is findFiles.
-    virtual QList<DirEntry> findFileKinds(const QString& pattern);
-    virtual std::optional<QByteArray> readFile(const QString& path) = 0;
+    [[nodiscard]] virtual QList<DirEntry> findFileKinds(const QString& pattern);
+    [[nodiscard]] virtual std::optional<QByteArray> readFile(const QString& path) = 0;
     // Replaces the file whole: written beside it, flushed and renamed over it, so a failure
     // leaves the old file as it was and no temporary file behind.
-    virtual bool writeFile(const QString& path, const QByteArray& data) = 0;
+    [[nodiscard]] virtual bool writeFile(const QString& path, const QByteArray& data) = 0;
     virtual QString currentDirectory() = 0;
-    virtual bool setCurrentDirectory(const QString& path) = 0;
+    [[nodiscard]] virtual bool setCurrentDirectory(const QString& path) = 0;
     // The path the program was started by, as a Windows path (links not followed).
     virtual QString programPath() = 0;
     // Host path of a Windows path, for handing files to host libraries (empty: no such place).
@@ -117,25 +117,28 @@ public:
     // --- processes -----------------------------------------------------------------------
     // Creates the process of a command line and waits for it; its exit code, or -1 when it
     // could not be started. `currentDirectory` empty: inherited.
-    virtual int runAndWait(const QString& commandLine, int showMode,
-                           const QString& currentDirectory = {}) = 0;
+    [[nodiscard]] virtual int runAndWait(const QString& commandLine, int showMode,
+                                         const QString& currentDirectory = {}) = 0;
     // As runAndWait, ended at a ceiling and with its output captured where the backend can;
     // the default does neither.
-    virtual int runBounded(const QString& commandLine, int showMode, const BoundedRun& run);
+    [[nodiscard]] virtual int runBounded(const QString& commandLine, int showMode,
+                                         const BoundedRun& run);
     // Creates the process and returns at once; true when a process was created.
-    virtual bool startProcess(const QString& commandLine, int showMode) = 0;
+    [[nodiscard]] virtual bool startProcess(const QString& commandLine, int showMode) = 0;
     // WinExec: starts without waiting; above 31 on success, as WinExec answers.
-    virtual int winExec(const QString& commandLine, int showMode) = 0;
+    [[nodiscard]] virtual int winExec(const QString& commandLine, int showMode) = 0;
 
     // --- registry (string values only) -------------------------------------------------------
     // True when the key exists or, with `create`, could be created.
-    virtual bool regOpenKey(RegRoot root, const QString& key, bool create) = 0;
-    virtual std::optional<QString> regReadString(RegRoot root, const QString& key,
-                                                 const QString& name) = 0;
-    virtual bool regWriteString(RegRoot root, const QString& key, const QString& name,
-                                const QString& data) = 0;
-    virtual bool regDeleteValue(RegRoot root, const QString& key, const QString& name) = 0;
-    virtual bool regValueExists(RegRoot root, const QString& key, const QString& name) = 0;
+    [[nodiscard]] virtual bool regOpenKey(RegRoot root, const QString& key, bool create) = 0;
+    [[nodiscard]] virtual std::optional<QString> regReadString(RegRoot root, const QString& key,
+                                                               const QString& name) = 0;
+    [[nodiscard]] virtual bool regWriteString(RegRoot root, const QString& key, const QString& name,
+                                              const QString& data) = 0;
+    [[nodiscard]] virtual bool regDeleteValue(RegRoot root, const QString& key,
+                                              const QString& name) = 0;
+    [[nodiscard]] virtual bool regValueExists(RegRoot root, const QString& key,
+                                              const QString& name) = 0;
 
     // --- system information ------------------------------------------------------------------
     virtual VersionRecord versionRecord() = 0;
@@ -150,9 +153,9 @@ public:
     virtual void setNumLockOn() = 0;
 
     // --- shell ---------------------------------------------------------------------------
-    virtual bool openUrl(const QString& url) = 0; // mailto:, http://
-    virtual bool placeCall(const QString& number, const QString& party, const QString& application,
-                           const QString& comment) = 0;
+    [[nodiscard]] virtual bool openUrl(const QString& url) = 0; // mailto:, http://
+    [[nodiscard]] virtual bool placeCall(const QString& number, const QString& party,
+                                         const QString& application, const QString& comment) = 0;
 
     // --- clock ---------------------------------------------------------------------------
     // Every wait of the program goes through here, so tests can run it on virtual time.
