@@ -63,11 +63,6 @@ bool jobIsActive(const QString& flagsLine)
     return COMPLETA_BRANCOS(flagsLine, kJobFlagsWidth).at(0) == u'S';
 }
 
-QString joinDirectory(const QString& directory, const QString& name)
-{
-    return directory.endsWith(u'\\') ? directory + name : directory + u'\\' + name;
-}
-
 } // namespace
 
 QString exclusionSwitches(const QString& exclusions)

@@ -38,19 +38,19 @@ bool isIgnoredSwitch(const QString& argument)
 
 } // namespace
 
-const char kUsage[] =
-    "Inicia o interpretador de comandos do Windows hospedado (NAVLOR_PREFIX).\n"
-    "\n"
-    "navlor-cmd [/C | /K] [linha de comando]\n"
-    "navlor-cmd arquivo.BAT [par\xc3\xa2metros]\n"
-    "\n"
-    "  /C      executa a linha de comando e termina\n"
-    "  /K      executa a linha de comando e fica no prompt\n"
-    "  /?      mostra esta ajuda\n"
-    "\n"
-    "Sem argumentos, l\xc3\xaa comandos no prompt. O status de sa\xc3\xadda \xc3\xa9 o "
-    "n\xc3\xadvel de erro do\n"
-    "\xc3\xbaltimo comando (EXIT n o define).\n";
+const char kUsage[] = "Inicia o interpretador de comandos do Windows hospedado (NAVLOR_PREFIX).\n"
+                      "\n"
+                      "navlor-cmd [/C | /K] [linha de comando]\n"
+                      "navlor-cmd arquivo.BAT [par\xc3\xa2metros]\n"
+                      "\n"
+                      "  /C      executa a linha de comando e termina\n"
+                      "  /K      executa a linha de comando e fica no prompt\n"
+                      "  /?      mostra esta ajuda\n"
+                      "\n"
+                      "Sem argumentos, l\xc3\xaa comandos no prompt. O status de sa\xc3\xad"
+                      "da \xc3\xa9 o "
+                      "n\xc3\xadvel de erro do\n"
+                      "\xc3\xbaltimo comando (EXIT n o define).\n";
 
 int main(int argc, char** argv)
 {
