@@ -4,7 +4,7 @@
 
 #include "app/main_window.h"
 #include "lib/console_flags.h"
-#include "lib/jpeg_image.h"
+#include "lib/widgets/jpeg_image.h"
 #include "lib/param_store.h"
 #include "lib/registry_settings.h"
 

@@ -7,7 +7,7 @@
 #include "backup/backup_window.h"
 #include "lib/console_flags.h"
 #include "lib/dates.h"
-#include "lib/jpeg_image.h"
+#include "lib/widgets/jpeg_image.h"
 #include "lib/platform/platform.h"
 #include "lib/registry_settings.h"
 #include "lib/system_info.h"

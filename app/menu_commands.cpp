@@ -10,7 +10,7 @@
 #include "backup/backup_window.h"
 #include "lib/file_lists.h"
 #include "lib/platform/platform.h"
-#include "lib/print_window.h"
+#include "lib/widgets/print_window.h"
 #include "lib/program_start.h"
 #include "lib/registry_settings.h"
 #include "tools/about_box.h"

@@ -2,7 +2,7 @@
 
 // The windows one subsystem opens of another's, as the program sets them up.
 
-#include "lib/console_window.h"
+#include "lib/widgets/console_window.h"
 
 #include <memory>
 

@@ -7,7 +7,7 @@
 #include "lib/ansi_text.h"
 #include "lib/choose_directory.h"
 #include "lib/dialogs.h"
-#include "lib/jpeg_image.h"
+#include "lib/widgets/jpeg_image.h"
 #include "lib/platform/platform.h"
 #include "lib/program_start.h"
 #include "lib/registry_settings.h"

@@ -2,7 +2,7 @@
 
 #include "ui_about_box.h"
 
-#include "lib/jpeg_image.h"
+#include "lib/widgets/jpeg_image.h"
 #include "lib/platform/platform.h"
 #include "lib/telephone.h"
 

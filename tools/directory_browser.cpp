@@ -2,7 +2,7 @@
 
 #include "ui_directory_browser.h"
 
-#include "lib/jpeg_image.h"
+#include "lib/widgets/jpeg_image.h"
 #include "lib/platform/platform.h"
 #include "lib/text_utils.h"
 #include "tools/directory_choice.h"

@@ -3,7 +3,7 @@
 #include "ui_file_search_window.h"
 
 #include "lib/dialogs.h"
-#include "lib/jpeg_image.h"
+#include "lib/widgets/jpeg_image.h"
 #include "lib/text_utils.h"
 #include "tools/directory_browser.h"
 #include "tools/file_search.h"

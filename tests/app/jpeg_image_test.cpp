@@ -1,4 +1,4 @@
-#include "lib/jpeg_image.h"
+#include "lib/widgets/jpeg_image.h"
 
 #include <QBuffer>
 #include <QFile>

@@ -1,6 +1,6 @@
 #include "lib/dates.h"
-#include "lib/helper_window.h"
-#include "lib/print_window.h"
+#include "lib/widgets/helper_window.h"
+#include "lib/widgets/print_window.h"
 #include "tests/support/scripted_dialogs.h"
 
 #include <QDialog>

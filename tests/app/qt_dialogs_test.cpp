@@ -1,5 +1,5 @@
-#include "lib/qt_dialogs.h"
-#include "lib/qt_translations.h"
+#include "lib/widgets/qt_dialogs.h"
+#include "lib/widgets/qt_translations.h"
 
 #include "tests/support/scripted_dialogs.h"
 #include "tests/support/temp_prefix.h"

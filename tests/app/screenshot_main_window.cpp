@@ -1,6 +1,6 @@
 // Saves a picture of the main window as the operator sees it after a start with "/N".
 #include "app/main_window.h"
-#include "lib/helper_window.h"
+#include "lib/widgets/helper_window.h"
 
 #include <QApplication>
 #include <QPixmap>

@@ -1,6 +1,6 @@
-#include "lib/qt_dialogs.h"
+#include "lib/widgets/qt_dialogs.h"
 
-#include "lib/windows_file_dialog.h"
+#include "lib/widgets/windows_file_dialog.h"
 
 #include <QAbstractButton>
 #include <QApplication>

@@ -1,4 +1,4 @@
-#include "lib/windows_file_dialog.h"
+#include "lib/widgets/windows_file_dialog.h"
 
 #include "lib/platform/host_prefix.h"
 #include "lib/platform/platform.h"

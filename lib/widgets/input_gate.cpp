@@ -1,4 +1,4 @@
-#include "lib/input_gate.h"
+#include "lib/widgets/input_gate.h"
 
 #include <QCoreApplication>
 #include <QEvent>

@@ -1,7 +1,7 @@
-#include "lib/print_window.h"
+#include "lib/widgets/print_window.h"
 
 #include "lib/dialogs.h"
-#include "lib/helper_window.h"
+#include "lib/widgets/helper_window.h"
 
 #include <QDialog>
 #include <QMainWindow>

@@ -1,4 +1,4 @@
-#include "lib/qt_translations.h"
+#include "lib/widgets/qt_translations.h"
 
 #include <QCoreApplication>
 #include <QLibraryInfo>

@@ -1,4 +1,4 @@
-#include "lib/helper_window.h"
+#include "lib/widgets/helper_window.h"
 
 #include "lib/dates.h"
 

@@ -1,4 +1,4 @@
-#include "lib/console_window.h"
+#include "lib/widgets/console_window.h"
 
 namespace navlor {
 
