@@ -4,9 +4,9 @@
 
 #include "app/main_window.h"
 #include "lib/console_flags.h"
-#include "lib/widgets/jpeg_image.h"
 #include "lib/param_store.h"
 #include "lib/registry_settings.h"
+#include "lib/widgets/jpeg_image.h"
 
 #include <QLabel>
 #include <QScreen>

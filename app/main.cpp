@@ -3,8 +3,8 @@
 #include "app/installation_start.h"
 #include "app/main_window.h"
 #include "app/usage.h"
-#include "lib/widgets/helper_window.h"
 #include "lib/platform/platform.h"
+#include "lib/widgets/helper_window.h"
 #include "lib/widgets/qt_dialogs.h"
 #include "lib/widgets/qt_translations.h"
 

@@ -7,11 +7,11 @@
 #include "backup/backup_window.h"
 #include "lib/console_flags.h"
 #include "lib/dates.h"
-#include "lib/widgets/jpeg_image.h"
 #include "lib/platform/platform.h"
 #include "lib/registry_settings.h"
 #include "lib/system_info.h"
 #include "lib/text_utils.h"
+#include "lib/widgets/jpeg_image.h"
 
 #include <QEvent>
 #include <QLineEdit>

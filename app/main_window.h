@@ -3,8 +3,8 @@
 // The console's main window: opens every other window, runs the start-up housekeeping and
 // holds, in its controls, the values the rest of the program shares.
 
-#include "lib/widgets/console_window.h"
 #include "lib/dialogs.h"
+#include "lib/widgets/console_window.h"
 
 #include <QMainWindow>
 #include <QStringList>

@@ -10,9 +10,9 @@
 #include "backup/backup_window.h"
 #include "lib/file_lists.h"
 #include "lib/platform/platform.h"
-#include "lib/widgets/print_window.h"
 #include "lib/program_start.h"
 #include "lib/registry_settings.h"
+#include "lib/widgets/print_window.h"
 #include "tools/about_box.h"
 #include "tools/file_search_window.h"
 

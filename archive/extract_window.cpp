@@ -7,10 +7,10 @@
 #include "lib/ansi_text.h"
 #include "lib/choose_directory.h"
 #include "lib/dialogs.h"
-#include "lib/widgets/jpeg_image.h"
 #include "lib/platform/platform.h"
 #include "lib/program_start.h"
 #include "lib/registry_settings.h"
+#include "lib/widgets/jpeg_image.h"
 #include "lib/work_guard.h"
 
 #include <QElapsedTimer>

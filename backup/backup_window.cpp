@@ -6,16 +6,16 @@
 #include "backup/job_batch_text.h"
 #include "backup/job_field_check.h"
 #include "lib/choose_directory.h"
-#include "lib/widgets/console_window.h"
 #include "lib/dialogs.h"
-#include "lib/widgets/input_gate.h"
-#include "lib/widgets/jpeg_image.h"
 #include "lib/param_store.h"
 #include "lib/platform/clock.h"
 #include "lib/platform/platform.h"
-#include "lib/widgets/print_window.h"
 #include "lib/program_start.h"
 #include "lib/text_utils.h"
+#include "lib/widgets/console_window.h"
+#include "lib/widgets/input_gate.h"
+#include "lib/widgets/jpeg_image.h"
+#include "lib/widgets/print_window.h"
 
 #include <QElapsedTimer>
 #include <QLocale>

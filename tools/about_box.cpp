@@ -2,9 +2,9 @@
 
 #include "ui_about_box.h"
 
-#include "lib/widgets/jpeg_image.h"
 #include "lib/platform/platform.h"
 #include "lib/telephone.h"
+#include "lib/widgets/jpeg_image.h"
 
 #include "maker_contact.h"
 

@@ -2,9 +2,9 @@
 
 #include "ui_directory_browser.h"
 
-#include "lib/widgets/jpeg_image.h"
 #include "lib/platform/platform.h"
 #include "lib/text_utils.h"
+#include "lib/widgets/jpeg_image.h"
 #include "tools/directory_choice.h"
 #include "tools/directory_listing.h"
 #include "tools/extension_filter.h"

@@ -3,8 +3,8 @@
 #include "ui_file_search_window.h"
 
 #include "lib/dialogs.h"
-#include "lib/widgets/jpeg_image.h"
 #include "lib/text_utils.h"
+#include "lib/widgets/jpeg_image.h"
 #include "tools/directory_browser.h"
 #include "tools/file_search.h"
 
