@@ -4,6 +4,7 @@
 
 #include "app/main_window.h"
 #include "lib/console_flags.h"
+#include "lib/dialogs.h"
 #include "lib/param_store.h"
 #include "lib/registry_settings.h"
 #include "lib/widgets/jpeg_image.h"
@@ -112,10 +113,15 @@ void TF_NAVLOR_P::BU_SALVARClick()
     GB_LINHAS[kArjOptionLine] = m_ui->E_XP->currentText();
     GBF_WRITE(consoleParamFile(mainWindow().dataDirectory()));
 
-    if (m_ui->AutoRun2->isChecked())
-        AUTOSTART_LIGA(kAutostartName, mainWindow().programPath());
-    else
+    if (m_ui->AutoRun2->isChecked()) {
+        // The dialog stays open on the failure, the parameters already written.
+        if (!AUTOSTART_LIGA(kAutostartName, mainWindow().programPath())) {
+            dialogs().message(autostartFailure(kAutostartName));
+            return;
+        }
+    } else {
         AUTOSTART_DESLIGA(kAutostartName);
+    }
     accept();
 }
 

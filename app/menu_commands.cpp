@@ -8,6 +8,7 @@
 #include "app/console_params_dialog.h"
 #include "archive/directory_backup_window.h"
 #include "backup/backup_window.h"
+#include "lib/dialogs.h"
 #include "lib/file_lists.h"
 #include "lib/platform/platform.h"
 #include "lib/program_start.h"
@@ -194,8 +195,8 @@ void TF_NAVLOR::AUTORUN1Click()
 
     if (m_ui->AUTORUN1->isChecked())
         AUTOSTART_DESLIGA(kAutostartName);
-    else
-        AUTOSTART_LIGA(kAutostartName, m_ui->LA_DIRATUAL->text());
+    else if (!AUTOSTART_LIGA(kAutostartName, m_ui->LA_DIRATUAL->text()))
+        dialogs().message(autostartFailure(kAutostartName));
 }
 
 } // namespace navlor

@@ -44,12 +44,16 @@ bool writeCreating(const QString& key, const QString& name, const QString& data)
 
 } // namespace
 
-void AUTOSTART_LIGA(const QString& name, const QString& data)
+bool AUTOSTART_LIGA(const QString& name, const QString& data)
 {
     Platform& p = platform();
-    if (!p.regOpenKey(RegRoot::LocalMachine, kRunKey, false) ||
-        !p.regWriteString(RegRoot::LocalMachine, kRunKey, name, data))
-        throw AppError(QStringLiteral("Failed to set data for '%1'").arg(name));
+    return p.regOpenKey(RegRoot::LocalMachine, kRunKey, false) &&
+           p.regWriteString(RegRoot::LocalMachine, kRunKey, name, data);
+}
+
+QString autostartFailure(const QString& name)
+{
+    return QStringLiteral("Failed to set data for '%1'").arg(name);
 }
 
 void AUTOSTART_DESLIGA(const QString& name)

@@ -38,9 +38,11 @@ struct GlobalValues
 
 extern GlobalValues GB_GLOBAIS;
 
-// Machine-wide Run key. LIGA throws AppError("Failed to set data for '<name>'") when the key
-// cannot be opened or the value not written; DESLIGA fails silently.
-void AUTOSTART_LIGA(const QString& name, const QString& data);
+// Machine-wide Run key. LIGA answers false when the key cannot be opened or the value not
+// written (the caller shows autostartFailure); DESLIGA fails silently.
+[[nodiscard]] bool AUTOSTART_LIGA(const QString& name, const QString& data);
+// "Failed to set data for '<name>'".
+QString autostartFailure(const QString& name);
 void AUTOSTART_DESLIGA(const QString& name);
 bool AUTOSTART_ATIVO(const QString& name);
 

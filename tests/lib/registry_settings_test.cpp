@@ -40,7 +40,7 @@ TEST(Autostart, SetTestRemove)
     ASSERT_TRUE(QDir(autostart).removeRecursively());
     EXPECT_FALSE(AUTOSTART_ATIVO("NAVLOR"));
     EXPECT_FALSE(QFileInfo::exists(autostart));
-    AUTOSTART_LIGA("NAVLOR", "C:\\VALDOROW\\NAVLOR.EXE");
+    EXPECT_TRUE(AUTOSTART_LIGA("NAVLOR", "C:\\VALDOROW\\NAVLOR.EXE"));
     EXPECT_TRUE(AUTOSTART_ATIVO("NAVLOR"));
     EXPECT_TRUE(QFileInfo(autostart).isDir());
     EXPECT_EQ(platform().regReadString(RegRoot::LocalMachine,
@@ -56,14 +56,10 @@ TEST(Autostart, SetTestRemove)
 TEST(Autostart, WithoutRightsSettingFailsAndTheRestIsQuiet)
 {
     test::TempPrefix prefix;
-    AUTOSTART_LIGA("NAVLOR", "C:\\NAVLOR.EXE");
+    EXPECT_TRUE(AUTOSTART_LIGA("NAVLOR", "C:\\NAVLOR.EXE"));
     test::ScopedPlatform<NoMachineKeys> restricted;
-    try {
-        AUTOSTART_LIGA("NAVLOR", "C:\\NAVLOR.EXE");
-        FAIL() << "no error";
-    } catch (const AppError& e) {
-        EXPECT_EQ(e.message(), "Failed to set data for 'NAVLOR'");
-    }
+    EXPECT_FALSE(AUTOSTART_LIGA("NAVLOR", "C:\\NAVLOR.EXE"));
+    EXPECT_EQ(autostartFailure("NAVLOR"), "Failed to set data for 'NAVLOR'");
     EXPECT_NO_THROW(AUTOSTART_DESLIGA("NAVLOR"));
     EXPECT_FALSE(AUTOSTART_ATIVO("NAVLOR"));
 }
