@@ -8,9 +8,9 @@
 #include "lib/param_store.h"
 #include "lib/registry_settings.h"
 #include "lib/widgets/jpeg_image.h"
+#include "lib/widgets/window_helpers.h"
 
 #include <QLabel>
-#include <QScreen>
 
 #include <stdexcept>
 
@@ -36,7 +36,7 @@ TF_NAVLOR& mainWindow()
 } // namespace
 
 TF_NAVLOR_P::TF_NAVLOR_P(QWidget* parent)
-    : QDialog(parent), m_ui(std::make_unique<Ui::TF_NAVLOR_P>())
+    : QDialog(parent), m_ui(std::make_unique<Ui::TF_NAVLOR_P>()), m_instance(F_NAVLOR_P, this)
 {
     m_ui->setupUi(this);
 
@@ -48,14 +48,9 @@ TF_NAVLOR_P::TF_NAVLOR_P(QWidget* parent)
 
     fixSizeAndCentre();
     FormCreate();
-    F_NAVLOR_P = this;
 }
 
-TF_NAVLOR_P::~TF_NAVLOR_P()
-{
-    if (F_NAVLOR_P == this)
-        F_NAVLOR_P = nullptr;
-}
+TF_NAVLOR_P::~TF_NAVLOR_P() = default;
 
 void TF_NAVLOR_P::fixSizeAndCentre()
 {
@@ -67,11 +62,7 @@ void TF_NAVLOR_P::fixSizeAndCentre()
 
     setFixedSize(kClientWidth, kClientHeight);
     // Centred on the desktop, not over the main window; a moved dialog keeps its place.
-    if (const QScreen* desktop = screen()) {
-        QRect frame = frameGeometry();
-        frame.moveCenter(desktop->availableGeometry().center());
-        move(frame.topLeft());
-    }
+    centreOnScreen(*this);
 }
 
 void TF_NAVLOR_P::FormCreate()

@@ -5,6 +5,7 @@
 // of F_NAVLOR and writes the program path that F_NAVLOR shows.
 
 #include "lib/param_file.h"
+#include "lib/widgets/window_helpers.h"
 
 #include <QDialog>
 
@@ -41,6 +42,7 @@ private:
     std::unique_ptr<Ui::TF_NAVLOR_P> m_ui;
     // The lines as read at creation: the store's table is shared, and these are written back.
     ParamSlots m_lines;
+    SingleInstance<TF_NAVLOR_P> m_instance; // F_NAVLOR_P
 };
 
 // The open instance, or null.

@@ -12,11 +12,11 @@
 #include "lib/system_info.h"
 #include "lib/text_utils.h"
 #include "lib/widgets/jpeg_image.h"
+#include "lib/widgets/window_helpers.h"
 
 #include <QEvent>
 #include <QLineEdit>
 #include <QMouseEvent>
-#include <QScreen>
 #include <QShowEvent>
 
 namespace navlor {
@@ -32,10 +32,9 @@ constexpr int kClientHeight = 399;
 } // namespace
 
 TF_NAVLOR::TF_NAVLOR(const QStringList& arguments, QWidget* parent)
-    : QMainWindow(parent), m_ui(std::make_unique<Ui::TF_NAVLOR>())
+    : QMainWindow(parent), m_ui(std::make_unique<Ui::TF_NAVLOR>()), m_instance(F_NAVLOR, this)
 {
     m_ui->setupUi(this);
-    F_NAVLOR = this;
     setMainConsole(this);
     m_opener = makeSubsystemWindows();
     setWindowOpener(m_opener.get());
@@ -66,8 +65,6 @@ TF_NAVLOR::TF_NAVLOR(const QStringList& arguments, QWidget* parent)
 
 TF_NAVLOR::~TF_NAVLOR()
 {
-    if (F_NAVLOR == this)
-        F_NAVLOR = nullptr;
     if (mainConsole() == this)
         setMainConsole(nullptr);
     if (windowOpener() == m_opener.get())
@@ -123,11 +120,7 @@ void TF_NAVLOR::connectHandlers()
 void TF_NAVLOR::fixSizeAndCentre()
 {
     setFixedSize(kClientWidth, kClientHeight + menuBar()->sizeHint().height());
-    if (const QScreen* desktop = screen()) {
-        QRect frame = frameGeometry();
-        frame.moveCenter(desktop->availableGeometry().center());
-        move(frame.topLeft());
-    }
+    centreOnScreen(*this);
 }
 
 // ---- creation and showing ----------------------------------------------------------------

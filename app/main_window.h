@@ -5,6 +5,7 @@
 
 #include "lib/dialogs.h"
 #include "lib/widgets/console_window.h"
+#include "lib/widgets/window_helpers.h"
 
 #include <QMainWindow>
 #include <QStringList>
@@ -106,6 +107,9 @@ public:
     QTimer TM_FECHAR;
     FileDialogRequest OpenDialog1;
     FileDialogRequest OpenDialog2;
+
+private:
+    SingleInstance<TF_NAVLOR> m_instance; // F_NAVLOR
 };
 
 // The single instance, or null before it is created.

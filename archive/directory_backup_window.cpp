@@ -12,10 +12,10 @@
 #include "lib/program_start.h"
 #include "lib/registry_settings.h"
 #include "lib/text_utils.h"
+#include "lib/widgets/window_helpers.h"
 #include "lib/work_guard.h"
 
 #include <QLineEdit>
-#include <QScreen>
 
 namespace navlor {
 
@@ -109,11 +109,7 @@ void TF_BKPDIR::connectHandlers()
 void TF_BKPDIR::centreOnDesktop()
 {
     resize(738, 512);
-    if (const QScreen* desktop = screen()) {
-        QRect frame = frameGeometry();
-        frame.moveCenter(desktop->availableGeometry().center());
-        move(frame.topLeft());
-    }
+    centreOnScreen(*this);
 }
 
 void TF_BKPDIR::FormCreate()

@@ -16,7 +16,6 @@
 #include <QElapsedTimer>
 #include <QHash>
 #include <QListWidget>
-#include <QScreen>
 #include <QSet>
 #include <QShowEvent>
 #include <QStringTokenizer>
@@ -177,10 +176,9 @@ private:
 
 TF_BKP_EXTRAI1::TF_BKP_EXTRAI1(QWidget* parent)
     : QDialog(parent), m_ui(std::make_unique<Ui::TF_BKP_EXTRAI1>()),
-      m_entryWidths(std::make_shared<EntryWidths>())
+      m_entryWidths(std::make_shared<EntryWidths>()), m_instance(F_BKP_EXTRAI1, this)
 {
     m_ui->setupUi(this);
-    F_BKP_EXTRAI1 = this;
     setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
     layout()->setMenuBar(m_ui->MainMenu1);
 
@@ -203,11 +201,7 @@ TF_BKP_EXTRAI1::TF_BKP_EXTRAI1(QWidget* parent)
     centreOnDesktop();
 }
 
-TF_BKP_EXTRAI1::~TF_BKP_EXTRAI1()
-{
-    if (F_BKP_EXTRAI1 == this)
-        F_BKP_EXTRAI1 = nullptr;
-}
+TF_BKP_EXTRAI1::~TF_BKP_EXTRAI1() = default;
 
 void TF_BKP_EXTRAI1::connectHandlers()
 {
@@ -228,11 +222,7 @@ void TF_BKP_EXTRAI1::connectHandlers()
 void TF_BKP_EXTRAI1::centreOnDesktop()
 {
     resize(754, 426);
-    if (const QScreen* desktop = screen()) {
-        QRect frame = frameGeometry();
-        frame.moveCenter(desktop->availableGeometry().center());
-        move(frame.topLeft());
-    }
+    centreOnScreen(*this);
 }
 
 void TF_BKP_EXTRAI1::setOrigin(const QString& archivePath)

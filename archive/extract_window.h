@@ -5,6 +5,7 @@
 // a batch file run by the batch runner.
 
 #include "lib/dialogs.h"
+#include "lib/widgets/window_helpers.h"
 
 #include <QDialog>
 #include <QString>
@@ -67,6 +68,7 @@ private:
     bool m_working = false;         // a listing or an extraction is under way
     bool m_closing = false;
     std::shared_ptr<EntryWidths> m_entryWidths; // shared by the delegates of both lists
+    SingleInstance<TF_BKP_EXTRAI1> m_instance;  // F_BKP_EXTRAI1
 };
 
 // The extract window while it exists, or null.

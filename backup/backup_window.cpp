@@ -16,11 +16,11 @@
 #include "lib/widgets/input_gate.h"
 #include "lib/widgets/jpeg_image.h"
 #include "lib/widgets/print_window.h"
+#include "lib/widgets/window_helpers.h"
 
 #include <QElapsedTimer>
 #include <QLocale>
 #include <QMouseEvent>
-#include <QScreen>
 #include <QSignalBlocker>
 
 #include <algorithm>
@@ -123,10 +123,10 @@ private:
 
 } // namespace
 
-TF_BKPA::TF_BKPA(QWidget* parent) : QDialog(parent), m_ui(std::make_unique<Ui::TF_BKPA>())
+TF_BKPA::TF_BKPA(QWidget* parent)
+    : QDialog(parent), m_ui(std::make_unique<Ui::TF_BKPA>()), m_instance(F_BKPA, this)
 {
     m_ui->setupUi(this);
-    F_BKPA = this;
     setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
     m_console = std::make_unique<WindowConsole>(*this);
 
@@ -136,15 +136,11 @@ TF_BKPA::TF_BKPA(QWidget* parent) : QDialog(parent), m_ui(std::make_unique<Ui::T
 
     loadGlyphs();
     connectHandlers();
-    centre();
+    centreOnScreen(*this);
     FormCreate();
 }
 
-TF_BKPA::~TF_BKPA()
-{
-    if (F_BKPA == this)
-        F_BKPA = nullptr;
-}
+TF_BKPA::~TF_BKPA() = default;
 
 void TF_BKPA::loadGlyphs()
 {
@@ -191,15 +187,6 @@ void TF_BKPA::connectHandlers()
     ui.E_DESTINO->installEventFilter(this);
     ui.LA_ORIGEM->installEventFilter(this);
     ui.LA_DESTINO->installEventFilter(this);
-}
-
-void TF_BKPA::centre()
-{
-    if (const QScreen* desktop = screen()) {
-        QRect frame = frameGeometry();
-        frame.moveCenter(desktop->availableGeometry().center());
-        move(frame.topLeft());
-    }
 }
 
 void TF_BKPA::keepInCapitals()

@@ -7,6 +7,7 @@
 #include "backup/backup_job.h"
 #include "backup/backup_run.h"
 #include "lib/dialogs.h"
+#include "lib/widgets/window_helpers.h"
 
 #include <QDialog>
 #include <QString>
@@ -68,7 +69,6 @@ private:
     void FormCreate();
     void connectHandlers();
     void loadGlyphs();
-    void centre();
     void keepInCapitals();
 
     // The job operations on the controls.
@@ -86,6 +86,9 @@ private:
 public:
     // "Diretórios": only shows the destination's files.
     FileDialogRequest OpenDialog1;
+
+private:
+    SingleInstance<TF_BKPA> m_instance; // F_BKPA
 };
 
 // The backup window while it exists, or null.

@@ -11,7 +11,6 @@
 #include <QApplication>
 #include <QFontMetrics>
 #include <QMouseEvent>
-#include <QScreen>
 #include <QStatusTipEvent>
 
 namespace navlor {
@@ -71,10 +70,10 @@ const MakerContact& makerContact()
     return contact;
 }
 
-TF_SOBRE::TF_SOBRE(QWidget* parent) : QDialog(parent), m_ui(std::make_unique<Ui::TF_SOBRE>())
+TF_SOBRE::TF_SOBRE(QWidget* parent)
+    : QDialog(parent), m_ui(std::make_unique<Ui::TF_SOBRE>()), m_instance(F_SOBRE, this)
 {
     m_ui->setupUi(this);
-    F_SOBRE = this;
     setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
     m_status = m_ui->LA_MSG->text();
 
@@ -90,11 +89,7 @@ TF_SOBRE::TF_SOBRE(QWidget* parent) : QDialog(parent), m_ui(std::make_unique<Ui:
     FormCreate();
 }
 
-TF_SOBRE::~TF_SOBRE()
-{
-    if (F_SOBRE == this)
-        F_SOBRE = nullptr;
-}
+TF_SOBRE::~TF_SOBRE() = default;
 
 void TF_SOBRE::FormCreate()
 {
@@ -109,11 +104,7 @@ void TF_SOBRE::FormCreate()
 void TF_SOBRE::fixSizeAndCentre()
 {
     setFixedSize(kClientWidth, kClientHeight);
-    if (const QScreen* desktop = screen()) {
-        QRect frame = frameGeometry();
-        frame.moveCenter(desktop->availableGeometry().center());
-        move(frame.topLeft());
-    }
+    centreOnScreen(*this);
 }
 
 void TF_SOBRE::setStatusText(const QString& text)

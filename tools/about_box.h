@@ -3,6 +3,8 @@
 // The about box: the maker's contact data, each item a click away from an e-mail, the web
 // site or a telephone call.
 
+#include "lib/widgets/window_helpers.h"
+
 #include <QDialog>
 #include <QString>
 
@@ -53,6 +55,7 @@ private:
 
     std::unique_ptr<Ui::TF_SOBRE> m_ui;
     QString m_status;
+    SingleInstance<TF_SOBRE> m_instance; // F_SOBRE
 };
 
 // The about box while it exists, or null.

@@ -37,10 +37,10 @@ QString directoryPartOf(const QString& path)
 
 } // namespace
 
-Tf_dir::Tf_dir(QWidget* parent) : QDialog(parent), m_ui(std::make_unique<Ui::Tf_dir>())
+Tf_dir::Tf_dir(QWidget* parent)
+    : QDialog(parent), m_ui(std::make_unique<Ui::Tf_dir>()), m_instance(f_dir, this)
 {
     m_ui->setupUi(this);
-    f_dir = this;
     setWindowFlags(Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint);
     setFixedSize(size());
@@ -58,11 +58,7 @@ Tf_dir::Tf_dir(QWidget* parent) : QDialog(parent), m_ui(std::make_unique<Ui::Tf_
     FormCreate();
 }
 
-Tf_dir::~Tf_dir()
-{
-    if (f_dir == this)
-        f_dir = nullptr;
-}
+Tf_dir::~Tf_dir() = default;
 
 void Tf_dir::connectHandlers()
 {

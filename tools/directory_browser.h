@@ -5,6 +5,7 @@
 // DIR_DIRETORIO afterwards, or the shared results of GB_SELECAO.
 
 #include "lib/dialogs.h"
+#include "lib/widgets/window_helpers.h"
 
 #include <QDialog>
 #include <QString>
@@ -76,6 +77,9 @@ public:
     QMenu* PopupMenu1 = nullptr;
     QAction* Excluir1 = nullptr;
     FileDialogRequest OpenDialog1;
+
+private:
+    SingleInstance<Tf_dir> m_instance; // f_dir
 };
 
 // The browser while it is open, or null.

@@ -15,10 +15,10 @@ namespace navlor {
 
 TF_PESQARQ* F_PESQARQ = nullptr;
 
-TF_PESQARQ::TF_PESQARQ(QWidget* parent) : QDialog(parent), m_ui(std::make_unique<Ui::TF_PESQARQ>())
+TF_PESQARQ::TF_PESQARQ(QWidget* parent)
+    : QDialog(parent), m_ui(std::make_unique<Ui::TF_PESQARQ>()), m_instance(F_PESQARQ, this)
 {
     m_ui->setupUi(this);
-    F_PESQARQ = this;
     setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
 
     m_ui->SpeedButton1->setIcon(loadGlyph(QStringLiteral("glyph_abrir.jpg")));
@@ -29,11 +29,7 @@ TF_PESQARQ::TF_PESQARQ(QWidget* parent) : QDialog(parent), m_ui(std::make_unique
     FormCreate();
 }
 
-TF_PESQARQ::~TF_PESQARQ()
-{
-    if (F_PESQARQ == this)
-        F_PESQARQ = nullptr;
-}
+TF_PESQARQ::~TF_PESQARQ() = default;
 
 void TF_PESQARQ::connectHandlers()
 {

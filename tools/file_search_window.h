@@ -4,6 +4,8 @@
 // deletion of the files found one by one. The automatic backup drives it without showing it,
 // to find the archiver: set the directory and the mask, click "Localizar", read the results.
 
+#include "lib/widgets/window_helpers.h"
+
 #include <QDialog>
 #include <QString>
 #include <QStringList>
@@ -54,6 +56,7 @@ private:
     void keepDirectoryInCapitals(const QString& text);
 
     std::unique_ptr<Ui::TF_PESQARQ> m_ui;
+    SingleInstance<TF_PESQARQ> m_instance; // F_PESQARQ
 };
 
 // The search window while it exists, or null.

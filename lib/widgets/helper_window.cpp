@@ -26,18 +26,13 @@ std::unique_ptr<QPrintDialog> makePrintDialog(QPrinter* printer, QWidget* parent
 
 TF_GBF::TF_GBF(QWidget* parent)
     : QWidget(parent), m_printer(std::make_unique<QPrinter>(QPrinter::HighResolution)),
-      PDIALOG(makePrintDialog(m_printer.get(), this))
+      PDIALOG(makePrintDialog(m_printer.get(), this)), m_instance(F_GBF, this)
 {
     setObjectName(QStringLiteral("F_GBF"));
     setWindowTitle(QStringLiteral("F_GBF"));
     setTwoDigitYearWindow(90);
-    F_GBF = this;
 }
 
-TF_GBF::~TF_GBF()
-{
-    if (F_GBF == this)
-        F_GBF = nullptr;
-}
+TF_GBF::~TF_GBF() = default;
 
 } // namespace navlor

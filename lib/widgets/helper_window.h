@@ -3,6 +3,8 @@
 // The hidden helper window: created after the main window, never shown, alive until the
 // program ends. It fixes the two-digit-year window and lends its print dialog.
 
+#include "lib/widgets/window_helpers.h"
+
 #include <QWidget>
 
 #include <memory>
@@ -29,6 +31,9 @@ private:
 public:
     // Page numbers enabled and preselected, 1 to 9999.
     const std::unique_ptr<QPrintDialog> PDIALOG;
+
+private:
+    SingleInstance<TF_GBF> m_instance; // F_GBF
 };
 
 // The single instance, or null before it is created.
