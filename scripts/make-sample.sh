@@ -5,6 +5,7 @@
 #   C:\PDOXUSRS.NET        the Paradox network control file
 #   C:\VALDORO\NAVLOR      the console's data directory with its parameter file
 #   C:\VALDOROW\EXE\ARJ.EXE the archiver (the project's stand-in)
+#   C:\WINDOWS\ARJ.EXE    the same archiver, where the extract window looks for it
 #   C:\NETLOG\NETLOG.EXE   the network logger, which logs its starts in C:\NETLOG\NETLOG.LOG
 #   D:                     a second drive for backups
 #   backup jobs 00 (daily, the data tables) and 03 (weekly, the whole installation)
@@ -61,6 +62,8 @@ printf 'NET' >"$c/PDOXUSRS.NET"
 
 ln -s "$bindir/navlor" "$v/NAVLOR.EXE"
 ln -s "$bindir/navlor-arj" "$v/EXE/ARJ.EXE"
+# The extract window looks beside the program, in C:\, then in C:\WINDOWS; never in EXE.
+ln -s "$bindir/navlor-arj" "$c/WINDOWS/ARJ.EXE"
 mkdir -p "$c/NETLOG"
 ln -s "$bindir/navlor-netlog" "$c/NETLOG/NETLOG.EXE"
 

@@ -3,12 +3,12 @@
 #include <QFile>
 
 #include <algorithm>
-#include <array>
 #include <cstring>
 
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <zlib.h>
 
 namespace navlor::arj {
 
@@ -33,25 +33,10 @@ constexpr quint8 kTextFile = 1;
 // Most entries are far smaller than this: one read takes in many headers.
 constexpr qsizetype kWindow = 16 * 1024;
 
-constexpr std::array<quint32, 256> makeCrcTable()
+quint32 headerCrc(const char* data, qsizetype size)
 {
-    std::array<quint32, 256> table{};
-    for (quint32 i = 0; i < 256; ++i) {
-        quint32 crc = i;
-        for (int bit = 0; bit < 8; ++bit)
-            crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
-        table[i] = crc;
-    }
-    return table;
-}
-constexpr std::array<quint32, 256> kCrcTable = makeCrcTable();
-
-quint32 crc32(const char* data, qsizetype size)
-{
-    quint32 crc = 0xFFFFFFFFu;
-    for (qsizetype i = 0; i < size; ++i)
-        crc = kCrcTable[(crc ^ static_cast<quint8>(data[i])) & 0xFF] ^ (crc >> 8);
-    return ~crc;
+    return static_cast<quint32>(
+        ::crc32(0, reinterpret_cast<const Bytef*>(data), static_cast<uInt>(size)));
 }
 
 quint16 word(const char* p)
@@ -126,7 +111,7 @@ qint64 skipExtendedHeaders(Reader& reader, qint64 at)
         if (extended == 0)
             return at;
         const char* header = reader.bytes(at, extended + 4);
-        if (!header || crc32(header, extended) != dword(header + extended))
+        if (!header || headerCrc(header, extended) != dword(header + extended))
             return -1;
         at += extended + 4;
     }
@@ -147,7 +132,7 @@ std::optional<QList<ArchiveEntry>> readHeaders(Reader& reader)
         if (size > kLargestHeader)
             return std::nullopt;
         const char* header = reader.bytes(at + 4, size + 4);
-        if (!header || crc32(header, size) != dword(header + size))
+        if (!header || headerCrc(header, size) != dword(header + size))
             return std::nullopt;
         const qsizetype fixed = static_cast<quint8>(header[0]);
         if (fixed < kFixedPart || fixed >= size)

@@ -158,7 +158,8 @@ bool EntrySelector::selects(const QString& stored) const
                 slashed.replace(u'\\', u'/');
                 directory = slashed;
             }
-            if (directory.compare(m.directory, Qt::CaseInsensitive) != 0)
+            if (directory.size() != m.directory.size() ||
+                directory.compare(m.directory, Qt::CaseInsensitive) != 0)
                 continue;
         }
         if (m.name.matches(name))
@@ -225,9 +226,12 @@ bool Exclusions::excludes(const QString& windowsDirectory, const QString& name) 
 QByteArray listFileLine(const QByteArray& storedName)
 {
     const qsizetype slash = storedName.lastIndexOf('/');
-    const QByteArray directory = storedName.left(slash + 1);
-    const QByteArray name = storedName.mid(slash + 1);
-    QByteArray line = directory;
+    const QByteArrayView name = QByteArrayView(storedName).sliced(slash + 1);
+    // Most names need nothing written differently: one line each for thousands of files.
+    if (!name.isEmpty() && name.front() != ' ' && name.back() != ' ' && !name.contains('[') &&
+        !name.contains('*') && !name.contains('?'))
+        return storedName;
+    QByteArray line = storedName.left(slash + 1);
     for (qsizetype i = 0; i < name.size(); ++i) {
         const char c = name.at(i);
         const bool edge = i == 0 || i == name.size() - 1;

@@ -16,6 +16,7 @@
 
 #include <algorithm>
 #include <map>
+#include <optional>
 
 #include <sys/stat.h>
 
@@ -41,15 +42,18 @@ FileState stateOf(const QString& hostPath)
             static_cast<qint64>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec};
 }
 
-// One list file per run, beside the others in a private temporary directory.
+// One list file per run, beside the others in a private temporary directory, made when the
+// first list is written.
 class ListFiles
 {
 public:
     QString write(const QList<QByteArray>& lines)
     {
-        const QString path = m_dir.filePath(QStringLiteral("list%1.txt").arg(++m_count));
+        if (!m_dir)
+            m_dir.emplace();
+        const QString path = m_dir->filePath(QStringLiteral("list%1.txt").arg(++m_count));
         QFile file(path);
-        if (!m_dir.isValid() || !file.open(QIODevice::WriteOnly))
+        if (!m_dir->isValid() || !file.open(QIODevice::WriteOnly))
             return {};
         QByteArray text;
         for (const QByteArray& line : lines)
@@ -60,9 +64,22 @@ public:
     }
 
 private:
-    QTemporaryDir m_dir;
+    std::optional<QTemporaryDir> m_dir;
     int m_count = 0;
 };
+
+// A stored name arj can be given on its command line as it is: no pattern characters, and
+// nothing it would read as a switch, a list or a response file.
+std::optional<QString> asArgument(const QByteArray& stored)
+{
+    if (stored.isEmpty() || listFileLine(stored) != stored || stored.front() == '-' ||
+        stored.front() == '!' || stored.front() == '@')
+        return std::nullopt;
+    const QString name = QFile::decodeName(stored);
+    if (QFile::encodeName(name) != stored)
+        return std::nullopt;
+    return name;
+}
 
 QString hostDirectoryOf(const QString& hostPath)
 {
@@ -248,7 +265,7 @@ int ArjTool::add(const CommandLine& line, bool move)
     }
 
     // Not with volumes: arj may look again at the directory it is writing them to.
-    const QString cache = line.volumes ? QString() : directoryCacheLibrary();
+    const int cache = line.volumes ? -1 : directoryCache();
     ListFiles lists;
     int code = kOk;
     for (const auto& [drive, files] : byDrive) {
@@ -399,20 +416,27 @@ int ArjTool::extract(const CommandLine& line, bool withPaths)
         return kWarning;
     }
 
-    // Always through a list of whole stored names, even for every entry: "A.DB" must not
-    // also take "DADOS/A.DB", and arj must not take an entry judged unsafe or unseen.
+    // Always whole stored names matched whole ("-p"), even for every entry: "A.DB" must not
+    // also take "DADOS/A.DB", and arj must not take an entry judged unsafe or unseen. One name
+    // goes on arj's line itself, as the extract window asks for one entry a line; more go
+    // through a list.
     ListFiles lists;
     int code = skipped > 0 ? kWarning : kOk;
     auto runArj = [&](const QString& verb, const QString& directory,
                       const QList<QByteArray>& selected) {
-        QList<QByteArray> listLines;
-        for (const QByteArray& stored : selected)
-            listLines << listFileLine(stored);
-        const QString listPath = lists.write(listLines);
-        if (listPath.isEmpty()) {
-            say(QStringLiteral("Can't write the list of files"));
-            code = std::max<int>(code, kFatal);
-            return;
+        std::optional<QString> names =
+            selected.size() == 1 ? asArgument(selected.front()) : std::nullopt;
+        if (!names) {
+            QList<QByteArray> listLines;
+            for (const QByteArray& stored : selected)
+                listLines << listFileLine(stored);
+            const QString listPath = lists.write(listLines);
+            if (listPath.isEmpty()) {
+                say(QStringLiteral("Can't write the list of files"));
+                code = std::max<int>(code, kFatal);
+                return;
+            }
+            names = u'!' + listPath;
         }
         if (!QDir().mkpath(directory)) {
             say(QStringLiteral("Can't make directory ") + m_platform.fromHostPath(directory));
@@ -421,7 +445,7 @@ int ArjTool::extract(const CommandLine& line, bool withPaths)
         }
         QStringList arguments{verb};
         arguments += common;
-        arguments << QStringLiteral("-ht") + directory << QStringLiteral("-p") << u'!' + listPath;
+        arguments << QStringLiteral("-ht") + directory << QStringLiteral("-p") << *names;
         const HostResult result = runBounded({arguments, {}, false}, archive, line.volumes);
         code = std::max(code, result.started ? result.exitCode : int(kFatal));
     };

@@ -115,7 +115,8 @@ private:
              const QString& driveRoot)
     {
         const QString hostPath = hostDir + u'/' + name;
-        if (!hostPath.startsWith(driveRoot + u'/'))
+        if (hostPath.size() <= driveRoot.size() || hostPath.at(driveRoot.size()) != u'/' ||
+            !hostPath.startsWith(driveRoot))
             return;
         if (m_seen.contains(hostPath))
             return;

@@ -1,11 +1,10 @@
 #include "compat/arj/host_arj.h"
 
 #include "compat/arj/arj_command.h"
+#include "compat/arj/directory_cache_image.h"
 #include "lib/platform/bounded_wait.h"
 
-#include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QStandardPaths>
 
 #include <algorithm>
@@ -14,6 +13,7 @@
 #include <vector>
 
 #include <spawn.h>
+#include <sys/mman.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -26,22 +26,23 @@ namespace {
 constexpr int kKilled = 11; // ARJ's code for a run broken off
 
 // This process's environment without ARJ_SW: switches from there would be added to every
-// line arj reads. `preload` holds the LD_PRELOAD entry when there is a library to add.
-std::vector<char*> childEnvironment(const QString& library, QByteArray& preload)
+// line arj reads. `preload`, when not empty, becomes arj's LD_PRELOAD, ahead of any already
+// there.
+std::vector<char*> childEnvironment(QByteArray& preload)
 {
     std::vector<char*> env;
     QByteArray earlier;
     for (char** e = environ; e && *e; ++e) {
         if (std::strncmp(*e, "ARJ_SW=", 7) == 0)
             continue;
-        if (!library.isEmpty() && std::strncmp(*e, "LD_PRELOAD=", 11) == 0) {
+        if (!preload.isEmpty() && std::strncmp(*e, "LD_PRELOAD=", 11) == 0) {
             earlier = QByteArray(*e + 11);
             continue;
         }
         env.push_back(*e);
     }
-    if (!library.isEmpty()) {
-        preload = "LD_PRELOAD=" + QFile::encodeName(library);
+    if (!preload.isEmpty()) {
+        preload = "LD_PRELOAD=" + preload;
         if (!earlier.isEmpty())
             preload += ':' + earlier;
         env.push_back(preload.data());
@@ -50,13 +51,40 @@ std::vector<char*> childEnvironment(const QString& library, QByteArray& preload)
     return env;
 }
 
-// ld.so splits LD_PRELOAD at blanks and colons: a path with either cannot be given.
-QString preloadable(const QString& path)
+QByteArray descriptorPath(int fd)
 {
-    if (path.isEmpty() || path.contains(u' ') || path.contains(u':') ||
-        ::access(QFile::encodeName(path).constData(), R_OK) != 0)
-        return {};
-    return path;
+    return "/proc/self/fd/" + QByteArray::number(fd);
+}
+
+// The image in a file in memory that arj can map as code; -1 when this host allows none (no
+// memfd, a kernel that refuses code from one, no /proc to name it by).
+int loadDirectoryCache()
+{
+    const int fd = ::memfd_create("navlor-arj-dircache", MFD_CLOEXEC);
+    if (fd < 0)
+        return -1;
+    const auto* bytes = reinterpret_cast<const char*>(kDirectoryCacheImage);
+    qsizetype written = 0;
+    while (written < qsizetype(kDirectoryCacheImageSize)) {
+        const ssize_t n = ::write(fd, bytes + written, kDirectoryCacheImageSize - written);
+        if (n <= 0)
+            break;
+        written += n;
+    }
+    bool usable = written == qsizetype(kDirectoryCacheImageSize) &&
+                  ::access(descriptorPath(fd).constData(), R_OK) == 0;
+    if (usable) {
+        void* code =
+            ::mmap(nullptr, kDirectoryCacheImageSize, PROT_READ | PROT_EXEC, MAP_PRIVATE, fd, 0);
+        usable = code != MAP_FAILED;
+        if (usable)
+            ::munmap(code, kDirectoryCacheImageSize);
+    }
+    if (!usable) {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
 }
 
 constexpr int kFloorSeconds = 600;
@@ -80,24 +108,12 @@ QString hostArjProgram()
     return found.isEmpty() ? QStringLiteral("/usr/bin/arj") : found;
 }
 
-QString directoryCacheLibrary()
+int directoryCache()
 {
-    const QString name = QStringLiteral("navlor-arj-dircache.so");
-    if (qEnvironmentVariableIsSet("NAVLOR_ARJ_DIRECTORY_CACHE"))
-        return preloadable(qEnvironmentVariable("NAVLOR_ARJ_DIRECTORY_CACHE"));
-    // The executable itself, not the ARJ.EXE link it was started by.
-    const QString self = QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath();
-    if (self.isEmpty())
-        return {};
-    const QString directory = QFileInfo(self).path();
-    for (const QString& candidate :
-         {directory + u'/' + name,
-          QDir::cleanPath(directory + QStringLiteral("/" NAVLOR_ARJ_CACHE_FROM_BIN "/") + name)}) {
-        const QString found = preloadable(candidate);
-        if (!found.isEmpty())
-            return found;
-    }
-    return {};
+    if (qEnvironmentVariable("NAVLOR_ARJ_DIRECTORY_CACHE") == QLatin1String("0"))
+        return -1;
+    static const int fd = loadDirectoryCache();
+    return fd;
 }
 
 int hostArjTimeout(qint64 archiveBytes)
@@ -122,8 +138,8 @@ HostResult runHostArj(const HostRun& run)
     for (QByteArray& a : argBytes)
         argv.push_back(a.data());
     argv.push_back(nullptr);
-    QByteArray preload;
-    std::vector<char*> env = childEnvironment(run.preload, preload);
+    QByteArray preload = run.preload >= 0 ? descriptorPath(run.preload) : QByteArray();
+    std::vector<char*> env = childEnvironment(preload);
 
     // The output goes to a file in memory, not a pipe: a pipe would have to be drained while
     // waiting, and a run that never ends would never close it.
@@ -138,6 +154,9 @@ HostResult runHostArj(const HostRun& run)
         posix_spawn_file_actions_addchdir_np(&actions, directory.constData());
     if (run.capture)
         posix_spawn_file_actions_adddup2(&actions, capture, STDOUT_FILENO);
+    // Onto itself: kept open across the exec, for ld.so to read it by that number.
+    if (run.preload >= 0)
+        posix_spawn_file_actions_adddup2(&actions, run.preload, run.preload);
 
     pid_t pid = -1;
     const int rc =

@@ -15,7 +15,7 @@ struct HostRun
     QString workingDirectory; // host path; empty: this process's
     bool capture = false;     // standard output collected instead of passed on
     int timeoutSeconds = 0;   // arj is ended when it runs longer; 0: no bound
-    QString preload;          // a shared object arj is started with (LD_PRELOAD); empty: none
+    int preload = -1;         // a shared object arj is started with (LD_PRELOAD), by descriptor
 };
 
 struct HostResult
@@ -29,10 +29,10 @@ struct HostResult
 // $NAVLOR_HOST_ARJ, else arj on the host PATH, else /usr/bin/arj.
 QString hostArjProgram();
 
-// The directory cache preloaded into arj for adds (directory_cache.c): $NAVLOR_ARJ_DIRECTORY_CACHE
-// when set, else beside the real navlor-arj executable or where an installation puts it; empty
-// when there is none to be had, and arj then reads every directory itself.
-QString directoryCacheLibrary();
+// The directory cache for adds (directory_cache.c), ready to be preloaded into arj: a
+// descriptor that lives as long as this process. -1 when $NAVLOR_ARJ_DIRECTORY_CACHE is "0" or
+// the host cannot take it; arj then reads every directory itself, only slower.
+int directoryCache();
 
 // The bound for a run over an archive of `archiveBytes`: $NAVLOR_ARJ_TIMEOUT_SECONDS when
 // set, otherwise ten minutes and four seconds more per megabyte, far beyond a healthy run.

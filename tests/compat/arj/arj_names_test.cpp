@@ -71,10 +71,16 @@ TEST(ArjEntrySelector, MasksWithoutRegardToCase)
     EXPECT_FALSE(path.selects("OUTRO/DADOS/Empresa/CLIENTES.DB"));
     EXPECT_FALSE(path.selects("CLIENTES.DB"));
     EXPECT_TRUE(EntrySelector({"C:\\DADOS\\*.DB"}).selects("DADOS/X.DB"));
+    // A "\\" stored in a name divides directories as "/" does.
+    EXPECT_TRUE(path.selects("DADOS\\Empresa/CLIENTES.DB"));
+    EXPECT_TRUE(path.selects("dados\\empresa\\clientes.db"));
+    EXPECT_FALSE(path.selects("DADOS\\Empresa\\X\\CLIENTES.DB"));
+    EXPECT_TRUE(bare.selects("DADOS\\Empresa\\A.DB"));
 
     // A leading "\\" ties a mask to the root.
     EXPECT_TRUE(EntrySelector({"\\a.db"}).selects("A.DB"));
     EXPECT_FALSE(EntrySelector({"\\a.db"}).selects("DADOS/A.DB"));
+    EXPECT_FALSE(EntrySelector({"\\a.db"}).selects("DADOS\\A.DB"));
 
     EXPECT_TRUE(EntrySelector({"*.*"}).selectsEverything());
     EXPECT_TRUE(EntrySelector({}).selects("LEIAME"));
@@ -104,6 +110,9 @@ TEST(ArjExclusions, NamesPathsAndDirectories)
 TEST(ArjListFile, LastPartWrittenSoArjTakesItLiterally)
 {
     EXPECT_EQ(listFileLine("DADOS/A.DB"), "DADOS/A.DB");
+    EXPECT_EQ(listFileLine("LEIAME"), "LEIAME");
+    EXPECT_EQ(listFileLine("A?.DB"), "A[?].DB");
+    EXPECT_EQ(listFileLine("DADOS/*"), "DADOS/[*]");
     EXPECT_EQ(listFileLine("DADOS/[x].db"), "DADOS/[[]x].db");
     // arj takes the directory part literally and trims the line.
     EXPECT_EQ(listFileLine("[d]/ a b "), "[d]/[ ]a b[ ]");
