@@ -1,5 +1,6 @@
 // navlor-arj run as a program, as a batch line starts it, over the real arj.
 
+#include "compat/arj/archive_index.h"
 #include "compat/arj/host_arj.h"
 #include "lib/ansi_text.h"
 #include "lib/platform/platform.h"
@@ -90,6 +91,7 @@ protected:
     {
         int code = -1;
         QByteArray output;
+        QByteArray errors; // standard error
     };
 
     ArjProgram()
@@ -120,7 +122,8 @@ protected:
             return {};
         }
         EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
-        return {process.exitCode(), process.readAllStandardOutput()};
+        return {process.exitCode(), process.readAllStandardOutput(),
+                process.readAllStandardError()};
     }
 
     bool exists(const QString& windowsPath) const
@@ -250,7 +253,7 @@ TEST_F(ArjProgram, BackupLineStoresTheSelectedTreeAndXRestoresItByteForByte)
     const int added = platform().runAndWait(
         "C:\\VALDOROW\\EXE\\ARJ.EXE A \"-HF2D:\\BKP\\DIARIO.ARJ\" \"C:\\VALDOROW\\DADOS\"  "
         "*.db *.MB *.Fdb *.EXE -U -R   -X*_.EXE -XTEMP*.DB",
-        SW_HIDE, "C:\\");
+        ShowMode::Hide, "C:\\");
     EXPECT_EQ(added, 0);
     ASSERT_TRUE(exists("D:\\BKP\\DIARIO.ARJ"));
 
@@ -290,6 +293,40 @@ TEST_F(ArjProgram, MoveDeletesTheStoredSourcesAndXPutsThemBack)
     EXPECT_EQ(tree("C:\\SRC"), expected);
 }
 
+TEST_F(ArjProgram, AddStoresTheSameEntriesInTheSameOrderWithOrWithoutTheDirectoryCache)
+{
+    Tree stored;
+    for (int i = 0; i < 300; ++i)
+        stored.insert(QString("DADOS/EMP%1/T%2.DB").arg(i % 3).arg(i), QByteArray::number(i));
+    for (auto it = stored.cbegin(); it != stored.cend(); ++it)
+        prefix.write("C:\\" + it.key(), it.value());
+    prefix.write("C:\\DADOS\\EMP0\\.oculto.db", "hidden");
+    prefix.write("C:\\DADOS\\EMP1\\LEIAME", "no mask takes it");
+    ASSERT_GE(arj::directoryCache(), 0);
+
+    const Result cached = arj({"A", "D:\\COM.ARJ", "C:\\DADOS", "*.DB", "-R"});
+    EXPECT_EQ(cached.code, 0) << cached.output.toStdString();
+    EXPECT_EQ(cached.errors, QByteArray()) << "the cache was not loaded into arj";
+    extraEnv.insert("NAVLOR_ARJ_DIRECTORY_CACHE", "0");
+    const Result plain = arj({"A", "D:\\SEM.ARJ", "C:\\DADOS", "*.DB", "-R"});
+    EXPECT_EQ(plain.code, 0) << plain.output.toStdString();
+
+    const auto entries = [&](const QString& archive) {
+        static const QRegularExpression entry("^\\d{3,}\\) .*$",
+                                              QRegularExpression::MultilineOption);
+        QStringList names;
+        auto it = entry.globalMatch(fromAnsi(arj({"V", archive}).output));
+        while (it.hasNext())
+            names << it.next().captured(0);
+        return names;
+    };
+    const QStringList withCache = entries("D:\\COM.ARJ");
+    EXPECT_EQ(withCache.size(), 300);
+    EXPECT_EQ(withCache, entries("D:\\SEM.ARJ"));
+    ASSERT_EQ(arj({"X", "D:\\COM.ARJ", "E:\\", "-Y"}).code, 0);
+    EXPECT_EQ(tree("E:\\"), stored);
+}
+
 TEST_F(ArjProgram, AnArchiveInsideItsSourceIsNeitherStoredNorMoved)
 {
     prefix.write("C:\\DADOS\\A.DB", "a");
@@ -323,6 +360,31 @@ TEST_F(ArjProgram, ExtractsOneEntryNamedInUpperCaseIntoTheTargetOfHT)
     const Result root = arj({"E", "-Y", "D:\\BKP\\B.ARJ", "-HTC:\\RAIZ", "CLIENTES.DB"});
     EXPECT_EQ(root.code, 0) << root.output.toStdString();
     EXPECT_EQ(tree("C:\\RAIZ"), (Tree{{"Clientes.db", "na raiz"}}));
+}
+
+TEST_F(ArjProgram, OneEntryWhoseNameArjWouldMisreadIsStillExtractedAlone)
+{
+    // Each mask selects one entry; arj would take these names as a switch, a list, a
+    // response file or a pattern if they stood on its line as they are.
+    const struct
+    {
+        const char* mask;
+        const char* name;
+    } cases[] = {{"?A.DB", "-A.DB"},   {"?C.DB", "!C.DB"},   {"?D.DB", "@D.DB"},
+                 {"?B?.DB", "[B].DB"}, {"E F.DB", "E F.DB"}, {"G.DB", "G.DB"}};
+    for (const auto& c : cases)
+        prefix.write(QString("C:\\SRC\\") + c.name, c.name);
+    prefix.write("C:\\SRC\\SUB\\G.DB", "not the one at the root");
+    ASSERT_EQ(arj({"A", "D:\\N.ARJ", "C:\\SRC", "*.*", "-R"}).code, 0);
+
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.mask);
+        QDir(prefix.host("E:\\DESTINO")).removeRecursively();
+        const Result result =
+            arj({"E", "-Y", "D:\\N.ARJ", "-HTE:\\DESTINO", QString("SRC\\") + c.mask});
+        EXPECT_EQ(result.code, 0) << result.output.toStdString();
+        EXPECT_EQ(tree("E:\\DESTINO"), (Tree{{c.name, c.name}}));
+    }
 }
 
 TEST_F(ArjProgram, RestoreFindsExistingDirectoriesAndFilesWithoutRegardToCase)
@@ -473,46 +535,70 @@ const QList<QPair<QByteArray, QByteArray>> kCrafted{
 
 TEST_F(ArjProgram, CraftedNamesNeverTouchAnythingOutsideTheTarget)
 {
+    // Read from the headers, and from arj's listing when a line break leaves the headers to it.
+    QList<QPair<QByteArray, QByteArray>> withoutLineBreak = kCrafted;
+    withoutLineBreak.removeIf([](const auto& entry) { return entry.first.contains('\n'); });
     craftArchive("D:\\BKP\\C.ARJ", kCrafted);
+    craftArchive("D:\\BKP\\H.ARJ", withoutLineBreak);
+    ASSERT_FALSE(arj::readArchiveIndex(prefix.host("D:\\BKP\\C.ARJ")).has_value());
+    ASSERT_TRUE(arj::readArchiveIndex(prefix.host("D:\\BKP\\H.ARJ")).has_value());
     prefix.write("C:\\VALDOROW\\nav_lor", "the console's parameters");
     prefix.write("C:\\VALDOROW\\x.db", "x");
     prefix.write("C:\\x.db", "x");
     prefix.mkdir("C:\\VALDOROW\\DESTINO");
 
-    // Listing and test read every entry and end.
-    const Result listing = arj({"V", "D:\\BKP\\C.ARJ"});
-    EXPECT_EQ(listing.code, 0);
-    EXPECT_TRUE(fromAnsi(listing.output).contains(") ..\\..\\X.DB\r\n"));
-    EXPECT_TRUE(fromAnsi(arj({"L", "D:\\BKP\\C.ARJ", "*.DB"}).output).contains("OK.DB"));
-    EXPECT_TRUE(fromAnsi(arj({"T", "D:\\BKP\\C.ARJ"}).output).contains("OK.DB"));
+    for (const QString archive : {"D:\\BKP\\C.ARJ", "D:\\BKP\\H.ARJ"}) {
+        SCOPED_TRACE(archive.toStdString());
+        // Listing and test read every entry and end.
+        const Result listing = arj({"V", archive});
+        EXPECT_EQ(listing.code, 0);
+        EXPECT_TRUE(fromAnsi(listing.output).contains(") ..\\..\\X.DB\r\n"));
+        EXPECT_TRUE(fromAnsi(arj({"L", archive, "*.DB"}).output).contains("OK.DB"));
+        EXPECT_TRUE(fromAnsi(arj({"T", archive}).output).contains("OK.DB"));
 
-    const QString target = prefix.host("C:\\VALDOROW\\DESTINO");
-    const std::set<std::string> before = everythingBut(target);
-    const struct
-    {
-        QStringList arguments;
-        QString directory; // current directory: the target when no other is given
-        bool dbOnly;       // "*.DB" selects the names ending so
-    } runs[] = {
-        {{"X", "-Y", "D:\\BKP\\C.ARJ", "-HTC:\\VALDOROW\\DESTINO"}, "C:\\", false},
-        {{"E", "-Y", "D:\\BKP\\C.ARJ", "-HTC:\\VALDOROW\\DESTINO"}, "C:\\", false},
-        {{"X", "D:\\BKP\\C.ARJ", "C:\\VALDOROW\\DESTINO\\", "*.*", "-Y"}, "C:\\", false},
-        {{"E", "D:\\BKP\\C.ARJ", "C:\\VALDOROW\\DESTINO\\", "*.*", "-Y"}, "C:\\", false},
-        {{"X", "D:\\BKP\\C.ARJ", "-Y"}, "C:\\VALDOROW\\DESTINO", false},
-        {{"E", "D:\\BKP\\C.ARJ", "*.DB", "-Y"}, "C:\\VALDOROW\\DESTINO", true},
-    };
-    for (const auto& run : runs) {
-        SCOPED_TRACE(run.arguments.join(' ').toStdString());
-        QDir(target).removeRecursively();
-        QDir().mkpath(target);
-        const Result result = arj(run.arguments, run.directory);
-        EXPECT_EQ(result.code, 1) << result.output.toStdString();
-        EXPECT_EQ(tree("C:\\VALDOROW\\DESTINO"), (Tree{{"OK.DB", "ordinary"}}));
-        EXPECT_EQ(everythingBut(target), before);
-        for (const auto& [name, bytes] : kCrafted) {
-            if (name == "OK.DB" || name.contains('\n') || (run.dbOnly && !name.endsWith(".DB")))
+        const QString target = prefix.host("C:\\VALDOROW\\DESTINO");
+        const std::set<std::string> before = everythingBut(target);
+        const struct
+        {
+            QStringList arguments;
+            QString directory; // current directory: the target when no other is given
+            bool dbOnly;       // "*.DB" selects the names ending so
+            QString entry;     // one entry named, as the extract window names it
+        } runs[] = {
+            {{"X", "-Y", archive, "-HTC:\\VALDOROW\\DESTINO"}, "C:\\", false, {}},
+            {{"E", "-Y", archive, "-HTC:\\VALDOROW\\DESTINO"}, "C:\\", false, {}},
+            {{"X", archive, "C:\\VALDOROW\\DESTINO\\", "*.*", "-Y"}, "C:\\", false, {}},
+            {{"E", archive, "C:\\VALDOROW\\DESTINO\\", "*.*", "-Y"}, "C:\\", false, {}},
+            {{"X", archive, "-Y"}, "C:\\VALDOROW\\DESTINO", false, {}},
+            {{"E", archive, "*.DB", "-Y"}, "C:\\VALDOROW\\DESTINO", true, {}},
+            {{"E", "-Y", archive, "-HTC:\\VALDOROW\\DESTINO"}, "C:\\", false, "OK.DB"},
+            {{"E", "-Y", archive, "-HTC:\\VALDOROW\\DESTINO"}, "C:\\", false, "..\\X.DB"},
+        };
+        for (const auto& run : runs) {
+            const QStringList arguments =
+                run.entry.isEmpty() ? run.arguments : run.arguments + QStringList{run.entry};
+            SCOPED_TRACE(arguments.join(' ').toStdString());
+            QDir(target).removeRecursively();
+            QDir().mkpath(target);
+            const Result result = arj(arguments, run.directory);
+            if (!run.entry.isEmpty()) {
+                // The unsafe entry named alone is skipped and nothing is extracted.
+                const bool unsafe = run.entry != "OK.DB";
+                EXPECT_EQ(result.code, unsafe ? 1 : 0) << result.output.toStdString();
+                EXPECT_EQ(tree("C:\\VALDOROW\\DESTINO"),
+                          (unsafe ? Tree{} : Tree{{"OK.DB", "ordinary"}}));
+                EXPECT_EQ(result.output.contains("Skipping unsafe name: ..\\X.DB"), unsafe);
+                EXPECT_EQ(everythingBut(target), before);
                 continue;
-            EXPECT_TRUE(result.output.contains("Skipping unsafe name: " + name)) << name.data();
+            }
+            EXPECT_EQ(result.code, 1) << result.output.toStdString();
+            EXPECT_EQ(tree("C:\\VALDOROW\\DESTINO"), (Tree{{"OK.DB", "ordinary"}}));
+            EXPECT_EQ(everythingBut(target), before);
+            for (const auto& [name, bytes] : kCrafted) {
+                if (name == "OK.DB" || name.contains('\n') || (run.dbOnly && !name.endsWith(".DB")))
+                    continue;
+                EXPECT_TRUE(result.output.contains("Skipping unsafe name: " + name)) << name.data();
+            }
         }
     }
 }
