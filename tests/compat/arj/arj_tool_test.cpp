@@ -662,5 +662,15 @@ TEST_F(ArjProgram, ArjThatDoesNotFinishIsEndedAtTheBound)
     }
 }
 
+TEST_F(ArjProgram, HelpPrintsTheUsageAndTouchesNothing)
+{
+    for (const char* ask : {"--help", "-h", "/?"}) {
+        const Result help = arj({ask});
+        EXPECT_EQ(help.code, 0) << ask;
+        EXPECT_TRUE(help.output.contains("  T   testa o arquivo")) << ask;
+    }
+    EXPECT_FALSE(exists("C:\\--HELP.ARJ"));
+}
+
 } // namespace
 } // namespace navlor::test
