@@ -178,7 +178,7 @@ void TF_NAVLOR::ExecutarDBD321Click()
 void TF_NAVLOR::PromptdoDOS1Click()
 {
     // Found on the system's search path; a prompt of its own, not waited for.
-    (void)platform().winExec(QStringLiteral("COMMAND.COM"), SW_SHOWNORMAL);
+    (void)platform().winExec(QStringLiteral("COMMAND.COM"), ShowMode::ShowNormal);
 }
 
 // ---- autostart ---------------------------------------------------------------------------

@@ -277,7 +277,7 @@ void TF_BKPDIR::store()
     (void)platform().setCurrentDirectory(QStringLiteral("C:\\"));
     m_ui->la_exec->setText(command);
     processMessages();
-    EXECUTA_BAT(command, SW_SHOWNORMAL, kBatchFlag);
+    EXECUTA_BAT(command, ShowMode::ShowNormal, kBatchFlag);
     processMessages();
 
     if (!platform().fileExists(destination + name)) {
@@ -364,7 +364,7 @@ void TF_BKPDIR::restore()
     const QString entry =
         restoreEntry(m_arqArj, op, archive, target, m_ui->CB_R_TIPOS->currentText());
     m_ui->CB_EXECUTAR->setEditText(entry);
-    EXECUTA_BAT(entryCommandLine(entry), SW_SHOWNORMAL, kBatchFlag);
+    EXECUTA_BAT(entryCommandLine(entry), ShowMode::ShowNormal, kBatchFlag);
     dialogs().message(QStringLiteral("RESTAURAÇÃO CONCLUIDA"));
 }
 
@@ -389,7 +389,7 @@ void TF_BKPDIR::BU_CONTEUDOClick()
     // A listing that stays from an earlier run would pass for this archive's contents.
     if (p.fileExists(listing) && !p.deleteFile(listing))
         return;
-    EXECUTA_BAT(contentsCommand(m_arqArj, name, m_ui->E_C_TIPO->text(), listing), SW_HIDE,
+    EXECUTA_BAT(contentsCommand(m_arqArj, name, m_ui->E_C_TIPO->text(), listing), ShowMode::Hide,
                 kBatchFlag);
     if (const std::optional<QByteArray> bytes = p.readFile(listing))
         m_ui->E_EDIT->setPlainText(fromAnsi(*bytes));

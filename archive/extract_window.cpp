@@ -285,7 +285,7 @@ void TF_BKP_EXTRAI1::BU_EXTRAIR_ABRIRClick()
                                             m_ui->ED_SELEXTRAI->currentText(), listing);
     if (!writeBatch(batch, {line}))
         return;
-    EXECUTA_BAT(batch, SW_SHOWNORMAL, QStringLiteral("S"));
+    EXECUTA_BAT(batch, ShowMode::ShowNormal, QStringLiteral("S"));
     // The batch run leaves the normal cursor, under which any message is read.
     busy.reset();
 
@@ -459,7 +459,7 @@ void TF_BKP_EXTRAI1::BU_EXTR_EXECClick()
     // Running the batch of an earlier extraction would restore other files.
     if (!writeBatch(batch, lines))
         return;
-    EXECUTA_BAT(batch, SW_SHOWNORMAL, QStringLiteral("S"));
+    EXECUTA_BAT(batch, ShowMode::ShowNormal, QStringLiteral("S"));
     m_ui->ESTOR_LISTBOX_SELEC->clear();
 }
 

@@ -302,7 +302,7 @@ ArchiveVerdict verifyArchive(const QString& archiver, const QString& archivePath
 
     QByteArray output;
     const int tested = p.runBounded(archiverCommand(archiver, QStringLiteral("T"), archivePath),
-                                    SW_HIDE, {ceilingSeconds, &output, {}, {}});
+                                    ShowMode::Hide, {ceilingSeconds, &output, {}, {}});
     if (tested == kRunTimedOut)
         return {false, QStringLiteral("tempo máximo do arquivador esgotado no teste do BKP")};
     if (tested != 0)
@@ -313,7 +313,7 @@ ArchiveVerdict verifyArchive(const QString& archiver, const QString& archivePath
 
     output.clear();
     const int listedCode = p.runBounded(archiverCommand(archiver, QStringLiteral("V"), archivePath),
-                                        SW_HIDE, {ceilingSeconds, &output, {}, {}});
+                                        ShowMode::Hide, {ceilingSeconds, &output, {}, {}});
     if (listedCode == kRunTimedOut)
         return {false, QStringLiteral("tempo máximo do arquivador esgotado na listagem do BKP")};
     if (listedCode != 0)

@@ -185,7 +185,7 @@ bool checkDestination(const QString& destination, BackupConsole& console)
             }
         }
         // Starting a program on the drive wakes a network drive that has gone to sleep.
-        (void)p.winExec(destination.left(1) + QStringLiteral(":\\AAAA.EXE"), SW_SHOWNORMAL);
+        (void)p.winExec(destination.left(1) + QStringLiteral(":\\AAAA.EXE"), ShowMode::ShowNormal);
         p.clock().sleep(kRoundMilliseconds);
         ++rounds;
     }

@@ -504,7 +504,7 @@ void TF_BKPA::BU_BAT_EXECUTARClick()
     // The saved file runs, not what the memo holds unsaved.
     const QString file = jobBatFile(dataDirectory(), *number);
     if (platform().fileExists(file))
-        EXECUTA_BAT(file, SW_SHOWNORMAL, QStringLiteral("S"));
+        EXECUTA_BAT(file, ShowMode::ShowNormal, QStringLiteral("S"));
 }
 
 void TF_BKPA::BU_SAIRClick()

@@ -35,10 +35,10 @@ QString directoryPart(const QString& path)
 
 bool INICIA_PROGRAMA(const QString& p, const QString& a)
 {
-    return platform().startProcess(programToken(p) + u' ' + a, SW_SHOWNORMAL);
+    return platform().startProcess(programToken(p) + u' ' + a, ShowMode::ShowNormal);
 }
 
-int EXECUTA_E_ESPERA(const QString& c, int w)
+int EXECUTA_E_ESPERA(const QString& c, ShowMode w)
 {
     int result = -1;
     dialogs().setBusyCursor(true);
@@ -56,7 +56,7 @@ int EXECUTA_E_ESPERA(const QString& c, int w)
     return result;
 }
 
-int EXECUTA_BAT(const QString& c, int w, const QString& f)
+int EXECUTA_BAT(const QString& c, ShowMode w, const QString& f)
 {
     QString x = singleBackslashes(c);
     x.remove(u'/');
@@ -91,7 +91,7 @@ int runBatchJudged(const QString& batchPath, int ceilingSeconds,
     BoundedRun run;
     run.ceilingSeconds = ceilingSeconds;
     run.whileWaiting = whileWaiting;
-    const int code = platform().runBounded(command, SW_SHOWNORMAL, run);
+    const int code = platform().runBounded(command, ShowMode::ShowNormal, run);
     processMessages();
     return code;
 }
@@ -129,7 +129,7 @@ void EXECUTA_PROGRAMA(const QString& n, const QString& r)
         programCandidates(n, GB_GLOBAIS.GB_DIR1, directoryPart(p.programPath()));
     for (const QString& candidate : candidates) {
         if (p.fileExists(candidate)) {
-            (void)p.winExec(programToken(candidate), SW_SHOWNORMAL);
+            (void)p.winExec(programToken(candidate), ShowMode::ShowNormal);
             return;
         }
     }

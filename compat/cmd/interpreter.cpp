@@ -327,8 +327,8 @@ Interpreter::Flow Interpreter::runCommand(const BatchLine& line, Frame* frame, b
     if (program.isEmpty()) {
         if (isInterpreterName(line.command)) {
             // Another command interpreter: the platform starts this one again.
-            m_errorLevel =
-                m_platform.runAndWait(QStringLiteral("COMMAND.COM") + arguments, SW_SHOWNORMAL);
+            m_errorLevel = m_platform.runAndWait(QStringLiteral("COMMAND.COM") + arguments,
+                                                 ShowMode::ShowNormal);
             if (m_errorLevel < 0)
                 fail(QStringLiteral("Não foi possível iniciar o interpretador de comandos."),
                      kCannotRun);
@@ -366,7 +366,8 @@ Interpreter::Flow Interpreter::runCommand(const BatchLine& line, Frame* frame, b
         return flow == Flow::Exit ? Flow::Exit : Flow::Next;
     }
 
-    const int code = m_platform.runAndWait(quoteArgument(program) + arguments, SW_SHOWNORMAL);
+    const int code =
+        m_platform.runAndWait(quoteArgument(program) + arguments, ShowMode::ShowNormal);
     if (code < 0) {
         fail(QStringLiteral("'%1' não é um programa que possa ser executado neste sistema.")
                  .arg(program),

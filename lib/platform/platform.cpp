@@ -45,7 +45,7 @@ QList<DirEntry> Platform::findFileKinds(const QString& pattern)
     return findFiles(pattern);
 }
 
-int Platform::runBounded(const QString& commandLine, int showMode, const BoundedRun& run)
+int Platform::runBounded(const QString& commandLine, ShowMode showMode, const BoundedRun& run)
 {
     return runAndWait(commandLine, showMode, run.currentDirectory);
 }

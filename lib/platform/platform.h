@@ -59,11 +59,12 @@ struct BoundedRun
 // started, was ended.
 inline constexpr int kRunTimedOut = -2;
 
-// Show-window codes passed with a program start.
-enum ShowMode
+// Show-window codes passed with a program start, with the values of SW_HIDE and
+// SW_SHOWNORMAL; scoped, so a backend can include the header that defines those as macros.
+enum class ShowMode
 {
-    SW_HIDE = 0,
-    SW_SHOWNORMAL = 1
+    Hide = 0,
+    ShowNormal = 1
 };
 
 class Platform
@@ -117,16 +118,16 @@ public:
     // --- processes -----------------------------------------------------------------------
     // Creates the process of a command line and waits for it; its exit code, or -1 when it
     // could not be started. `currentDirectory` empty: inherited.
-    [[nodiscard]] virtual int runAndWait(const QString& commandLine, int showMode,
+    [[nodiscard]] virtual int runAndWait(const QString& commandLine, ShowMode showMode,
                                          const QString& currentDirectory = {}) = 0;
     // As runAndWait, ended at a ceiling and with its output captured where the backend can;
     // the default does neither.
-    [[nodiscard]] virtual int runBounded(const QString& commandLine, int showMode,
+    [[nodiscard]] virtual int runBounded(const QString& commandLine, ShowMode showMode,
                                          const BoundedRun& run);
     // Creates the process and returns at once; true when a process was created.
-    [[nodiscard]] virtual bool startProcess(const QString& commandLine, int showMode) = 0;
+    [[nodiscard]] virtual bool startProcess(const QString& commandLine, ShowMode showMode) = 0;
     // WinExec: starts without waiting; above 31 on success, as WinExec answers.
-    [[nodiscard]] virtual int winExec(const QString& commandLine, int showMode) = 0;
+    [[nodiscard]] virtual int winExec(const QString& commandLine, ShowMode showMode) = 0;
 
     // --- registry (string values only) -------------------------------------------------------
     // True when the key exists or, with `create`, could be created.

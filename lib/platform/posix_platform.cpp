@@ -743,7 +743,7 @@ qint64 PosixPlatform::start(const QString& commandLine, const QString& windowsDi
     return spawn(launch, directory, extras);
 }
 
-int PosixPlatform::runAndWait(const QString& commandLine, int /*showMode*/,
+int PosixPlatform::runAndWait(const QString& commandLine, ShowMode /*showMode*/,
                               const QString& currentDirectory)
 {
     const qint64 pid = start(commandLine, currentDirectory);
@@ -758,7 +758,8 @@ int PosixPlatform::runAndWait(const QString& commandLine, int /*showMode*/,
     return -1;
 }
 
-int PosixPlatform::runBounded(const QString& commandLine, int /*showMode*/, const BoundedRun& run)
+int PosixPlatform::runBounded(const QString& commandLine, ShowMode /*showMode*/,
+                              const BoundedRun& run)
 {
     SpawnExtras extras;
     extras.ownGroup = run.ceilingSeconds > 0;
@@ -790,7 +791,7 @@ int PosixPlatform::removeInterruptedWrites(const QString& directory)
     return hostDirectory.isEmpty() ? 0 : navlor::removeInterruptedWrites(hostDirectory);
 }
 
-bool PosixPlatform::startProcess(const QString& commandLine, int /*showMode*/)
+bool PosixPlatform::startProcess(const QString& commandLine, ShowMode /*showMode*/)
 {
     const qint64 pid = start(commandLine, {}, true);
     if (pid < 0)
@@ -799,7 +800,7 @@ bool PosixPlatform::startProcess(const QString& commandLine, int /*showMode*/)
     return true;
 }
 
-int PosixPlatform::winExec(const QString& commandLine, int showMode)
+int PosixPlatform::winExec(const QString& commandLine, ShowMode showMode)
 {
     constexpr int kStarted = 33;     // any value above 31 means success
     constexpr int kFileNotFound = 2; // ERROR_FILE_NOT_FOUND

@@ -50,11 +50,11 @@ public:
     int removeInterruptedWrites(const QString& directory) override;
 
     // processes
-    int runAndWait(const QString& commandLine, int showMode,
+    int runAndWait(const QString& commandLine, ShowMode showMode,
                    const QString& currentDirectory = {}) override;
-    int runBounded(const QString& commandLine, int showMode, const BoundedRun& run) override;
-    bool startProcess(const QString& commandLine, int showMode) override;
-    int winExec(const QString& commandLine, int showMode) override;
+    int runBounded(const QString& commandLine, ShowMode showMode, const BoundedRun& run) override;
+    bool startProcess(const QString& commandLine, ShowMode showMode) override;
+    int winExec(const QString& commandLine, ShowMode showMode) override;
 
     // registry
     bool regOpenKey(RegRoot root, const QString& key, bool create) override;

@@ -36,13 +36,13 @@ const QString kRunKey = QStringLiteral("\\Software\\Microsoft\\Windows\\CurrentV
 class StartRecorder : public test::ForwardingPlatform
 {
 public:
-    bool startProcess(const QString& commandLine, int showMode) override
+    bool startProcess(const QString& commandLine, ShowMode showMode) override
     {
         started << commandLine;
         modes << showMode;
         return true;
     }
-    int winExec(const QString& commandLine, int showMode) override
+    int winExec(const QString& commandLine, ShowMode showMode) override
     {
         executed << commandLine;
         modes << showMode;
@@ -51,7 +51,7 @@ public:
 
     QStringList started;
     QStringList executed;
-    QList<int> modes;
+    QList<ShowMode> modes;
 };
 
 // Deletions go on as usual; the cursor each one happened under is noted.
@@ -213,7 +213,7 @@ TEST_F(MenuCommands, BdeAdminIsLookedForAtTheRootOfCThenAllOverIt)
     EXPECT_EQ(recorder->started,
               QStringList{"\"c:\\arquivos de programas\\borland\\common files\\bde\\"
                           "BDEADMIN.EXE\" "});
-    EXPECT_EQ(recorder->modes, QList<int>{SW_SHOWNORMAL});
+    EXPECT_EQ(recorder->modes, QList<ShowMode>{ShowMode::ShowNormal});
 
     touch({"C:\\BDEADMIN.EXE"});
     trigger("ExecutarBDEAdmin1");
@@ -255,7 +255,7 @@ TEST_F(MenuCommands, PromptStartsTheCommandInterpreterWithoutWaiting)
     test::ScopedPlatform<StartRecorder> recorder;
     trigger("PromptdoDOS1");
     EXPECT_EQ(recorder->executed, QStringList{"COMMAND.COM"});
-    EXPECT_EQ(recorder->modes, QList<int>{SW_SHOWNORMAL});
+    EXPECT_EQ(recorder->modes, QList<ShowMode>{ShowMode::ShowNormal});
 }
 
 // ---- autostart -----------------------------------------------------------------------------

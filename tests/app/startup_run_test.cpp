@@ -48,7 +48,7 @@ const QString kNetlogLog = QStringLiteral("C:\\NETLOG\\NETLOG.LOG");
 class StartRecorder : public test::ForwardingPlatform
 {
 public:
-    int winExec(const QString& commandLine, int showMode) override
+    int winExec(const QString& commandLine, ShowMode showMode) override
     {
         started << commandLine;
         return inner().winExec(commandLine, showMode);

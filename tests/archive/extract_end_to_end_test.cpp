@@ -60,7 +60,7 @@ protected:
 
 TEST_F(RealArchiver, ListsPicksAndExtractsOneEntryByteForByte)
 {
-    ASSERT_GE(platform().runAndWait("C:\\NAVLOR\\MAKE.BAT", SW_SHOWNORMAL), 0);
+    ASSERT_GE(platform().runAndWait("C:\\NAVLOR\\MAKE.BAT", ShowMode::ShowNormal), 0);
     ASSERT_TRUE(platform().fileExists("C:\\BKP\\BKP00.ARJ"));
 
     QStringList listed;

@@ -38,7 +38,7 @@ class FakeArchiver : public test::ForwardingPlatform
 public:
     QString programPath() override { return QStringLiteral("C:\\VALDOROW\\NAVLOR.EXE"); }
     QString windowsDirectory() override { return QStringLiteral("C:\\WINDOWS"); }
-    int runAndWait(const QString& command, int, const QString&) override
+    int runAndWait(const QString& command, ShowMode, const QString&) override
     {
         runs << command;
         batches << fromAnsi(readFile(command).value_or(QByteArray()));

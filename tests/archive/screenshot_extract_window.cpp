@@ -43,7 +43,7 @@ void sampleBackup()
     write("C:\\NAVLOR\\MAKE.BAT", "C:\\VALDOROW\\EXE\\ARJ.EXE A C:\\VLDRBKPA\\BKP00_07_DIARIO.ARJ "
                                   "C:\\VALDOROW\\DADOS\\*.* -R\r\n");
     p.setCurrentDirectory("C:\\VALDOROW\\EXE");
-    p.runAndWait("C:\\NAVLOR\\MAKE.BAT", navlor::SW_SHOWNORMAL);
+    p.runAndWait("C:\\NAVLOR\\MAKE.BAT", navlor::ShowMode::ShowNormal);
 }
 
 } // namespace

@@ -30,7 +30,7 @@ public:
     }
     FakeClock& fakeClock() { return static_cast<FakeClock&>(clock()); }
 
-    int runAndWait(const QString& command, int, const QString&) override
+    int runAndWait(const QString& command, ShowMode, const QString&) override
     {
         runs << command;
         const std::optional<QByteArray> bytes = inner().readFile(command);
@@ -44,7 +44,7 @@ public:
         }
         return exitCode;
     }
-    int runBounded(const QString& command, int mode, const BoundedRun& run) override
+    int runBounded(const QString& command, ShowMode mode, const BoundedRun& run) override
     {
         ceilings << run.ceilingSeconds;
         // The verdict's own questions to the archiver: its test and its listing.
@@ -60,7 +60,7 @@ public:
         }
         return inner().readFile(m.captured(2)).value_or(QByteArray()).contains("ARJ") ? 0 : 3;
     }
-    int winExec(const QString& command, int) override
+    int winExec(const QString& command, ShowMode) override
     {
         executed << command;
         if (onExec)

@@ -25,24 +25,24 @@ public:
     test::ScriptedDialogs* dialogs = nullptr;
 
     QStringList runs;
-    QList<int> modes;
+    QList<ShowMode> modes;
     QList<int> busyWhileRunning;
     QStringList started;
     QStringList executed;
 
-    int runAndWait(const QString& command, int mode, const QString&) override
+    int runAndWait(const QString& command, ShowMode mode, const QString&) override
     {
         runs << command;
         modes << mode;
         busyWhileRunning << (dialogs ? dialogs->busyDepth : -1);
         return exitCode;
     }
-    bool startProcess(const QString& command, int) override
+    bool startProcess(const QString& command, ShowMode) override
     {
         started << command;
         return true;
     }
-    int winExec(const QString& command, int) override
+    int winExec(const QString& command, ShowMode) override
     {
         executed << command;
         return 33;
@@ -91,33 +91,33 @@ TEST_F(ProgramStart, CommandLineGoesIntoArqBatWhichRuns)
     recorder->exitCode = 3; // a failure inside the batch is not passed on
     EXPECT_EQ(EXECUTA_BAT(QString::fromUtf8("C:\\\\VALDOROW\\\\EXE\\\\ARJ.EXE A \"D:\\\\BKP/"
                                             "X.ARJ\" C:\\DADOS\\Ação\\*.* /R -Y"),
-                          1, "S"),
+                          ShowMode::ShowNormal, "S"),
               0);
     EXPECT_EQ(prefix.read("C:\\WORK\\ArqBat.Bat"),
               "C:\\VALDOROW\\EXE\\ARJ.EXE A \"D:\\BKPX.ARJ\" C:\\DADOS\\A\xe7\xe3o\\*.* R -Y\r\n");
     EXPECT_EQ(recorder->runs, QStringList{"ArqBat.Bat"});
-    EXPECT_EQ(recorder->modes, QList<int>{1});
+    EXPECT_EQ(recorder->modes, QList<ShowMode>{ShowMode::ShowNormal});
     // the hourglass while it runs, and not after
     EXPECT_EQ(recorder->busyWhileRunning, QList<int>{1});
     EXPECT_EQ(dialogs->busyDepth, 0);
 
     // replaced each time; the window mode passed on
     recorder->exitCode = -1;
-    EXPECT_EQ(EXECUTA_BAT("ARJ.EXE L X.ARJ", 0, "S"), -1);
+    EXPECT_EQ(EXECUTA_BAT("ARJ.EXE L X.ARJ", ShowMode::Hide, "S"), -1);
     EXPECT_EQ(prefix.read("C:\\WORK\\ArqBat.Bat"), "ARJ.EXE L X.ARJ\r\n");
-    EXPECT_EQ(recorder->modes, (QList<int>{1, 0}));
+    EXPECT_EQ(recorder->modes, (QList<ShowMode>{ShowMode::ShowNormal, ShowMode::Hide}));
     EXPECT_TRUE(dialogs->messages.isEmpty());
 }
 
 TEST_F(ProgramStart, BatchFilePathsRunAsTheyAre)
 {
     prefix.write("C:\\WORK\\ArqBat.Bat", "antigo\r\n");
-    EXPECT_EQ(EXECUTA_BAT("D:\\\\VLDRBKPA\\\\BKPA.BAT", 1, "S"), 0);
+    EXPECT_EQ(EXECUTA_BAT("D:\\\\VLDRBKPA\\\\BKPA.BAT", ShowMode::ShowNormal, "S"), 0);
     EXPECT_EQ(recorder->runs, QStringList{"D:\\VLDRBKPA\\BKPA.BAT"});
     EXPECT_EQ(prefix.read("C:\\WORK\\ArqBat.Bat"), "antigo\r\n");
 
     // the test for ".BAT" minds the case
-    EXPECT_EQ(EXECUTA_BAT("D:\\VLDRBKPA\\bkpa.bat", 1, "S"), 0);
+    EXPECT_EQ(EXECUTA_BAT("D:\\VLDRBKPA\\bkpa.bat", ShowMode::ShowNormal, "S"), 0);
     EXPECT_EQ(prefix.read("C:\\WORK\\ArqBat.Bat"), "D:\\VLDRBKPA\\bkpa.bat\r\n");
     EXPECT_EQ(recorder->runs.last(), "ArqBat.Bat");
 }
@@ -125,10 +125,10 @@ TEST_F(ProgramStart, BatchFilePathsRunAsTheyAre)
 TEST_F(ProgramStart, Windows98RunsThroughCommandCom)
 {
     recorder->version = windows98("");
-    EXPECT_EQ(EXECUTA_BAT("ARJ.EXE L X.ARJ", 0, "S"), 0);
-    EXPECT_EQ(EXECUTA_BAT("D:\\BKPA.BAT", 1, "N"), 0);
+    EXPECT_EQ(EXECUTA_BAT("ARJ.EXE L X.ARJ", ShowMode::Hide, "S"), 0);
+    EXPECT_EQ(EXECUTA_BAT("D:\\BKPA.BAT", ShowMode::ShowNormal, "N"), 0);
     recorder->version = windows98(" A "); // Windows 98 SE
-    EXPECT_EQ(EXECUTA_BAT("D:\\BKPA.BAT", 1, "S"), 0);
+    EXPECT_EQ(EXECUTA_BAT("D:\\BKPA.BAT", ShowMode::ShowNormal, "S"), 0);
     EXPECT_EQ(recorder->runs, (QStringList{"COMMAND.COM /C ArqBat.Bat", "COMMAND.COM  D:\\BKPA.BAT",
                                            "COMMAND.COM /C D:\\BKPA.BAT"}));
 }
@@ -137,7 +137,7 @@ TEST_F(ProgramStart, ArqBatThatCannotBeWrittenRunsNothing)
 {
     // an earlier ArqBat.Bat would run the earlier command
     prefix.mkdir("C:\\WORK\\ArqBat.Bat");
-    EXPECT_EQ(EXECUTA_BAT("ARJ.EXE L X.ARJ", 1, "S"), -1);
+    EXPECT_EQ(EXECUTA_BAT("ARJ.EXE L X.ARJ", ShowMode::ShowNormal, "S"), -1);
     EXPECT_TRUE(recorder->runs.isEmpty());
 }
 
@@ -209,16 +209,16 @@ TEST(WaitForProgram, RunsToTheEndOrGivesMinusOne)
     // a batch file that is not there: no process, no message, no ArqBat.Bat
     prefix.mkdir("C:\\WORK");
     ASSERT_TRUE(platform().setCurrentDirectory("C:\\WORK"));
-    EXPECT_EQ(EXECUTA_BAT("C:\\NADA\\X.BAT", 1, "S"), -1);
+    EXPECT_EQ(EXECUTA_BAT("C:\\NADA\\X.BAT", ShowMode::ShowNormal, "S"), -1);
     EXPECT_FALSE(platform().fileExists("C:\\WORK\\ArqBat.Bat"));
-    EXPECT_EQ(EXECUTA_E_ESPERA("C:\\NADA\\X.EXE", 1), -1);
+    EXPECT_EQ(EXECUTA_E_ESPERA("C:\\NADA\\X.EXE", ShowMode::ShowNormal), -1);
     EXPECT_TRUE(dialogs->messages.isEmpty());
 
     prefix.write("C:\\BIN\\SLOW.EXE", "#!/bin/sh\nsleep 0.3\necho fim > \"$1\"\nexit 5\n");
     ASSERT_TRUE(QFile::setPermissions(prefix.host("C:\\BIN\\SLOW.EXE"),
                                       QFileDevice::ReadOwner | QFileDevice::ExeOwner));
     const QString marker = out.path() + "/fim";
-    EXPECT_EQ(EXECUTA_E_ESPERA("C:\\\\BIN\\\\SLOW.EXE " + marker, 1), 0);
+    EXPECT_EQ(EXECUTA_E_ESPERA("C:\\\\BIN\\\\SLOW.EXE " + marker, ShowMode::ShowNormal), 0);
     EXPECT_TRUE(QFile::exists(marker)); // it had ended when the call returned
     EXPECT_EQ(dialogs->busyDepth, 0);
     QDir::setCurrent(home);

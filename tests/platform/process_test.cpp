@@ -28,11 +28,11 @@ protected:
 TEST_F(Processes, RunAndWaitGivesTheExitCode)
 {
     installProbe("C:\\BIN\\PROBE.EXE");
-    EXPECT_EQ(platform().runAndWait("C:\\BIN\\PROBE.EXE exit 7", SW_SHOWNORMAL), 7);
-    EXPECT_EQ(platform().runAndWait("\"c:\\bin\\probe.exe\" exit 0", SW_HIDE), 0);
+    EXPECT_EQ(platform().runAndWait("C:\\BIN\\PROBE.EXE exit 7", ShowMode::ShowNormal), 7);
+    EXPECT_EQ(platform().runAndWait("\"c:\\bin\\probe.exe\" exit 0", ShowMode::Hide), 0);
     // ".EXE" added, looked for in the current directory
     ASSERT_TRUE(platform().setCurrentDirectory("C:\\BIN"));
-    EXPECT_EQ(platform().runAndWait("probe exit 3", SW_SHOWNORMAL), 3);
+    EXPECT_EQ(platform().runAndWait("probe exit 3", ShowMode::ShowNormal), 3);
 }
 
 TEST_F(Processes, ProgramsAreFoundOnThePrefixPath)
@@ -40,7 +40,7 @@ TEST_F(Processes, ProgramsAreFoundOnThePrefixPath)
     installProbe("C:\\WINDOWS\\SYSTEM32\\NETPROBE.EXE");
     prefix.mkdir("C:\\ELSEWHERE");
     ASSERT_TRUE(platform().setCurrentDirectory("C:\\ELSEWHERE"));
-    EXPECT_EQ(platform().runAndWait("NetProbe exit 4", SW_SHOWNORMAL), 4);
+    EXPECT_EQ(platform().runAndWait("NetProbe exit 4", ShowMode::ShowNormal), 4);
     EXPECT_EQ(posix().findProgram("netprobe.exe"), "C:\\WINDOWS\\SYSTEM32\\netprobe.exe");
     EXPECT_TRUE(posix().findProgram("C:\\ELSEWHERE\\NETPROBE").isEmpty());
 }
@@ -56,16 +56,17 @@ TEST_F(Processes, WhatCannotBeStartedGivesMinusOne)
     QFile::setPermissions(prefix.host("C:\\BIN\\SCRIPT.EXE"),
                           QFileDevice::ReadOwner | QFileDevice::ExeOwner);
 
-    EXPECT_EQ(platform().runAndWait("C:\\BIN\\NADA.EXE", SW_SHOWNORMAL), -1);
-    EXPECT_EQ(platform().runAndWait("C:\\BIN\\TEXTO.EXE", SW_SHOWNORMAL), -1);
-    EXPECT_EQ(platform().runAndWait("C:\\BIN\\NOEXEC.EXE exit 1", SW_SHOWNORMAL), -1);
-    EXPECT_EQ(platform().runAndWait("C:\\BIN\\SCRIPT.EXE", SW_SHOWNORMAL), -1);
-    EXPECT_EQ(platform().runAndWait("", SW_SHOWNORMAL), -1);
-    EXPECT_EQ(platform().runAndWait("Q:\\X.EXE", SW_SHOWNORMAL), -1);
+    EXPECT_EQ(platform().runAndWait("C:\\BIN\\NADA.EXE", ShowMode::ShowNormal), -1);
+    EXPECT_EQ(platform().runAndWait("C:\\BIN\\TEXTO.EXE", ShowMode::ShowNormal), -1);
+    EXPECT_EQ(platform().runAndWait("C:\\BIN\\NOEXEC.EXE exit 1", ShowMode::ShowNormal), -1);
+    EXPECT_EQ(platform().runAndWait("C:\\BIN\\SCRIPT.EXE", ShowMode::ShowNormal), -1);
+    EXPECT_EQ(platform().runAndWait("", ShowMode::ShowNormal), -1);
+    EXPECT_EQ(platform().runAndWait("Q:\\X.EXE", ShowMode::ShowNormal), -1);
     installProbe("C:\\BIN\\PROBE.EXE");
-    EXPECT_EQ(platform().runAndWait("C:\\BIN\\PROBE.EXE exit 0", SW_SHOWNORMAL, "C:\\NAO"), -1);
-    EXPECT_FALSE(platform().startProcess("C:\\BIN\\TEXTO.EXE", SW_SHOWNORMAL));
-    EXPECT_EQ(platform().winExec("C:\\NETLOG\\NETLOG.EXE", SW_SHOWNORMAL), 2);
+    EXPECT_EQ(platform().runAndWait("C:\\BIN\\PROBE.EXE exit 0", ShowMode::ShowNormal, "C:\\NAO"),
+              -1);
+    EXPECT_FALSE(platform().startProcess("C:\\BIN\\TEXTO.EXE", ShowMode::ShowNormal));
+    EXPECT_EQ(platform().winExec("C:\\NETLOG\\NETLOG.EXE", ShowMode::ShowNormal), 2);
 }
 
 TEST_F(Processes, ChildGetsItsArgumentsPrefixAndDirectory)
@@ -74,7 +75,7 @@ TEST_F(Processes, ChildGetsItsArgumentsPrefixAndDirectory)
     prefix.mkdir("C:\\WORK");
     ASSERT_TRUE(platform().setCurrentDirectory("C:\\WORK"));
     const int rc = platform().runAndWait(
-        R"(C:\BIN\PROBE.EXE report C:\OUT.TXT "a b" c\"d C:\DADOS\*.*)", SW_SHOWNORMAL);
+        R"(C:\BIN\PROBE.EXE report C:\OUT.TXT "a b" c\"d C:\DADOS\*.*)", ShowMode::ShowNormal);
     ASSERT_EQ(rc, 0);
     const QString work = QFileInfo(prefix.host("C:\\WORK")).canonicalFilePath();
     EXPECT_EQ(reportLines("C:\\OUT.TXT"),
@@ -84,7 +85,8 @@ TEST_F(Processes, ChildGetsItsArgumentsPrefixAndDirectory)
 
     // another directory for the child alone
     prefix.mkdir("C:\\OTHER");
-    ASSERT_EQ(platform().runAndWait("C:\\BIN\\PROBE.EXE report C:\\OUT2.TXT", SW_HIDE, "C:\\OTHER"),
+    ASSERT_EQ(platform().runAndWait("C:\\BIN\\PROBE.EXE report C:\\OUT2.TXT", ShowMode::Hide,
+                                    "C:\\OTHER"),
               0);
     EXPECT_EQ(reportLines("C:\\OUT2.TXT").value(1),
               "cwd=" + QFileInfo(prefix.host("C:\\OTHER")).canonicalFilePath());
@@ -95,7 +97,8 @@ TEST_F(Processes, ProgramPathIsTheLinkItWasStartedBy)
 {
     installProbe("C:\\VALDOROW\\NAVLOR.EXE");
     // started through the drive link (as the backend starts programs) ...
-    ASSERT_EQ(platform().runAndWait("C:\\VALDOROW\\NAVLOR.EXE report C:\\P1.TXT", SW_HIDE), 0);
+    ASSERT_EQ(platform().runAndWait("C:\\VALDOROW\\NAVLOR.EXE report C:\\P1.TXT", ShowMode::Hide),
+              0);
     EXPECT_EQ(reportLines("C:\\P1.TXT").value(0), "program=C:\\VALDOROW\\NAVLOR.EXE");
     // ... and by the drive's own directory, relative to where it was started
     QProcess child;
@@ -112,8 +115,9 @@ TEST_F(Processes, ProgramPathIsTheLinkItWasStartedBy)
 TEST_F(Processes, StartedProgramsAreNotLeftAsZombies)
 {
     installProbe("C:\\BIN\\PROBE.EXE");
-    EXPECT_EQ(platform().winExec("C:\\BIN\\PROBE.EXE report C:\\W.TXT", SW_SHOWNORMAL), 33);
-    EXPECT_TRUE(platform().startProcess("C:\\BIN\\PROBE.EXE report C:\\S.TXT", SW_SHOWNORMAL));
+    EXPECT_EQ(platform().winExec("C:\\BIN\\PROBE.EXE report C:\\W.TXT", ShowMode::ShowNormal), 33);
+    EXPECT_TRUE(
+        platform().startProcess("C:\\BIN\\PROBE.EXE report C:\\S.TXT", ShowMode::ShowNormal));
     for (const QString out : {"C:\\W.TXT", "C:\\S.TXT"}) {
         ASSERT_TRUE(waitUntil([&] { return reportLines(out).size() >= 4; })) << out.toStdString();
         const QString pid = reportLines(out).value(3).mid(4);
@@ -135,25 +139,26 @@ TEST_F(Processes, BatchFilesAndCommandComRunThroughTheInterpreter)
     };
 
     // the probe answers 5 as the interpreter
-    EXPECT_EQ(platform().runAndWait("c:\\jobs\\bkpa.bat", SW_SHOWNORMAL), 5);
+    EXPECT_EQ(platform().runAndWait("c:\\jobs\\bkpa.bat", ShowMode::ShowNormal), 5);
     EXPECT_EQ(lines().mid(4, 2),
               (QStringList{"arg=/C", "arg=" + prefix.root() + "/dosdevices/c:/JOBS/BKPA.BAT"}));
 
     ASSERT_TRUE(platform().setCurrentDirectory("C:\\JOBS"));
-    EXPECT_EQ(platform().runAndWait("COMMAND.COM /C ArqBat.Bat", SW_SHOWNORMAL), 5);
+    EXPECT_EQ(platform().runAndWait("COMMAND.COM /C ArqBat.Bat", ShowMode::ShowNormal), 5);
     EXPECT_EQ(lines().mid(4, 3), (QStringList{"arg=/C", "arg=ArqBat.Bat", ""}));
     EXPECT_EQ(lines().value(1), "cwd=" + QFileInfo(prefix.host("C:\\JOBS")).canonicalFilePath());
 
     // the line after /C goes on whole, quotes and all
-    EXPECT_EQ(platform().runAndWait(R"(command.com /c ARJ.EXE a "C:\X Y\A.ARJ")", SW_HIDE), 5);
+    EXPECT_EQ(platform().runAndWait(R"(command.com /c ARJ.EXE a "C:\X Y\A.ARJ")", ShowMode::Hide),
+              5);
     EXPECT_EQ(lines().mid(4, 2), (QStringList{"arg=/c", R"(arg=ARJ.EXE a "C:\X Y\A.ARJ")"}));
 
     // a batch that is not there cannot be started
-    EXPECT_EQ(platform().runAndWait("C:\\JOBS\\NADA.BAT", SW_SHOWNORMAL), -1);
+    EXPECT_EQ(platform().runAndWait("C:\\JOBS\\NADA.BAT", ShowMode::ShowNormal), -1);
     {
         ScopedEnv missing("NAVLOR_CMD", "/nonexistent/navlor-cmd");
-        EXPECT_EQ(platform().runAndWait("C:\\JOBS\\BKPA.BAT", SW_SHOWNORMAL), -1);
-        EXPECT_EQ(platform().runAndWait("COMMAND.COM /C BKPA.BAT", SW_SHOWNORMAL), -1);
+        EXPECT_EQ(platform().runAndWait("C:\\JOBS\\BKPA.BAT", ShowMode::ShowNormal), -1);
+        EXPECT_EQ(platform().runAndWait("COMMAND.COM /C BKPA.BAT", ShowMode::ShowNormal), -1);
     }
 }
 
@@ -161,7 +166,8 @@ TEST_F(Processes, BoundedRunCapturesOutputAndEndsTheWholeFamilyAtItsCeiling)
 {
     installProbe("C:\\BIN\\PROBE.EXE");
     QByteArray output;
-    EXPECT_EQ(platform().runBounded("C:\\BIN\\PROBE.EXE say ol\xc3\xa1", SW_HIDE, {0, &output, {}}),
+    EXPECT_EQ(platform().runBounded("C:\\BIN\\PROBE.EXE say ol\xc3\xa1", ShowMode::Hide,
+                                    {0, &output, {}}),
               3);
     EXPECT_EQ(output, "ol\xc3\xa1\n");
 
@@ -169,9 +175,9 @@ TEST_F(Processes, BoundedRunCapturesOutputAndEndsTheWholeFamilyAtItsCeiling)
     const QString pidFile = prefix.host("C:\\CHILD.PID");
     QElapsedTimer elapsed;
     elapsed.start();
-    EXPECT_EQ(
-        platform().runBounded("C:\\BIN\\PROBE.EXE family " + pidFile, SW_HIDE, {1, nullptr, {}}),
-        kRunTimedOut);
+    EXPECT_EQ(platform().runBounded("C:\\BIN\\PROBE.EXE family " + pidFile, ShowMode::Hide,
+                                    {1, nullptr, {}}),
+              kRunTimedOut);
     EXPECT_LT(elapsed.elapsed(), 10000);
     const QByteArray pid = prefix.read("C:\\CHILD.PID");
     ASSERT_FALSE(pid.isEmpty());

@@ -42,14 +42,14 @@ protected:
 TEST_F(Terminals, BareCommandComStartedWithoutWaitingOpensThePromptInATerminal)
 {
     const QString terminal = fakeTerminal("x-terminal-emulator");
-    EXPECT_EQ(platform().winExec("COMMAND.COM", SW_SHOWNORMAL), 33);
+    EXPECT_EQ(platform().winExec("COMMAND.COM", ShowMode::ShowNormal), 33);
     ASSERT_TRUE(waitUntil([&] { return reportLines().size() == 4; }));
     EXPECT_EQ(reportLines(),
               (QStringList{terminal, "-e", NAVLOR_PLATFORM_PROBE, "prefix=" + prefix.root()}));
 
     // "/K": the line, then the prompt, in the terminal too
     QFile::remove(report());
-    EXPECT_TRUE(platform().startProcess("cmd /K CD", SW_SHOWNORMAL));
+    EXPECT_TRUE(platform().startProcess("cmd /K CD", ShowMode::ShowNormal));
     ASSERT_TRUE(waitUntil([&] { return reportLines().size() == 6; }));
     EXPECT_EQ(reportLines().mid(1, 4), (QStringList{"-e", NAVLOR_PLATFORM_PROBE, "/K", "CD"}));
 }
@@ -59,11 +59,11 @@ TEST_F(Terminals, OnlyThePromptGoesToATerminal)
     fakeTerminal("x-terminal-emulator");
     const QString out = prefix.root() + "/interpreter.txt";
     ScopedEnv probeOut("NAVLOR_PROBE_OUT", QFile::encodeName(out));
-    EXPECT_TRUE(platform().startProcess("COMMAND.COM /C ArqBat.Bat", SW_SHOWNORMAL));
+    EXPECT_TRUE(platform().startProcess("COMMAND.COM /C ArqBat.Bat", ShowMode::ShowNormal));
     ASSERT_TRUE(waitUntil([&] { return QFile::exists(out); }));
     EXPECT_FALSE(QFile::exists(report()));
     // waited for, the interpreter runs as before, without a terminal
-    EXPECT_EQ(platform().runAndWait("COMMAND.COM", SW_SHOWNORMAL), 2);
+    EXPECT_EQ(platform().runAndWait("COMMAND.COM", ShowMode::ShowNormal), 2);
     EXPECT_FALSE(QFile::exists(report()));
 }
 
@@ -93,16 +93,16 @@ TEST_F(Terminals, WithoutATerminalNothingIsStarted)
 {
     EXPECT_TRUE(
         PosixPlatform::inTerminal({"/opt/navlor-cmd", {"/opt/navlor-cmd"}}).program.isEmpty());
-    EXPECT_EQ(platform().winExec("COMMAND.COM", SW_SHOWNORMAL), 2);
-    EXPECT_FALSE(platform().startProcess("COMMAND.COM", SW_SHOWNORMAL));
+    EXPECT_EQ(platform().winExec("COMMAND.COM", ShowMode::ShowNormal), 2);
+    EXPECT_FALSE(platform().startProcess("COMMAND.COM", ShowMode::ShowNormal));
     {
         ScopedEnv missing("TERMINAL", "/nonexistent/terminal");
-        EXPECT_EQ(platform().winExec("COMMAND.COM", SW_SHOWNORMAL), 2);
+        EXPECT_EQ(platform().winExec("COMMAND.COM", ShowMode::ShowNormal), 2);
     }
     // nor without an interpreter to put in one
     fakeTerminal("x-terminal-emulator");
     ScopedEnv noInterpreter("NAVLOR_CMD", "/nonexistent/navlor-cmd");
-    EXPECT_EQ(platform().winExec("COMMAND.COM", SW_SHOWNORMAL), 2);
+    EXPECT_EQ(platform().winExec("COMMAND.COM", ShowMode::ShowNormal), 2);
     EXPECT_FALSE(QFile::exists(report()));
 }
 

@@ -32,11 +32,11 @@ public:
     QString programPath() override { return inner().programPath(); }
     QString toHostPath(const QString& p) override { return inner().toHostPath(p); }
     QString fromHostPath(const QString& p) override { return inner().fromHostPath(p); }
-    int runAndWait(const QString& c, int s, const QString& d = {}) override
+    int runAndWait(const QString& c, ShowMode s, const QString& d = {}) override
     {
         return inner().runAndWait(c, s, d);
     }
-    int runBounded(const QString& c, int s, const BoundedRun& r) override
+    int runBounded(const QString& c, ShowMode s, const BoundedRun& r) override
     {
         return inner().runBounded(c, s, r);
     }
@@ -46,8 +46,8 @@ public:
     {
         return inner().removeInterruptedWrites(d);
     }
-    bool startProcess(const QString& c, int s) override { return inner().startProcess(c, s); }
-    int winExec(const QString& c, int s) override { return inner().winExec(c, s); }
+    bool startProcess(const QString& c, ShowMode s) override { return inner().startProcess(c, s); }
+    int winExec(const QString& c, ShowMode s) override { return inner().winExec(c, s); }
     bool regOpenKey(RegRoot r, const QString& k, bool c) override
     {
         return inner().regOpenKey(r, k, c);

@@ -21,7 +21,7 @@ TEST_F(PlatformBatch, BatchFileRunsThroughTheInterpreter)
     ASSERT_TRUE(platform().setCurrentDirectory("D:\\"));
     batch("C:\\X\\RUN.BAT",
           {"C:", "CD \\X", "MD FEITO", "ECHO ok > c:\\x\\Saida.txt", "EXIT 4", "MD NUNCA"});
-    EXPECT_EQ(platform().runAndWait("C:\\X\\RUN.BAT", SW_SHOWNORMAL), 4);
+    EXPECT_EQ(platform().runAndWait("C:\\X\\RUN.BAT", ShowMode::ShowNormal), 4);
     EXPECT_TRUE(exists("C:\\X\\FEITO"));
     EXPECT_FALSE(exists("C:\\X\\NUNCA"));
     EXPECT_EQ(prefix.read("C:\\X\\SAIDA.TXT"), "ok \r\n");
@@ -36,23 +36,24 @@ TEST_F(PlatformBatch, ArchiverLineWrittenToArqBatRunsFromTheCurrentDirectory)
     ASSERT_TRUE(platform().setCurrentDirectory("C:\\TRABALHO"));
     batch("C:\\TRABALHO\\ArqBat.Bat",
           {R"(ARJ.EXE L "C:\Meus BKP\X.arj" *.* > C:\VALDOROTEMP\LIST.LLL)"});
-    EXPECT_EQ(platform().runAndWait("COMMAND.COM /C ArqBat.Bat", SW_HIDE), 0);
+    EXPECT_EQ(platform().runAndWait("COMMAND.COM /C ArqBat.Bat", ShowMode::Hide), 0);
     EXPECT_EQ(prefix.read("C:\\VALDOROTEMP\\LIST.LLL"), "L\nC:\\Meus BKP\\X.arj\n*.*\n");
 
     // the listing into the working directory, no blank after ">"
     batch("C:\\TRABALHO\\VLDRBKP_REST.BAT", {R"(ARJ.EXE V  "C:\B.ARJ" *.* >C:\TRABALHO\LIST.LLL)"});
-    EXPECT_EQ(platform().runAndWait("C:\\TRABALHO\\VLDRBKP_REST.BAT", SW_SHOWNORMAL), 0);
+    EXPECT_EQ(platform().runAndWait("C:\\TRABALHO\\VLDRBKP_REST.BAT", ShowMode::ShowNormal), 0);
     EXPECT_EQ(prefix.read("C:\\TRABALHO\\LIST.LLL"), "V\nC:\\B.ARJ\n*.*\n");
 }
 
 TEST_F(PlatformBatch, CommandComRunsOneLineAndPassesTheExitCodeOn)
 {
     install("C:\\BIN\\P.EXE");
-    EXPECT_EQ(platform().runAndWait(R"(COMMAND.COM /C C:\BIN\P.EXE exit 6 "a b")", SW_HIDE), 6);
-    EXPECT_EQ(platform().runAndWait("COMMAND.COM /C NAO_HA.EXE", SW_HIDE), 255);
+    EXPECT_EQ(platform().runAndWait(R"(COMMAND.COM /C C:\BIN\P.EXE exit 6 "a b")", ShowMode::Hide),
+              6);
+    EXPECT_EQ(platform().runAndWait("COMMAND.COM /C NAO_HA.EXE", ShowMode::Hide), 255);
     // a batch that calls the interpreter again
     batch("C:\\JOBS\\DENTRO.BAT", {"COMMAND.COM /C C:\\BIN\\P.EXE exit 9"});
-    EXPECT_EQ(platform().runAndWait("C:\\JOBS\\DENTRO.BAT", SW_HIDE), 9);
+    EXPECT_EQ(platform().runAndWait("C:\\JOBS\\DENTRO.BAT", ShowMode::Hide), 9);
 }
 
 } // namespace
