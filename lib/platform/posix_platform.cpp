@@ -1,5 +1,7 @@
 #include "lib/platform/posix_platform.h"
 
+#include "lib/platform/posix_files.h"
+
 #include "lib/platform/atomic_file.h"
 #include "lib/platform/bounded_wait.h"
 #include "lib/platform/command_line.h"
@@ -33,6 +35,8 @@
 
 namespace navlor {
 
+using namespace posix;
+
 namespace {
 
 // Taken before anything can change directory: a relative argv[0] is relative to it.
@@ -40,76 +44,6 @@ const std::string g_startDirectory = [] {
     char buffer[PATH_MAX];
     return ::getcwd(buffer, sizeof buffer) ? std::string(buffer) : std::string();
 }();
-
-QByteArray encoded(const QString& path)
-{
-    return QFile::encodeName(path);
-}
-
-bool statPath(const QString& hostPath, struct stat& st)
-{
-    return !hostPath.isEmpty() && ::stat(encoded(hostPath).constData(), &st) == 0;
-}
-
-bool lstatPath(const QString& hostPath, struct stat& st)
-{
-    return !hostPath.isEmpty() && ::lstat(encoded(hostPath).constData(), &st) == 0;
-}
-
-bool isHostDirectory(const QString& hostPath)
-{
-    struct stat st;
-    return statPath(hostPath, st) && S_ISDIR(st.st_mode);
-}
-
-bool isHostFile(const QString& hostPath)
-{
-    struct stat st;
-    return statPath(hostPath, st) && S_ISREG(st.st_mode);
-}
-
-QDateTime modificationTime(const struct stat& st)
-{
-    return QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(st.st_mtim.tv_sec) * 1000 +
-                                          st.st_mtim.tv_nsec / 1000000);
-}
-
-QString fileNameOf(const QString& windowsPath)
-{
-    const qsizetype cut = std::max({windowsPath.lastIndexOf(u'\\'), windowsPath.lastIndexOf(u'/'),
-                                    windowsPath.lastIndexOf(u':')});
-    return windowsPath.mid(cut + 1);
-}
-
-QString directoryOf(const QString& absoluteWindowsPath)
-{
-    const qsizetype cut = absoluteWindowsPath.lastIndexOf(u'\\');
-    // "C:\NAME" -> "C:\", "C:\A\NAME" -> "C:\A"
-    return cut <= 2 ? absoluteWindowsPath.left(3) : absoluteWindowsPath.left(cut);
-}
-
-bool hasExtension(const QString& name, const QString& extension)
-{
-    return name.endsWith(extension, Qt::CaseInsensitive);
-}
-
-// ELF binaries and "#!" scripts are what the host can run itself.
-bool isHostExecutable(const QString& hostPath)
-{
-    QFile file(hostPath);
-    if (!isHostFile(hostPath) || !file.open(QIODevice::ReadOnly))
-        return false;
-    const QByteArray head = file.read(4);
-    return head == QByteArray("\x7f"
-                              "ELF",
-                              4) ||
-           head.startsWith("#!");
-}
-
-bool isExecutableFile(const QString& hostPath)
-{
-    return isHostFile(hostPath) && ::access(encoded(hostPath).constData(), X_OK) == 0;
-}
 
 // A small INI reader for system.ini: section and key names without regard to case, values
 // taken as written (backslashes in Windows paths are no escapes).
@@ -187,76 +121,6 @@ bool copyHostFile(const QString& from, const QString& to)
     if (!ok)
         ::unlink(target.constData());
     return ok;
-}
-
-void waitFor(qint64 pid, int* status)
-{
-    while (::waitpid(static_cast<pid_t>(pid), status, 0) < 0 && errno == EINTR) {
-    }
-}
-
-// A started program is not waited for, yet must not stay behind as a zombie.
-void reapInBackground(qint64 pid)
-{
-    std::thread([pid] { waitFor(pid, nullptr); }).detach();
-}
-
-qint64 spawnHost(const QString& program, const QStringList& argv, const QString& hostDirectory,
-                 const QProcessEnvironment& environment, const SpawnExtras& extras)
-{
-    std::vector<QByteArray> argBytes;
-    for (const QString& a : argv)
-        argBytes.push_back(a.toLocal8Bit());
-    std::vector<char*> args;
-    for (QByteArray& a : argBytes)
-        args.push_back(a.data());
-    args.push_back(nullptr);
-
-    std::vector<QByteArray> envBytes;
-    for (const QString& e : environment.toStringList())
-        envBytes.push_back(e.toLocal8Bit());
-    std::vector<char*> env;
-    for (QByteArray& e : envBytes)
-        env.push_back(e.data());
-    env.push_back(nullptr);
-
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    const QByteArray directory = encoded(hostDirectory);
-    if (!hostDirectory.isEmpty())
-        posix_spawn_file_actions_addchdir_np(&actions, directory.constData());
-    if (extras.outputFd >= 0) {
-        posix_spawn_file_actions_adddup2(&actions, extras.outputFd, STDOUT_FILENO);
-        posix_spawn_file_actions_adddup2(&actions, extras.outputFd, STDERR_FILENO);
-    }
-
-    // The child starts with no blocked signals and every signal at its default, whatever
-    // this process ignores.
-    posix_spawnattr_t attributes;
-    posix_spawnattr_init(&attributes);
-    sigset_t none;
-    sigemptyset(&none);
-    sigset_t all;
-    sigfillset(&all);
-    sigdelset(&all, SIGKILL);
-    sigdelset(&all, SIGSTOP);
-    posix_spawnattr_setsigmask(&attributes, &none);
-    posix_spawnattr_setsigdefault(&attributes, &all);
-    short flags = POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF;
-    if (extras.ownGroup) {
-        // So a ceiling ends the archiver the batch started, not only the interpreter.
-        posix_spawnattr_setpgroup(&attributes, 0);
-        flags |= POSIX_SPAWN_SETPGROUP;
-    }
-    posix_spawnattr_setflags(&attributes, flags);
-
-    pid_t pid = -1;
-    const QByteArray path = encoded(program);
-    const int rc =
-        ::posix_spawn(&pid, path.constData(), &actions, &attributes, args.data(), env.data());
-    posix_spawnattr_destroy(&attributes);
-    posix_spawn_file_actions_destroy(&actions);
-    return rc == 0 ? static_cast<qint64>(pid) : -1;
 }
 
 QString argumentZero()
@@ -577,236 +441,6 @@ QStringList PosixPlatform::logicalDrives()
     return drives;
 }
 
-// --- processes ---------------------------------------------------------------------------
-
-QString PosixPlatform::commandInterpreter()
-{
-    const QString configured = qEnvironmentVariable("NAVLOR_CMD");
-    if (!configured.isEmpty())
-        return isExecutableFile(configured) ? configured : QString();
-    const QString self = QFileInfo(QStringLiteral("/proc/self/exe")).symLinkTarget();
-    if (!self.isEmpty()) {
-        const QString beside = QFileInfo(self).path() + QStringLiteral("/navlor-cmd");
-        if (isExecutableFile(beside))
-            return beside;
-    }
-    return QStandardPaths::findExecutable(QStringLiteral("navlor-cmd"));
-}
-
-QString PosixPlatform::findProgram(const QString& name)
-{
-    if (name.isEmpty())
-        return {};
-    QString file = name;
-    if (!fileNameOf(name).contains(u'.'))
-        file += QStringLiteral(".EXE");
-    const bool bare = !name.contains(u'\\') && !name.contains(u'/') && !name.contains(u':');
-    if (!bare) {
-        const QString full = absolute(file);
-        return fileExists(full) ? full : QString();
-    }
-    QStringList directories{m_currentDirectory};
-    const QString own = programPath();
-    if (!own.isEmpty())
-        directories << directoryOf(own);
-    directories += searchPath();
-    for (const QString& dir : directories) {
-        const QString full = absolute(dir + u'\\' + file);
-        if (!full.isEmpty() && fileExists(full))
-            return full;
-    }
-    return {};
-}
-
-QStringList PosixPlatform::searchPath()
-{
-    const QString defaultPath =
-        windowsDirectory() + u';' + windowsDirectory() + QStringLiteral("\\SYSTEM32");
-    return systemIniValue(QStringLiteral("Environment"), QStringLiteral("Path"), defaultPath)
-        .split(u';', Qt::SkipEmptyParts);
-}
-
-namespace {
-
-bool isInterpreter(const QString& program)
-{
-    const QString name = fileNameOf(program).toUpper();
-    return name == QLatin1String("COMMAND.COM") || name == QLatin1String("COMMAND") ||
-           name == QLatin1String("CMD.EXE") || name == QLatin1String("CMD");
-}
-
-// The interpreter started without "/C" shows its prompt (after what it was given, with "/K"):
-// something for the operator to see and answer.
-bool staysAtPrompt(const QString& commandLine)
-{
-    const ProgramToken token = splitProgramToken(commandLine);
-    return isInterpreter(token.program) &&
-           splitProgramToken(token.rest)
-                   .program.compare(QLatin1String("/C"), Qt::CaseInsensitive) != 0;
-}
-
-} // namespace
-
-PosixPlatform::Launch PosixPlatform::inTerminal(const Launch& launch)
-{
-    if (launch.program.isEmpty())
-        return {};
-    QStringList candidates{QStringLiteral("x-terminal-emulator")};
-    const QString chosen = qEnvironmentVariable("TERMINAL");
-    if (!chosen.isEmpty())
-        candidates << chosen;
-    candidates << QStringLiteral("gnome-terminal") << QStringLiteral("konsole")
-               << QStringLiteral("xterm");
-    for (const QString& candidate : candidates) {
-        const QString terminal = QStandardPaths::findExecutable(candidate);
-        if (terminal.isEmpty())
-            continue;
-        // The program and its arguments go on as they are, never through a shell.
-        const bool dashes = QFileInfo(terminal).fileName() == QLatin1String("gnome-terminal");
-        Launch wrapped{terminal, {terminal, dashes ? QStringLiteral("--") : QStringLiteral("-e")}};
-        wrapped.argv << launch.program << launch.argv.mid(1);
-        return wrapped;
-    }
-    return {};
-}
-
-PosixPlatform::Launch PosixPlatform::prepareLaunch(const QString& commandLine)
-{
-    const ProgramToken token = splitProgramToken(commandLine);
-    if (token.program.isEmpty())
-        return {};
-    if (isInterpreter(token.program)) {
-        const QString cmd = commandInterpreter();
-        if (cmd.isEmpty())
-            return {};
-        Launch launch{cmd, {cmd}};
-        // "/C LINE": the line goes on whole, its quotes untouched, as COMMAND.COM reads it.
-        const ProgramToken option = splitProgramToken(token.rest);
-        if (option.program.compare(QLatin1String("/C"), Qt::CaseInsensitive) == 0 ||
-            option.program.compare(QLatin1String("/K"), Qt::CaseInsensitive) == 0) {
-            launch.argv << option.program;
-            if (!option.rest.isEmpty())
-                launch.argv << option.rest;
-        } else {
-            launch.argv += splitArguments(token.rest);
-        }
-        return launch;
-    }
-
-    const QString program = findProgram(token.program);
-    if (program.isEmpty())
-        return {};
-    const QString hostProgram = host(program);
-    if (hasExtension(program, QStringLiteral(".BAT")) ||
-        hasExtension(program, QStringLiteral(".CMD"))) {
-        const QString cmd = commandInterpreter();
-        if (cmd.isEmpty())
-            return {};
-        Launch launch{cmd, {cmd, QStringLiteral("/C"), hostProgram}};
-        if (!token.rest.isEmpty())
-            launch.argv << token.rest;
-        return launch;
-    }
-    if (!isHostExecutable(hostProgram))
-        return {};
-    Launch launch{hostProgram, {hostProgram}};
-    launch.argv += splitArguments(token.rest);
-    return launch;
-}
-
-qint64 PosixPlatform::spawn(const Launch& launch, const QString& hostDirectory,
-                            const SpawnExtras& extras) const
-{
-    if (launch.program.isEmpty())
-        return -1;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("NAVLOR_PREFIX"), m_prefix.root());
-    return spawnHost(launch.program, launch.argv, hostDirectory, environment, extras);
-}
-
-qint64 PosixPlatform::start(const QString& commandLine, const QString& windowsDirectory,
-                            bool ownConsole, const SpawnExtras& extras)
-{
-    QString directory;
-    if (!windowsDirectory.isEmpty()) {
-        directory = host(windowsDirectory);
-        if (!isHostDirectory(directory))
-            return -1; // CreateProcess fails on a missing directory
-    } else {
-        directory = host(m_currentDirectory);
-        if (!isHostDirectory(directory))
-            directory.clear();
-    }
-    const Launch launch = prepareLaunch(commandLine);
-    if (ownConsole && staysAtPrompt(commandLine))
-        return spawn(inTerminal(launch), directory);
-    return spawn(launch, directory, extras);
-}
-
-int PosixPlatform::runAndWait(const QString& commandLine, ShowMode /*showMode*/,
-                              const QString& currentDirectory)
-{
-    const qint64 pid = start(commandLine, currentDirectory);
-    if (pid < 0)
-        return -1;
-    int status = 0;
-    waitFor(pid, &status);
-    if (WIFEXITED(status))
-        return WEXITSTATUS(status);
-    if (WIFSIGNALED(status))
-        return 128 + WTERMSIG(status); // as a shell reports a killed program
-    return -1;
-}
-
-int PosixPlatform::runBounded(const QString& commandLine, ShowMode /*showMode*/,
-                              const BoundedRun& run)
-{
-    SpawnExtras extras;
-    extras.ownGroup = run.ceilingSeconds > 0;
-    if (run.output) {
-        extras.outputFd = openOutputCapture();
-        if (extras.outputFd < 0)
-            return -1;
-    }
-    const qint64 pid = start(commandLine, run.currentDirectory, false, extras);
-    int rc = -1;
-    if (pid >= 0) {
-        const BoundedWait wait = waitAtMost(static_cast<pid_t>(pid), run.ceilingSeconds,
-                                            extras.ownGroup, run.whileWaiting);
-        if (wait.timedOut)
-            rc = kRunTimedOut;
-        else if (WIFEXITED(wait.status))
-            rc = WEXITSTATUS(wait.status);
-        else if (WIFSIGNALED(wait.status))
-            rc = 128 + WTERMSIG(wait.status);
-    }
-    if (run.output)
-        *run.output = takeOutputCapture(extras.outputFd);
-    return rc;
-}
-
-int PosixPlatform::removeInterruptedWrites(const QString& directory)
-{
-    const QString hostDirectory = host(directory);
-    return hostDirectory.isEmpty() ? 0 : navlor::removeInterruptedWrites(hostDirectory);
-}
-
-bool PosixPlatform::startProcess(const QString& commandLine, ShowMode /*showMode*/)
-{
-    const qint64 pid = start(commandLine, {}, true);
-    if (pid < 0)
-        return false;
-    reapInBackground(pid);
-    return true;
-}
-
-int PosixPlatform::winExec(const QString& commandLine, ShowMode showMode)
-{
-    constexpr int kStarted = 33;     // any value above 31 means success
-    constexpr int kFileNotFound = 2; // ERROR_FILE_NOT_FOUND
-    return startProcess(commandLine, showMode) ? kStarted : kFileNotFound;
-}
-
 // --- registry ----------------------------------------------------------------------------
 
 bool PosixPlatform::regOpenKey(RegRoot root, const QString& key, bool create)
@@ -898,27 +532,6 @@ QString PosixPlatform::computerName()
 }
 
 void PosixPlatform::setNumLockOn() {}
-
-// --- shell -------------------------------------------------------------------------------
-
-bool PosixPlatform::openUrl(const QString& url)
-{
-    const QString opener = QStandardPaths::findExecutable(QStringLiteral("xdg-open"));
-    if (opener.isEmpty() || url.isEmpty())
-        return false;
-    const qint64 pid = spawn({opener, {opener, url}}, {});
-    if (pid < 0)
-        return false;
-    reapInBackground(pid);
-    return true;
-}
-
-bool PosixPlatform::placeCall(const QString& number, const QString& /*party*/,
-                              const QString& /*application*/, const QString& /*comment*/)
-{
-    // The desktop's handler of tel: addresses stands in for the telephony assistant.
-    return openUrl(QStringLiteral("tel:") + number);
-}
 
 // --- the backend of this host ------------------------------------------------------------
 
