@@ -10,6 +10,7 @@
 #include <QSet>
 
 #include <algorithm>
+#include <optional>
 #include <vector>
 
 namespace navlor {
@@ -300,25 +301,28 @@ ArchiveVerdict verifyArchive(const QString& archiver, const QString& archivePath
     if (!p.fileExists(archivePath))
         return {false, QStringLiteral("arquivo de BKP inexistente")};
 
+    // One archiver run of the verdict: its failure in words, or nothing.
     QByteArray output;
-    const int tested = p.runBounded(archiverCommand(archiver, QStringLiteral("T"), archivePath),
-                                    ShowMode::Hide, {ceilingSeconds, &output, {}, {}});
-    if (tested == kRunTimedOut)
-        return {false, QStringLiteral("tempo máximo do arquivador esgotado no teste do BKP")};
-    if (tested != 0)
-        return {false, QStringLiteral("o teste do arquivo de BKP falhou (código ") +
-                           QString::number(tested) + u')'};
+    auto ask = [&](const char* command, const char* what) -> std::optional<QString> {
+        output.clear();
+        const int code =
+            p.runBounded(archiverCommand(archiver, QLatin1String(command), archivePath),
+                         ShowMode::Hide, {ceilingSeconds, &output, {}, {}});
+        if (code == kRunTimedOut)
+            return QStringLiteral("tempo máximo do arquivador esgotado n%1 do BKP")
+                .arg(QString::fromUtf8(what));
+        if (code != 0)
+            return QStringLiteral("%1 do arquivo de BKP falhou (código %2)")
+                .arg(QString::fromUtf8(what))
+                .arg(code);
+        return std::nullopt;
+    };
+    if (const std::optional<QString> failed = ask("T", "o teste"))
+        return {false, *failed};
     if (!checkListing)
         return {true, {}};
-
-    output.clear();
-    const int listedCode = p.runBounded(archiverCommand(archiver, QStringLiteral("V"), archivePath),
-                                        ShowMode::Hide, {ceilingSeconds, &output, {}, {}});
-    if (listedCode == kRunTimedOut)
-        return {false, QStringLiteral("tempo máximo do arquivador esgotado na listagem do BKP")};
-    if (listedCode != 0)
-        return {false, QStringLiteral("a listagem do arquivo de BKP falhou (código ") +
-                           QString::number(listedCode) + u')'};
+    if (const std::optional<QString> failed = ask("V", "a listagem"))
+        return {false, *failed};
     const QString shortfall =
         listingShortfall(readVerboseListing(output), filesSelectedBy(job, archivePath));
     if (!shortfall.isEmpty())
