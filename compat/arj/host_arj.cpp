@@ -3,6 +3,7 @@
 #include "compat/arj/arj_command.h"
 #include "compat/arj/directory_cache_image.h"
 #include "lib/platform/bounded_wait.h"
+#include "lib/platform/process_spawn.h"
 
 #include <QFile>
 #include <QStandardPaths>
@@ -10,9 +11,7 @@
 #include <algorithm>
 #include <climits>
 #include <cstring>
-#include <vector>
 
-#include <spawn.h>
 #include <sys/mman.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -28,9 +27,9 @@ constexpr int kKilled = 11; // ARJ's code for a run broken off
 // This process's environment without ARJ_SW: switches from there would be added to every
 // line arj reads. `preload`, when not empty, becomes arj's LD_PRELOAD, ahead of any already
 // there.
-std::vector<char*> childEnvironment(QByteArray& preload)
+QList<QByteArray> childEnvironment(const QByteArray& preload)
 {
-    std::vector<char*> env;
+    QList<QByteArray> env;
     QByteArray earlier;
     for (char** e = environ; e && *e; ++e) {
         if (std::strncmp(*e, "ARJ_SW=", 7) == 0)
@@ -39,15 +38,10 @@ std::vector<char*> childEnvironment(QByteArray& preload)
             earlier = QByteArray(*e + 11);
             continue;
         }
-        env.push_back(*e);
+        env << QByteArray(*e);
     }
-    if (!preload.isEmpty()) {
-        preload = "LD_PRELOAD=" + preload;
-        if (!earlier.isEmpty())
-            preload += ':' + earlier;
-        env.push_back(preload.data());
-    }
-    env.push_back(nullptr);
+    if (!preload.isEmpty())
+        env << "LD_PRELOAD=" + preload + (earlier.isEmpty() ? QByteArray() : ':' + earlier);
     return env;
 }
 
@@ -131,15 +125,9 @@ HostResult runHostArj(const HostRun& run)
     HostResult result;
     result.exitCode = kFatal;
     const QByteArray program = QFile::encodeName(hostArjProgram());
-    std::vector<QByteArray> argBytes{program};
+    QList<QByteArray> argv{program};
     for (const QString& a : run.arguments)
-        argBytes.push_back(QFile::encodeName(a));
-    std::vector<char*> argv;
-    for (QByteArray& a : argBytes)
-        argv.push_back(a.data());
-    argv.push_back(nullptr);
-    QByteArray preload = run.preload >= 0 ? descriptorPath(run.preload) : QByteArray();
-    std::vector<char*> env = childEnvironment(preload);
+        argv << QFile::encodeName(a);
 
     // The output goes to a file in memory, not a pipe: a pipe would have to be drained while
     // waiting, and a run that never ends would never close it.
@@ -147,22 +135,16 @@ HostResult runHostArj(const HostRun& run)
     if (run.capture && capture < 0)
         return result;
 
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    const QByteArray directory = QFile::encodeName(run.workingDirectory);
-    if (!run.workingDirectory.isEmpty())
-        posix_spawn_file_actions_addchdir_np(&actions, directory.constData());
+    ProcessSpawn spawn(program, argv);
+    spawn.setEnvironment(
+        childEnvironment(run.preload >= 0 ? descriptorPath(run.preload) : QByteArray()));
+    spawn.changeDirectory(QFile::encodeName(run.workingDirectory));
     if (run.capture)
-        posix_spawn_file_actions_adddup2(&actions, capture, STDOUT_FILENO);
-    // Onto itself: kept open across the exec, for ld.so to read it by that number.
+        spawn.redirectOutput(capture, false);
     if (run.preload >= 0)
-        posix_spawn_file_actions_adddup2(&actions, run.preload, run.preload);
-
-    pid_t pid = -1;
-    const int rc =
-        ::posix_spawn(&pid, program.constData(), &actions, nullptr, argv.data(), env.data());
-    posix_spawn_file_actions_destroy(&actions);
-    if (rc != 0) {
+        spawn.keepOpen(run.preload); // for ld.so to read it by that number
+    const pid_t pid = spawn.start();
+    if (pid < 0) {
         if (run.capture)
             ::close(capture);
         return result;

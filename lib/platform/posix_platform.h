@@ -17,6 +17,7 @@ struct SpawnExtras
 {
     int outputFd = -1;     // standard output and error go here; -1: inherited
     bool ownGroup = false; // leads a process group of its own
+    QString commandLine;   // the Windows command line started; empty for a host one
 };
 
 class PosixPlatform : public Platform

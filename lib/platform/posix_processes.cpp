@@ -7,6 +7,7 @@
 #include "lib/platform/bounded_wait.h"
 #include "lib/platform/command_line.h"
 #include "lib/platform/posix_files.h"
+#include "lib/platform/process_spawn.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -16,10 +17,8 @@
 
 #include <cerrno>
 #include <thread>
-#include <vector>
 
 #include <signal.h>
-#include <spawn.h>
 #include <sys/wait.h>
 
 namespace navlor {
@@ -43,59 +42,23 @@ void reapInBackground(qint64 pid)
 qint64 spawnHost(const QString& program, const QStringList& argv, const QString& hostDirectory,
                  const QProcessEnvironment& environment, const SpawnExtras& extras)
 {
-    std::vector<QByteArray> argBytes;
+    QList<QByteArray> args;
     for (const QString& a : argv)
-        argBytes.push_back(a.toLocal8Bit());
-    std::vector<char*> args;
-    for (QByteArray& a : argBytes)
-        args.push_back(a.data());
-    args.push_back(nullptr);
-
-    std::vector<QByteArray> envBytes;
+        args << a.toLocal8Bit();
+    QList<QByteArray> env;
     for (const QString& e : environment.toStringList())
-        envBytes.push_back(e.toLocal8Bit());
-    std::vector<char*> env;
-    for (QByteArray& e : envBytes)
-        env.push_back(e.data());
-    env.push_back(nullptr);
+        env << e.toLocal8Bit();
 
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    const QByteArray directory = encoded(hostDirectory);
-    if (!hostDirectory.isEmpty())
-        posix_spawn_file_actions_addchdir_np(&actions, directory.constData());
-    if (extras.outputFd >= 0) {
-        posix_spawn_file_actions_adddup2(&actions, extras.outputFd, STDOUT_FILENO);
-        posix_spawn_file_actions_adddup2(&actions, extras.outputFd, STDERR_FILENO);
-    }
-
-    // The child starts with no blocked signals and every signal at its default, whatever
-    // this process ignores.
-    posix_spawnattr_t attributes;
-    posix_spawnattr_init(&attributes);
-    sigset_t none;
-    sigemptyset(&none);
-    sigset_t all;
-    sigfillset(&all);
-    sigdelset(&all, SIGKILL);
-    sigdelset(&all, SIGSTOP);
-    posix_spawnattr_setsigmask(&attributes, &none);
-    posix_spawnattr_setsigdefault(&attributes, &all);
-    short flags = POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF;
-    if (extras.ownGroup) {
-        // So a ceiling ends the archiver the batch started, not only the interpreter.
-        posix_spawnattr_setpgroup(&attributes, 0);
-        flags |= POSIX_SPAWN_SETPGROUP;
-    }
-    posix_spawnattr_setflags(&attributes, flags);
-
-    pid_t pid = -1;
-    const QByteArray path = encoded(program);
-    const int rc =
-        ::posix_spawn(&pid, path.constData(), &actions, &attributes, args.data(), env.data());
-    posix_spawnattr_destroy(&attributes);
-    posix_spawn_file_actions_destroy(&actions);
-    return rc == 0 ? static_cast<qint64>(pid) : -1;
+    ProcessSpawn spawn(encoded(program), args);
+    spawn.setEnvironment(env);
+    spawn.changeDirectory(encoded(hostDirectory));
+    if (extras.outputFd >= 0)
+        spawn.redirectOutput(extras.outputFd, true);
+    spawn.resetSignals();
+    if (extras.ownGroup)
+        spawn.ownProcessGroup(); // so a ceiling ends the archiver the batch started too
+    const pid_t pid = spawn.start();
+    return pid >= 0 ? static_cast<qint64>(pid) : -1;
 }
 
 } // namespace
@@ -244,6 +207,12 @@ qint64 PosixPlatform::spawn(const Launch& launch, const QString& hostDirectory,
         return -1;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("NAVLOR_PREFIX"), m_prefix.root());
+    // What GetCommandLine gives a Windows program: programs that parse their own line (the
+    // archiver) read it here. Never left over from this process's own start.
+    if (extras.commandLine.isEmpty())
+        environment.remove(QStringLiteral("NAVLOR_COMMAND_LINE"));
+    else
+        environment.insert(QStringLiteral("NAVLOR_COMMAND_LINE"), extras.commandLine);
     return spawnHost(launch.program, launch.argv, hostDirectory, environment, extras);
 }
 
@@ -263,7 +232,9 @@ qint64 PosixPlatform::start(const QString& commandLine, const QString& windowsDi
     const Launch launch = prepareLaunch(commandLine);
     if (ownConsole && staysAtPrompt(commandLine))
         return spawn(inTerminal(launch), directory);
-    return spawn(launch, directory, extras);
+    SpawnExtras withLine = extras;
+    withLine.commandLine = commandLine;
+    return spawn(launch, directory, withLine);
 }
 
 int PosixPlatform::runAndWait(const QString& commandLine, ShowMode /*showMode*/,

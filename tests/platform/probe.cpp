@@ -16,7 +16,8 @@
 
 namespace {
 
-// Lines for the test to read: program path, directory, prefix, process id, arguments.
+// Lines for the test to read: program path, directory, prefix, process id, arguments, the
+// Windows command line.
 QByteArray report(int argc, char** argv, int first)
 {
     QByteArray text;
@@ -26,6 +27,7 @@ QByteArray report(int argc, char** argv, int first)
     text += "pid=" + QByteArray::number(static_cast<qint64>(::getpid())) + '\n';
     for (int i = first; i < argc; ++i)
         text += QByteArray("arg=") + argv[i] + '\n';
+    text += "line=" + qgetenv("NAVLOR_COMMAND_LINE") + '\n';
     return text;
 }
 

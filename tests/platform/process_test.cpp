@@ -81,7 +81,8 @@ TEST_F(Processes, ChildGetsItsArgumentsPrefixAndDirectory)
     EXPECT_EQ(reportLines("C:\\OUT.TXT"),
               (QStringList{"program=C:\\BIN\\PROBE.EXE", "cwd=" + work, "prefix=" + prefix.root(),
                            reportLines("C:\\OUT.TXT").value(3), "arg=a b", "arg=c\"d",
-                           "arg=C:\\DADOS\\*.*"}));
+                           "arg=C:\\DADOS\\*.*",
+                           R"(line=C:\BIN\PROBE.EXE report C:\OUT.TXT "a b" c\"d C:\DADOS\*.*)"}));
 
     // another directory for the child alone
     prefix.mkdir("C:\\OTHER");
@@ -131,6 +132,7 @@ TEST_F(Processes, BatchFilesAndCommandComRunThroughTheInterpreter)
     const QString out = prefix.root() + "/interpreter.txt";
     ScopedEnv cmd("NAVLOR_CMD", NAVLOR_PLATFORM_PROBE);
     ScopedEnv probeOut("NAVLOR_PROBE_OUT", QFile::encodeName(out));
+    ScopedEnv stale("NAVLOR_COMMAND_LINE", "our own"); // each child gets the line it was given
     touch("C:\\JOBS\\BKPA.BAT", "@ECHO OFF\r\n");
     auto lines = [&] {
         QFile f(out);
@@ -145,13 +147,15 @@ TEST_F(Processes, BatchFilesAndCommandComRunThroughTheInterpreter)
 
     ASSERT_TRUE(platform().setCurrentDirectory("C:\\JOBS"));
     EXPECT_EQ(platform().runAndWait("COMMAND.COM /C ArqBat.Bat", ShowMode::ShowNormal), 5);
-    EXPECT_EQ(lines().mid(4, 3), (QStringList{"arg=/C", "arg=ArqBat.Bat", ""}));
+    EXPECT_EQ(lines().mid(4, 3),
+              (QStringList{"arg=/C", "arg=ArqBat.Bat", "line=COMMAND.COM /C ArqBat.Bat"}));
     EXPECT_EQ(lines().value(1), "cwd=" + QFileInfo(prefix.host("C:\\JOBS")).canonicalFilePath());
 
     // the line after /C goes on whole, quotes and all
     EXPECT_EQ(platform().runAndWait(R"(command.com /c ARJ.EXE a "C:\X Y\A.ARJ")", ShowMode::Hide),
               5);
-    EXPECT_EQ(lines().mid(4, 2), (QStringList{"arg=/c", R"(arg=ARJ.EXE a "C:\X Y\A.ARJ")"}));
+    EXPECT_EQ(lines().mid(4, 3), (QStringList{"arg=/c", R"(arg=ARJ.EXE a "C:\X Y\A.ARJ")",
+                                              R"(line=command.com /c ARJ.EXE a "C:\X Y\A.ARJ")"}));
 
     // a batch that is not there cannot be started
     EXPECT_EQ(platform().runAndWait("C:\\JOBS\\NADA.BAT", ShowMode::ShowNormal), -1);
