@@ -273,7 +273,7 @@ void TF_BKPDIR::store()
                        m_ui->CB_B_SUBDIR->isChecked());
     m_ui->CB_EXECUTAR->setEditText(entry);
 
-    const QString command = entryCommandLine(entry);
+    const QString command = storeCommandLine(entry);
     (void)platform().setCurrentDirectory(QStringLiteral("C:\\"));
     m_ui->la_exec->setText(command);
     processMessages();

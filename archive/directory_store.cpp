@@ -8,6 +8,9 @@ namespace navlor {
 
 namespace {
 
+// ARJ#op#archive#origin\masks#...: the field of the files to store.
+constexpr qsizetype kStoreSourceField = 3;
+
 QString valueName(int n)
 {
     return QStringLiteral("BKP") + QString::number(n);
@@ -125,6 +128,24 @@ QString entryCommandLine(const QString& entry)
     QStringList fields = entry.split(u'#');
     for (QString& field : fields)
         field = quotedField(field);
+    return fields.join(u' ');
+}
+
+QString storeCommandLine(const QString& entry)
+{
+    QStringList fields = entry.split(u'#');
+    for (qsizetype i = 0; i < fields.size(); ++i) {
+        if (i != kStoreSourceField) {
+            fields[i] = quotedField(fields.at(i));
+            continue;
+        }
+        const QString directory = directoryPart(fields.at(i));
+        QStringList sources;
+        for (const QString& mask :
+             fields.at(i).mid(directory.size()).split(u' ', Qt::SkipEmptyParts))
+            sources << quotedField(directory + mask);
+        fields[i] = sources.isEmpty() ? quotedField(fields.at(i)) : sources.join(u' ');
+    }
     return fields.join(u' ');
 }
 

@@ -59,6 +59,11 @@ QString restoreEntry(const QString& arj, const QString& op, const QString& archi
 // holding a blank is put in double quotes, so a path with a blank stays one argument.
 QString entryCommandLine(const QString& entry);
 
+// The command line of a store entry: as entryCommandLine, except that each mask of the
+// "Tipos de Arquivos" list is joined to the origin and quoted on its own
+// ("C:\DADOS\*.DB *.TXT" gives C:\DADOS\*.DB C:\DADOS\*.TXT).
+QString storeCommandLine(const QString& entry);
+
 // The listing file: "C:\VALDOROTEMP\LIST.LLL" when that directory exists, else "LIST.LLL".
 QString contentsListingFile();
 

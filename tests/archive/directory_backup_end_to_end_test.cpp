@@ -165,5 +165,25 @@ TEST_F(DirectoryBackupWithArchiver, MovedTreeWithSubdirectoriesComesBackWhole)
         EXPECT_EQ(after.value(it.key()), it.value()) << it.key().toStdString();
 }
 
+TEST_F(DirectoryBackupWithArchiver, StoreWithSeveralMasksTakesEachKind)
+{
+    prefix.write(kOrigin + "\\NOTA.MB", "memo");
+    {
+        TF_BKPDIR window;
+        control<QLineEdit>(&window, "E_B_DIRORIGEM")->setText(kOrigin);
+        control<QLineEdit>(&window, "E_B_DIRDESTINO")->setText("C:\\BKP DESTINO");
+        control<QComboBox>(&window, "CB_B_OPERACAO")->setEditText("A");
+        control<QComboBox>(&window, "CB_B_TIPOS")->setEditText("*.DB *.TXT");
+        control<QPushButton>(&window, "BU_B_EXECUTAR")->click();
+    }
+    EXPECT_EQ(dialogs->messages, QStringList{"BKP CONCLUIDO"});
+    TF_BKPDIR window;
+    dialogs->fileAnswers = {{kArchive}};
+    control<QPushButton>(&window, "BU_DIRETORIOS")->click();
+    const QString shown = control<QTextEdit>(&window, "E_EDIT")->toPlainText();
+    for (const QString name : {"CLIENTES.DB", "Empresa.db", "LEIA ME.TXT", "NOTA.MB"})
+        EXPECT_EQ(shown.contains(name), name != "NOTA.MB") << name.toStdString();
+}
+
 } // namespace
 } // namespace navlor

@@ -66,6 +66,25 @@ TEST(DirectoryStoreCommands, FieldsWithBlanksStayOneArgumentEach)
               (QStringList{"C:\\ARJ.EXE", "X", "C:\\B\\E.ARJ", "C:\\", "*.DB", "*.MB", "-Y"}));
 }
 
+TEST(DirectoryStoreCommands, EachStoreMaskIsJoinedToTheOriginOnItsOwn)
+{
+    const struct
+    {
+        QString origin, masks;
+        QStringList sources;
+    } cases[] = {
+        {"C:\\DADOS", "*.DB *.TXT", {"C:\\DADOS\\*.DB", "C:\\DADOS\\*.TXT"}},
+        {"C:\\MEUS DADOS", " *.DB  *.MB ", {"C:\\MEUS DADOS\\*.DB", "C:\\MEUS DADOS\\*.MB"}},
+        {"C:\\MEUS DADOS", "*.*", {"C:\\MEUS DADOS\\*.*"}},
+    };
+    for (const auto& c : cases) {
+        const QString entry = storeEntry(kArj, "A", "D:\\B.ARJ", c.origin, c.masks, true);
+        EXPECT_EQ(splitCommandLine(storeCommandLine(entry)),
+                  (QStringList{"C:\\ARJ.EXE", "A", "D:\\B.ARJ"} + c.sources + QStringList{"-R"}))
+            << c.masks.toStdString();
+    }
+}
+
 TEST(DirectoryStoreCommands, ContentsCommandQuotesTheArchiveAndRedirects)
 {
     EXPECT_EQ(contentsCommand(kArj, "C:\\BKP\\EMPRESA.ARJ", "*.DB", "LIST.LLL"),
