@@ -1,8 +1,11 @@
 #include "compat/arj/arj_command.h"
 
+#include "lib/platform/command_line.h"
+
 #include <algorithm>
 #include <array>
 #include <optional>
+#include <utility>
 
 namespace navlor::arj {
 
@@ -201,6 +204,37 @@ CommandLine parseCommandLine(const QStringList& arguments)
     else if (line.error.isEmpty() && !haveArchive)
         line.error = QStringLiteral("No archive name given");
     return line;
+}
+
+QStringList dosArguments(const QString& arguments)
+{
+    QStringList result;
+    QString arg;
+    bool inArgument = false;
+    bool quoted = false;
+    for (const QChar c : arguments) {
+        if (c == u'"') {
+            quoted = !quoted;
+            inArgument = true;
+        } else if (!quoted && (c == u' ' || c == u'\t')) {
+            if (inArgument)
+                result << std::exchange(arg, QString());
+            inArgument = false;
+        } else {
+            arg += c;
+            inArgument = true;
+        }
+    }
+    if (inArgument)
+        result << arg;
+    return result;
+}
+
+QStringList commandArguments(const QStringList& argv, const QString& rawCommandLine)
+{
+    if (rawCommandLine.isEmpty() || splitCommandLine(rawCommandLine).mid(1) != argv)
+        return argv;
+    return dosArguments(splitProgramToken(rawCommandLine).rest);
 }
 
 QString withArchiveExtension(const QString& archive)

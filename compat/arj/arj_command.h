@@ -49,6 +49,16 @@ struct CommandLine
 // Reads the arguments after the program name, as the C runtime split them.
 CommandLine parseCommandLine(const QStringList& arguments);
 
+// The arguments of a command line (program name left off) as ARJ under DOS splits them
+// itself: blanks separate, double quotes group, a backslash is always itself.
+QStringList dosArguments(const QString& arguments);
+
+// The arguments to read: those of `rawCommandLine` (the whole Windows line the program was
+// started with, program token included) by the rules above when it is the line `argv` (after
+// the program name) was split from; otherwise `argv`, as a line inherited from another
+// program says nothing of this one.
+QStringList commandArguments(const QStringList& argv, const QString& rawCommandLine);
+
 // The archive name ARJ opens: ".ARJ" added when the name has no extension.
 QString withArchiveExtension(const QString& archive);
 

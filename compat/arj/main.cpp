@@ -2,6 +2,7 @@
 // ARJ.EXE (a link such as C:\VALDOROW\EXE\ARJ.EXE), it is started with the arguments a
 // batch line gives ARJ.EXE.
 
+#include "compat/arj/arj_command.h"
 #include "compat/arj/arj_tool.h"
 #include "lib/platform/platform.h"
 
@@ -37,9 +38,13 @@ const char kUsage[] =
 
 int main(int argc, char** argv)
 {
-    QStringList arguments;
+    QStringList given;
     for (int i = 1; i < argc; ++i)
-        arguments << QString::fromLocal8Bit(argv[i]);
+        given << QString::fromLocal8Bit(argv[i]);
+    // The platform passes the Windows line as it was written: ARJ splits it by its own rules,
+    // where the C runtime would read "C:\" followed by a quote as an escaped quote.
+    const QStringList arguments =
+        navlor::arj::commandArguments(given, qEnvironmentVariable("NAVLOR_COMMAND_LINE"));
     if (!arguments.isEmpty() &&
         (arguments.first() == QLatin1String("--help") || arguments.first() == QLatin1String("-h") ||
          arguments.first() == QLatin1String("/?"))) {

@@ -84,6 +84,34 @@ TEST(ArjCommandLine, QuotedPathEndingInABackslash)
     EXPECT_EQ(extract.names, QStringList{"DADOS\\A.DB"});
 }
 
+TEST(ArjCommandLine, ArgumentsFromTheRawLineWhenItIsThisProgramsOwn)
+{
+    const struct
+    {
+        const char* raw;
+        QStringList expected;
+    } cases[] = {
+        // The C runtime reads \" as a quote and runs the last two arguments together.
+        {R"(ARJ.EXE E "C:\B.ARJ" "-HTC:\" "MEUS DADOS\MEU ARQ.DB")",
+         {"E", "C:\\B.ARJ", "-HTC:\\", "MEUS DADOS\\MEU ARQ.DB"}},
+        {R"("C:\VALDOROW\EXE\ARJ.EXE"  A D:\B.ARJ "C:\DADOS\"  *.DB -U)",
+         {"A", "D:\\B.ARJ", "C:\\DADOS\\", "*.DB", "-U"}},
+        // Quotes group wherever they stand; an empty pair is an empty argument.
+        {R"(ARJ A "-HF2D:\BKP\A B.ARJ" C:\"DA DOS"\X "")",
+         {"A", "-HF2D:\\BKP\\A B.ARJ", "C:\\DA DOS\\X", ""}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.raw);
+        const QString raw = QString::fromUtf8(c.raw);
+        EXPECT_EQ(commandArguments(splitCommandLine(raw).mid(1), raw), c.expected);
+    }
+    // A line that is not the one argv came from is left alone, as is no line at all.
+    const QStringList argv{"L", "C:\\B.ARJ"};
+    EXPECT_EQ(commandArguments(argv, R"(ARJ E "C:\X.ARJ" "-HTC:\" "A B")"), argv);
+    EXPECT_EQ(commandArguments(argv, "ARJ L C:\\B.ARJ *.*"), argv);
+    EXPECT_EQ(commandArguments(argv, {}), argv);
+}
+
 TEST(ArjCommandLine, RefusedLines)
 {
     EXPECT_FALSE(parseCommandLine({"A", "-Q9", "B.ARJ"}).error.isEmpty());

@@ -3,6 +3,7 @@
 #include "compat/arj/archive_index.h"
 #include "compat/arj/host_arj.h"
 #include "lib/ansi_text.h"
+#include "lib/platform/command_line.h"
 #include "lib/platform/platform.h"
 #include "tests/support/temp_prefix.h"
 
@@ -660,6 +661,20 @@ TEST_F(ArjProgram, ArjThatDoesNotFinishIsEndedAtTheBound)
         EXPECT_TRUE(result.output.contains("Timeout: arj did not finish in 1 s"))
             << result.output.toStdString();
     }
+}
+
+TEST_F(ArjProgram, TheRawWindowsLineIsSplitByArjsOwnRules)
+{
+    prefix.write("C:\\MEUS DADOS\\MEU ARQ.DB", "meu");
+    ASSERT_EQ(arj({"A", "C:\\B.ARJ", "C:\\MEUS DADOS\\MEU ARQ.DB"}).code, 0);
+    ASSERT_TRUE(QFile::remove(prefix.host("C:\\MEUS DADOS\\MEU ARQ.DB")));
+
+    // The C runtime's argv runs "-HTC:\" into the entry's name; the raw line does not.
+    const QString raw = R"(ARJ E "C:\B.ARJ" "-HTC:\" "MEUS DADOS\MEU ARQ.DB")";
+    extraEnv.insert("NAVLOR_COMMAND_LINE", raw);
+    const Result result = arj(splitCommandLine(raw).mid(1), "C:\\MEUS DADOS");
+    EXPECT_EQ(result.code, 0) << result.output.toStdString();
+    EXPECT_EQ(prefix.read("C:\\MEU ARQ.DB"), "meu");
 }
 
 TEST_F(ArjProgram, HelpPrintsTheUsageAndTouchesNothing)
