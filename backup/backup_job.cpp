@@ -91,11 +91,13 @@ bool loadJob(BackupJob& job, const QString& dataDir, const QString& systemDir)
     job.CB_BATEXECUTE = flags.at(2) == u'S';
     job.E_PERIODO = GB_LINHAS[kJobPeriodLine];
     job.E_TIPOARQ = GB_LINHAS[kJobMasksLine];
-    job.E_ORIGEM = GB_LINHAS[kJobSourceLine];
-    job.E_DESTINO = GB_LINHAS[kJobDestinationLine];
-    job.E_NOMEARQ = GB_LINHAS[kJobBaseNameLine];
+    // In capitals, as the window's fields show and give them: the start-up pass and
+    // "Executar" run the same paths.
+    job.E_ORIGEM = upperEach(GB_LINHAS[kJobSourceLine]);
+    job.E_DESTINO = upperEach(GB_LINHAS[kJobDestinationLine]);
+    job.E_NOMEARQ = upperEach(GB_LINHAS[kJobBaseNameLine]);
     job.E_EXCLUIR = GB_LINHAS[kJobExclusionsLine];
-    job.E_ARQGRA = GB_LINHAS[kJobLastArchiveLine];
+    job.E_ARQGRA = upperEach(GB_LINHAS[kJobLastArchiveLine]);
     job.E_ULTIMATU = GB_LINHAS[kJobLastDateLine];
     job.E_ULTHORA = GB_LINHAS[kJobLastTimeLine];
     job.E_OPCOES = GB_LINHAS[kJobOptionLine];

@@ -275,7 +275,7 @@ RunResult runJob(BackupJob& job, const QString& archiverOption, BackupConsole& c
 
     // Only the line just composed may run: a BKPA.BAT that cannot be replaced (read-only,
     // held open) could hold any command.
-    const QString generated = job.E_DESTINO + QStringLiteral("\\BKPA.BAT");
+    const QString generated = pathInDirectory(job.E_DESTINO, QStringLiteral("BKPA.BAT"));
     if ((p.fileExists(generated) && !p.deleteFile(generated)) ||
         !p.writeFile(generated, batchFileBytes(job.Memo1)))
         return failWith(RunResult::BatchNotWritten, archive.path,

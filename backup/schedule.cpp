@@ -122,11 +122,15 @@ ArchiveName archiveName(const QString& period, const QDate& today, const QString
     default:
         break;
     }
-    // A destination typed as a drive root ("D:\") already ends in its separator.
-    const QString separator = destination.endsWith(u'\\') ? QString() : QStringLiteral("\\");
-    name.path = destination + separator + baseName + u'_' + COMPLETA_ZEROS(name.number, 2) +
-                name.suffix + QStringLiteral(".ARJ");
+    name.path = pathInDirectory(destination, baseName + u'_' + COMPLETA_ZEROS(name.number, 2) +
+                                                 name.suffix + QStringLiteral(".ARJ"));
     return name;
+}
+
+QString pathInDirectory(const QString& directory, const QString& name)
+{
+    // A directory typed with its separator ("D:\", "D:\BKP\") gets no second one.
+    return directory.endsWith(u'\\') ? directory + name : directory + u'\\' + name;
 }
 
 } // namespace navlor

