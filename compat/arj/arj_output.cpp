@@ -66,6 +66,28 @@ qint64 detailSize(const QByteArray& line)
     return revOk && sizeOk && packedOk ? size : -1;
 }
 
+// An entry line of an "l" listing with the name counted in characters. arj pads the name to
+// twelve bytes and puts a longer one on a line of its own; ARJ under DOS counts one byte a
+// character, so an accented name keeps its columns and, when it fits, its details beside it.
+// `i` moves past a details line taken in.
+QString dosColumns(const QList<QByteArray>& raw, qsizetype& i)
+{
+    constexpr qsizetype kNameField = 12;
+    const QByteArray& bytes = raw.at(i);
+    const bool alone = i + 1 < raw.size() && bytes.endsWith(' ') && !bytes.startsWith(' ') &&
+                       raw.at(i + 1).startsWith(QByteArray(kNameField, ' '));
+    if (alone) {
+        const QString name = QString::fromUtf8(bytes.chopped(1));
+        if (name.size() > kNameField)
+            return QString::fromUtf8(bytes);
+        return name.leftJustified(kNameField) + QString::fromUtf8(raw.at(++i).mid(kNameField));
+    }
+    if (bytes.size() <= kNameField)
+        return QString::fromUtf8(bytes);
+    return QString::fromUtf8(bytes.left(kNameField)).leftJustified(kNameField) +
+           QString::fromUtf8(bytes.mid(kNameField));
+}
+
 } // namespace
 
 QList<ArchiveEntry> parseVerboseListing(const QByteArray& output)
@@ -124,6 +146,8 @@ QByteArray rewriteListing(const QByteArray& output, const ListingContext& contex
             // Entries stand between the first two rules.
             entriesDone = entriesDone || inEntries;
             inEntries = !entriesDone;
+        } else if (!context.verbose && inEntries) {
+            line = dosColumns(raw, i);
         } else if (context.verbose && inEntries) {
             const qsizetype digits = entryNumberLength(bytes);
             if (digits > 0) {

@@ -80,6 +80,29 @@ TEST(ArjListingRewrite, NamesInTheAnsiCodePageAndShortListings)
     EXPECT_TRUE(fromAnsi(messageListing("Can't find C:\\X.ARJ")).startsWith("ARJ 3"));
 }
 
+TEST(ArjListingRewrite, PlainListingColumnsCountCharactersNotBytes)
+{
+    const QByteArray details = " 3 3 1.000 26-12-08";
+    const QByteArray out = "ARJ32 v 3.10\nFilename       Original\n------------ ----------\n"
+                           "A\xc3\xa7\xc3\xa3o.db   " +
+                           details +
+                           "\n"
+                           "a\xc3\xa7\xc3\xa3oxxxx.db \n            " +
+                           details +
+                           "\n"
+                           "Relat\xc3\xb3rio-mensal.txt \n            " +
+                           details +
+                           "\n"
+                           "plain.db    " +
+                           details + "\n------------ ----------\n";
+    const QStringList lines = linesOf(rewriteListing(out, {{}, {}, false}));
+    const QString d = QString::fromLatin1(details);
+    EXPECT_EQ(lines.mid(3, 5), QStringList({QString::fromUtf8("A\u00e7\u00e3o.db     ") + d,
+                                            QString::fromUtf8("a\u00e7\u00e3oxxxx.db ") + d,
+                                            QString::fromUtf8("Relat\u00f3rio-mensal.txt "),
+                                            "            " + d, "plain.db    " + d}));
+}
+
 TEST(ArjVerboseEntries, NamesAndSizes)
 {
     QByteArray out = arjVerbose(2);
