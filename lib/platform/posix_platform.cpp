@@ -63,9 +63,13 @@ QHash<QString, QString> readIni(const QString& hostPath)
             continue;
         }
         const qsizetype eq = line.indexOf(u'=');
-        if (eq > 0)
-            values.insert(section + u'/' + line.left(eq).trimmed().toLower(),
-                          line.mid(eq + 1).trimmed());
+        if (eq <= 0)
+            continue;
+        QString value = line.mid(eq + 1).trimmed();
+        // A value in double quotes keeps its blanks (Windows 98 SE's service pack is " A ").
+        if (value.size() >= 2 && value.startsWith(u'"') && value.endsWith(u'"'))
+            value = value.mid(1, value.size() - 2);
+        values.insert(section + u'/' + line.left(eq).trimmed().toLower(), value);
     }
     return values;
 }

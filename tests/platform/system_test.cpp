@@ -29,7 +29,7 @@ TEST_F(SystemInfo, SystemIniSetsTheVersionAndTheWindowsDirectory)
               "minor=10\n"
               "Build=67766446\n"
               "Major=not a number\n"
-              "ServicePack= A \n"
+              "ServicePack=\" A \"\n"
               "WindowsDirectory=D:\\WIN98\\\n");
     ini.close();
     const VersionRecord r = platform().versionRecord();
@@ -37,7 +37,7 @@ TEST_F(SystemInfo, SystemIniSetsTheVersionAndTheWindowsDirectory)
     EXPECT_EQ(r.major, 5); // unreadable: the default stays
     EXPECT_EQ(r.minor, 10);
     EXPECT_EQ(r.build, 67766446);
-    EXPECT_EQ(r.servicePack, "A");
+    EXPECT_EQ(r.servicePack, " A "); // quoted, it keeps the blanks that make it SE
     EXPECT_EQ(platform().windowsDirectory(), "D:\\WIN98");
 }
 
