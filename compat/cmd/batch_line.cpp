@@ -272,6 +272,32 @@ QStringList splitBatchParameters(const QString& text)
     return parameters;
 }
 
+QString withModifiers(QString value, const QString& modifiers,
+                      const std::function<QString(const QString& path)>& fullPath)
+{
+    if (value.size() >= 2 && value.startsWith(u'"') && value.endsWith(u'"'))
+        value = value.mid(1, value.size() - 2);
+    else if (value == u'"')
+        value.clear();
+    if (modifiers.isEmpty() || value.isEmpty())
+        return value;
+    const QString full = fullPath ? fullPath(value) : value;
+    const qsizetype slash = full.lastIndexOf(u'\\');
+    const QString name = full.mid(slash + 1);
+    const qsizetype dot = name.lastIndexOf(u'.');
+    const bool hasDrive = full.size() >= 2 && full.at(1) == u':';
+    QString parts;
+    if (modifiers.contains(u'd') && hasDrive)
+        parts += full.left(2);
+    if (modifiers.contains(u'p'))
+        parts += full.mid(hasDrive ? 2 : 0, slash + 1 - (hasDrive ? 2 : 0));
+    if (modifiers.contains(u'n'))
+        parts += dot < 0 ? name : name.left(dot);
+    if (modifiers.contains(u'x') && dot >= 0)
+        parts += name.mid(dot);
+    return modifiers == QLatin1String("f") || parts.isEmpty() ? full : parts;
+}
+
 QString expandPercents(const QString& line, const PercentContext& context)
 {
     QString out;
@@ -307,29 +333,8 @@ QString expandPercents(const QString& line, const PercentContext& context)
                 while (j < n && QStringLiteral("fdpnxFDPNX").contains(line.at(j)))
                     modifiers += line.at(j++).toLower();
                 if (j < n && line.at(j) >= u'0' && line.at(j) <= u'9') {
-                    QString value = parameter(line.at(j).unicode() - u'0');
-                    if (value.size() >= 2 && value.startsWith(u'"') && value.endsWith(u'"'))
-                        value = value.mid(1, value.size() - 2);
-                    else if (value == u'"')
-                        value.clear();
-                    if (!modifiers.isEmpty() && !value.isEmpty()) {
-                        const QString full = context.fullPath ? context.fullPath(value) : value;
-                        const qsizetype slash = full.lastIndexOf(u'\\');
-                        const QString name = full.mid(slash + 1);
-                        const qsizetype dot = name.lastIndexOf(u'.');
-                        const bool hasDrive = full.size() >= 2 && full.at(1) == u':';
-                        QString parts;
-                        if (modifiers.contains(u'd') && hasDrive)
-                            parts += full.left(2);
-                        if (modifiers.contains(u'p'))
-                            parts += full.mid(hasDrive ? 2 : 0, slash + 1 - (hasDrive ? 2 : 0));
-                        if (modifiers.contains(u'n'))
-                            parts += dot < 0 ? name : name.left(dot);
-                        if (modifiers.contains(u'x') && dot >= 0)
-                            parts += name.mid(dot);
-                        value = modifiers == QLatin1String("f") || parts.isEmpty() ? full : parts;
-                    }
-                    out += value;
+                    out += withModifiers(parameter(line.at(j).unicode() - u'0'), modifiers,
+                                         context.fullPath);
                     i = j + 1;
                     continue;
                 }

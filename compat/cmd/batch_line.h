@@ -66,6 +66,10 @@ struct PercentContext
     std::function<QString(const QString& path)> fullPath;
 };
 QString expandPercents(const QString& line, const PercentContext& context);
+// A parameter's value through the ~ modifiers (lower case, "" for ~ alone): quotes removed,
+// then the full path or its drive, path, name and extension parts.
+QString withModifiers(QString value, const QString& modifiers,
+                      const std::function<QString(const QString& path)>& fullPath);
 
 // IF [/I] [NOT] ERRORLEVEL n | EXIST path | DEFINED name | a==b, then a command.
 struct IfCondition

@@ -1,6 +1,7 @@
 // The interpreter's commands on files and directories: MD, RD, DEL, COPY, REN, TYPE, DIR.
 
 #include "compat/cmd/console.h"
+#include "compat/cmd/file_paths.h"
 #include "compat/cmd/interpreter.h"
 #include "lib/ansi_text.h"
 #include "lib/platform/platform.h"
@@ -11,58 +12,6 @@
 namespace navlor::cmd {
 
 namespace {
-
-const QString kPathNotFound =
-    QStringLiteral("O sistema não pode encontrar o caminho especificado.");
-const QString kFileNotFound =
-    QStringLiteral("O sistema não pode encontrar o arquivo especificado.");
-const QString kSyntax = QStringLiteral("A sintaxe do comando está incorreta.");
-
-bool isSwitch(const QString& argument)
-{
-    return argument.startsWith(u'/');
-}
-
-// A command's "/X" switches (in capitals) apart from its operands.
-struct CommandArguments
-{
-    QStringList switches;
-    QStringList operands;
-    bool has(const char* name) const { return switches.contains(QLatin1String(name)); }
-};
-
-CommandArguments splitSwitches(const QStringList& arguments)
-{
-    CommandArguments split;
-    for (const QString& a : arguments) {
-        if (isSwitch(a))
-            split.switches << a.mid(1).toUpper();
-        else
-            split.operands << a;
-    }
-    return split;
-}
-
-QString directoryPart(const QString& absolutePath)
-{
-    const qsizetype cut = absolutePath.lastIndexOf(u'\\');
-    return cut <= 2 ? absolutePath.left(3) : absolutePath.left(cut);
-}
-
-QString join(const QString& directory, const QString& name)
-{
-    return directory.endsWith(u'\\') ? directory + name : directory + u'\\' + name;
-}
-
-QString nameOf(const QString& absolutePath)
-{
-    return absolutePath.mid(absolutePath.lastIndexOf(u'\\') + 1);
-}
-
-bool isOrdinaryFile(const DirEntry& entry)
-{
-    return !entry.directory && !entry.hidden && !entry.system;
-}
 
 // A name made from `name` by a mask such as "*.BAK" or "??X*.*", part by part around the last
 // dot, as COPY and REN make target names.

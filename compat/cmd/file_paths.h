@@ -1,0 +1,61 @@
+#pragma once
+
+// What the commands on files share: their messages, switches apart from operands, and the
+// parts of full Windows paths.
+
+#include "lib/platform/platform.h"
+
+#include <QString>
+#include <QStringList>
+
+namespace navlor::cmd {
+
+inline const QString kPathNotFound =
+    QStringLiteral("O sistema não pode encontrar o caminho especificado.");
+inline const QString kFileNotFound =
+    QStringLiteral("O sistema não pode encontrar o arquivo especificado.");
+inline const QString kSyntax = QStringLiteral("A sintaxe do comando está incorreta.");
+
+// A command's "/X" switches (in capitals) apart from its operands.
+struct CommandArguments
+{
+    QStringList switches;
+    QStringList operands;
+    bool has(const char* name) const { return switches.contains(QLatin1String(name)); }
+};
+
+inline CommandArguments splitSwitches(const QStringList& arguments)
+{
+    CommandArguments split;
+    for (const QString& a : arguments) {
+        if (a.startsWith(u'/'))
+            split.switches << a.mid(1).toUpper();
+        else
+            split.operands << a;
+    }
+    return split;
+}
+
+inline QString directoryPart(const QString& absolutePath)
+{
+    const qsizetype cut = absolutePath.lastIndexOf(u'\\');
+    return cut <= 2 ? absolutePath.left(3) : absolutePath.left(cut);
+}
+
+inline QString join(const QString& directory, const QString& name)
+{
+    return directory.endsWith(u'\\') ? directory + name : directory + u'\\' + name;
+}
+
+inline QString nameOf(const QString& absolutePath)
+{
+    return absolutePath.mid(absolutePath.lastIndexOf(u'\\') + 1);
+}
+
+// What wildcards select for COPY, MOVE and FOR: no directories, hidden or system entries.
+inline bool isOrdinaryFile(const DirEntry& entry)
+{
+    return !entry.directory && !entry.hidden && !entry.system;
+}
+
+} // namespace navlor::cmd
