@@ -154,14 +154,15 @@ QString takeRedirections(const QString& line, BatchLine& result)
 const QStringList& internalCommands()
 {
     static const QStringList names{
-        QStringLiteral("CALL"),   QStringLiteral("CD"),    QStringLiteral("CHDIR"),
-        QStringLiteral("CLS"),    QStringLiteral("COPY"),  QStringLiteral("DEL"),
-        QStringLiteral("DIR"),    QStringLiteral("ECHO"),  QStringLiteral("ERASE"),
-        QStringLiteral("EXIT"),   QStringLiteral("GOTO"),  QStringLiteral("IF"),
-        QStringLiteral("MD"),     QStringLiteral("MKDIR"), QStringLiteral("PAUSE"),
-        QStringLiteral("RD"),     QStringLiteral("REM"),   QStringLiteral("REN"),
-        QStringLiteral("RENAME"), QStringLiteral("RMDIR"), QStringLiteral("SET"),
-        QStringLiteral("SHIFT"),  QStringLiteral("TITLE"), QStringLiteral("TYPE"),
+        QStringLiteral("CALL"),  QStringLiteral("CD"),     QStringLiteral("CHDIR"),
+        QStringLiteral("CLS"),   QStringLiteral("COPY"),   QStringLiteral("DEL"),
+        QStringLiteral("DIR"),   QStringLiteral("ECHO"),   QStringLiteral("ERASE"),
+        QStringLiteral("EXIT"),  QStringLiteral("FOR"),    QStringLiteral("GOTO"),
+        QStringLiteral("IF"),    QStringLiteral("MD"),     QStringLiteral("MKDIR"),
+        QStringLiteral("PAUSE"), QStringLiteral("RD"),     QStringLiteral("REM"),
+        QStringLiteral("REN"),   QStringLiteral("RENAME"), QStringLiteral("RMDIR"),
+        QStringLiteral("SET"),   QStringLiteral("SHIFT"),  QStringLiteral("TITLE"),
+        QStringLiteral("TYPE"),
     };
     return names;
 }
@@ -193,6 +194,16 @@ BatchLine parseBatchLine(const QString& line)
         result.command = QStringLiteral("REM");
         result.internal = true;
         result.argumentText = rest.mid(3);
+        return result;
+    }
+    if (startsWithWord(rest, QLatin1StringView("FOR"))) {
+        // FOR reads its own line: the redirections belong to the command after DO, which
+        // is taken apart again for every item.
+        result.kind = BatchLine::Kind::Command;
+        result.command = QStringLiteral("FOR");
+        result.internal = true;
+        result.argumentText = rest.mid(3);
+        result.arguments = splitArguments(result.argumentText);
         return result;
     }
 
@@ -440,6 +451,117 @@ bool parseIfCondition(const QString& argumentText, IfCondition& condition)
         return false;
     condition.command = text.mid(skipBlanks(text, i));
     return !condition.command.trimmed().isEmpty();
+}
+
+namespace {
+
+// A word of a FOR line up to a blank or `stop`.
+QString readForWord(const QString& text, qsizetype& i, QChar stop = QChar())
+{
+    i = skipBlanks(text, i);
+    const qsizetype start = i;
+    while (i < text.size() && !isBlank(text.at(i)) && text.at(i) != stop)
+        ++i;
+    return text.mid(start, i - start);
+}
+
+} // namespace
+
+ForCommand parseForCommand(const QString& argumentText)
+{
+    ForCommand loop;
+    const QString& text = argumentText;
+    qsizetype i = 0;
+    QString word = readForWord(text, i);
+    if (word.startsWith(u'/')) {
+        if (word.compare(QLatin1String("/L"), Qt::CaseInsensitive) != 0) {
+            loop.error = QStringLiteral("A opção %1 de FOR não é aceita por este interpretador "
+                                        "de comandos.")
+                             .arg(word.toUpper());
+            return loop;
+        }
+        loop.numeric = true;
+        word = readForWord(text, i);
+    }
+    if (word.size() != 2 || word.at(0) != u'%') {
+        loop.error = QStringLiteral("%1 não era esperado nesta ocasião.")
+                         .arg(word.isEmpty() ? text.trimmed() : word);
+        return loop;
+    }
+    loop.variable = word.at(1);
+    if (readForWord(text, i, u'(').compare(QLatin1String("IN"), Qt::CaseInsensitive) != 0 ||
+        (i = skipBlanks(text, i)) >= text.size() || text.at(i) != u'(') {
+        loop.error = syntaxError();
+        return loop;
+    }
+    // The set ends at the first ")" outside quotes.
+    qsizetype close = i + 1;
+    for (bool quoted = false; close < text.size(); ++close) {
+        if (text.at(close) == u'"')
+            quoted = !quoted;
+        else if (!quoted && text.at(close) == u')')
+            break;
+    }
+    if (close >= text.size()) {
+        loop.error = syntaxError();
+        return loop;
+    }
+    loop.items = splitBatchParameters(text.mid(i + 1, close - i - 1));
+    i = close + 1;
+    if (readForWord(text, i).compare(QLatin1String("DO"), Qt::CaseInsensitive) != 0) {
+        loop.error = syntaxError();
+        return loop;
+    }
+    loop.command = text.mid(skipBlanks(text, i));
+    if (loop.command.startsWith(u'(')) {
+        // A block on the same line is one command; blocks over several lines are not read.
+        loop.command = loop.command.trimmed();
+        if (!loop.command.endsWith(u')')) {
+            loop.error = QStringLiteral("Blocos entre parênteses em várias linhas não são "
+                                        "aceitos por este interpretador de comandos.");
+            return loop;
+        }
+        loop.command = loop.command.mid(1, loop.command.size() - 2).trimmed();
+    }
+    if (loop.command.isEmpty())
+        loop.error = syntaxError();
+    return loop;
+}
+
+QString substituteForVariable(const QString& command, QChar variable, const QString& value,
+                              const std::function<QString(const QString& path)>& fullPath)
+{
+    QString out;
+    const qsizetype n = command.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        const QChar c = command.at(i);
+        if (c != u'%' || i + 1 >= n) {
+            out += c;
+            continue;
+        }
+        if (command.at(i + 1) == variable) {
+            out += value;
+            ++i;
+            continue;
+        }
+        if (command.at(i + 1) != u'~') {
+            out += c;
+            continue;
+        }
+        qsizetype j = i + 2;
+        while (j < n && QStringLiteral("fdpnxFDPNX").contains(command.at(j)))
+            ++j;
+        // "%~nxn" with the variable n: the last letter read as a modifier is the variable.
+        if ((j >= n || command.at(j) != variable) && j > i + 2 && command.at(j - 1) == variable)
+            --j;
+        if (j < n && command.at(j) == variable) {
+            out += withModifiers(value, command.mid(i + 2, j - i - 2).toLower(), fullPath);
+            i = j;
+            continue;
+        }
+        out += c;
+    }
+    return out;
 }
 
 } // namespace navlor::cmd

@@ -71,6 +71,21 @@ QString expandPercents(const QString& line, const PercentContext& context);
 QString withModifiers(QString value, const QString& modifiers,
                       const std::function<QString(const QString& path)>& fullPath);
 
+// FOR [/L] %V IN (set) DO command, read after the line's percents are expanded (in a batch
+// file "%%V" is "%V" by then).
+struct ForCommand
+{
+    bool numeric = false; // /L: the set is start, step, end
+    QChar variable;       // case counts: %a and %A are two variables
+    QStringList items;    // the set, quotes kept
+    QString command;      // the text after DO, the variable still in it
+    QString error;        // not empty: the line cannot be run, and this says why
+};
+ForCommand parseForCommand(const QString& argumentText);
+// `command` with every %V and %~mods V replaced by `value`.
+QString substituteForVariable(const QString& command, QChar variable, const QString& value,
+                              const std::function<QString(const QString& path)>& fullPath);
+
 // IF [/I] [NOT] ERRORLEVEL n | EXIST path | DEFINED name | a==b, then a command.
 struct IfCondition
 {

@@ -397,6 +397,8 @@ Interpreter::Flow Interpreter::internalCommand(const BatchLine& line, Frame* fra
         copyFiles(line.arguments, frame != nullptr);
     } else if (c == QLatin1String("REN") || c == QLatin1String("RENAME")) {
         renameFiles(line.arguments);
+    } else if (c == QLatin1String("FOR")) {
+        return forLoop(line, frame);
     } else if (c == QLatin1String("TYPE")) {
         typeFiles(line.arguments);
     } else if (c == QLatin1String("DIR")) {

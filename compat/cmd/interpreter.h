@@ -80,6 +80,9 @@ private:
     Flow call(const BatchLine& line, Frame* frame);
     Flow exitCommand(const BatchLine& line, Frame* frame);
     void pause();
+    // FOR (loop_commands.cpp)
+    Flow forLoop(const BatchLine& line, Frame* frame);
+    QStringList forValues(const ForCommand& loop) const;
     // directories and drives (directory_commands.cpp)
     void changeDirectory(const BatchLine& line);
     void changeDrive(QChar letter);

@@ -209,5 +209,53 @@ TEST(BatchLine, IfConditions)
     EXPECT_FALSE(parseIfCondition("", c));
 }
 
+TEST(BatchLine, ForLines)
+{
+    // the whole line is FOR's: the redirection belongs to the command after DO
+    const BatchLine line = parseBatchLine("@for %F in (*.TXT) do TYPE %F >> TUDO.OUT");
+    EXPECT_EQ(line.command, "FOR");
+    EXPECT_TRUE(line.redirections.isEmpty());
+
+    struct Case
+    {
+        const char* text;
+        QStringList items;
+        const char* command; // nullptr: refused
+        bool numeric = false;
+    };
+    const Case cases[] = {
+        {R"( %F in (C:\W\*.TXT "a b",c;d) do TYPE %F >> X )",
+         {R"(C:\W\*.TXT)", R"("a b")", "c", "d"},
+         "TYPE %F >> X "},
+        {" %i IN(1) DO (ECHO %i)", {"1"}, "ECHO %i"},
+        {" /l %n in (1,2,9) do ECHO %n", {"1", "2", "9"}, "ECHO %n", true},
+        {R"x( %q in (")" a) do ECHO %q)x", {R"x(")")x", "a"}, "ECHO %q"},
+        {" /F %l in (x) do ECHO", {}, nullptr},
+        {" %%F in (x) do ECHO", {}, nullptr},
+        {" %F on (x) do ECHO", {}, nullptr},
+        {" %F in (x do ECHO", {}, nullptr},
+        {" %F in (x) ECHO", {}, nullptr},
+        {" %F in (x) do (ECHO", {}, nullptr},
+        {" %F in (x) do ", {}, nullptr},
+    };
+    for (const Case& c : cases) {
+        const ForCommand loop = parseForCommand(QString::fromUtf8(c.text));
+        EXPECT_EQ(loop.error.isEmpty(), c.command != nullptr) << c.text;
+        if (!c.command)
+            continue;
+        EXPECT_EQ(loop.items, c.items) << c.text;
+        EXPECT_EQ(loop.command, c.command) << c.text;
+        EXPECT_EQ(loop.numeric, c.numeric) << c.text;
+    }
+    EXPECT_TRUE(parseForCommand(" /R %F in (x) do ECHO").error.contains("/R"));
+
+    const auto full = [](const QString& path) { return "C:\\JOBS\\" + path; };
+    EXPECT_EQ(
+        substituteForVariable("%F %f %~nF %~dpnxF %~F %% %~z 100%", u'F', R"("a b.txt")", full),
+        R"("a b.txt" %f a b C:\JOBS\a b.txt a b.txt %% %~z 100%)");
+    // a variable named like a modifier
+    EXPECT_EQ(substituteForVariable("%~nxn|%~n", u'n', "x.y", full), "x.y|x.y");
+}
+
 } // namespace
 } // namespace navlor::cmd

@@ -231,5 +231,43 @@ TEST_F(Interpreter, UsageIsShownForSlashQuestionMarkAndNothingRuns)
     }
 }
 
+TEST_F(Interpreter, ForRunsItsCommandForEachItem)
+{
+    install("C:\\BIN\\P.EXE");
+    for (const char* name : {"b.txt", "A.TXT", "C.LOG", ".OCULTO.TXT"})
+        prefix.write(QString("C:\\W\\") + name, QByteArray(name) + "\r\n");
+    prefix.mkdir("C:\\W\\PASTA.TXT");
+    batch("C:\\JOBS\\UM.BAT", {"@ECHO um %1"});
+    struct Case
+    {
+        QStringList lines;
+        QStringList out;
+    };
+    const Case cases[] = {
+        // files only, in the directory's order, each to a program
+        {{"FOR %%F IN (C:\\W\\*.TXT) DO C:\\BIN\\P.EXE %%F"}, {"C:\\W\\A.TXT", "C:\\W\\b.txt"}},
+        {{"CD \\W", "for %%f in (*.txt c.*) do TYPE %%f"}, {"A.TXT", "b.txt", "C.LOG"}},
+        // the redirection is made anew for each item
+        {{"FOR %%F IN (C:\\W\\*.TXT) DO ECHO %%~nxF> %%~nF.OUT", "TYPE A.OUT", "TYPE b.OUT"},
+         {"A.TXT", "b.txt"}},
+        {{"FOR %%f IN (\"a b\",c;d) DO ECHO [%%f] %%~f"}, {"[\"a b\"] a b", "[c] c", "[d] d"}},
+        {{"FOR %%V IN (1 2) DO CALL UM.BAT %%V"}, {"um 1", "um 2"}},
+        {{"FOR %%V IN (0 5) DO C:\\BIN\\P.EXE exit %%V", "ECHO %ERRORLEVEL%"}, {"5"}},
+        // the line's percents first, then the variable; %%a is not %%A
+        {{"SET X=1", "FOR %%a IN (a) DO ECHO %X%%%a%%A 100%%"}, {"1a%A 100%"}},
+        {{"FOR %%A IN (1 2) DO FOR %%B IN (x y) DO ECHO %%A%%B"}, {"1x", "1y", "2x", "2y"}},
+        {{"FOR /L %%I IN (5,-2,1) DO ECHO %%I"}, {"5", "3", "1"}},
+        {{"FOR %%V IN (1 2 3) DO IF %%V==2 GOTO fim", "ECHO nunca", ":fim", "ECHO fim"}, {"fim"}},
+        {{"FOR /F %%L IN (x) DO ECHO %%L", "FOR %%V IN (x DO ECHO", "ECHO %ERRORLEVEL%"}, {"1"}},
+    };
+    for (const Case& c : cases) {
+        const CmdRun r = runBatch(c.lines);
+        EXPECT_EQ(r.lines(), c.out) << c.lines.join(" / ").toStdString();
+    }
+    // at the prompt the variable has one percent
+    EXPECT_EQ(run({"/C", "FOR %V IN (C:\\W\\*.LOG) DO ECHO %V"}).lines(),
+              QStringList{"C:\\W\\C.LOG"});
+}
+
 } // namespace
 } // namespace navlor::test
