@@ -1,5 +1,5 @@
-// The interpreter's current directories: CD and the change of drive ("D:"). Every drive keeps
-// its own current directory, as on DOS and Windows.
+// The interpreter's current directories: CD, the change of drive ("D:"), PUSHD and POPD.
+// Every drive keeps its own current directory, as on DOS and Windows.
 
 #include "compat/cmd/command_text.h"
 #include "compat/cmd/console.h"
@@ -33,18 +33,51 @@ void Interpreter::changeDirectory(const BatchLine& line)
     }
     target = onDiskCase(target);
     const QChar drive = target.at(0);
-    if (withDrive || drive == m_platform.currentDirectory().at(0)) {
-        const QString before = m_platform.currentDirectory();
-        if (!m_platform.setCurrentDirectory(target)) {
-            fail(QStringLiteral("Acesso negado."));
-            return;
-        }
-        if (before.at(0) != drive)
-            m_driveDirectories.insert(before.at(0), before);
-    } else {
-        // Another drive keeps its own current directory until it is changed to.
-        m_driveDirectories.insert(drive, target);
+    if (withDrive || drive == m_platform.currentDirectory().at(0))
+        enterDirectory(target);
+    else
+        m_driveDirectories.insert(drive, target); // kept until that drive is changed to
+}
+
+// Makes `absolutePath` current, drive and all; the drive left keeps its directory.
+bool Interpreter::enterDirectory(const QString& absolutePath)
+{
+    const QString before = m_platform.currentDirectory();
+    if (!m_platform.setCurrentDirectory(absolutePath)) {
+        fail(QStringLiteral("Acesso negado."));
+        return false;
     }
+    if (before.at(0) != absolutePath.at(0))
+        m_driveDirectories.insert(before.at(0), before);
+    return true;
+}
+
+void Interpreter::pushDirectory(const QString& argumentText)
+{
+    const QString text = unquoted(argumentText).trimmed();
+    if (text.isEmpty()) {
+        for (qsizetype i = m_directoryStack.size() - 1; i >= 0; --i)
+            writeOutput(m_directoryStack.at(i) + u'\n');
+        return;
+    }
+    const QString target = absolute(text);
+    if (target.isEmpty() || !m_platform.directoryExists(target)) {
+        fail(QStringLiteral("O sistema não pode encontrar o caminho especificado."));
+        return;
+    }
+    const QString before = m_platform.currentDirectory();
+    if (enterDirectory(onDiskCase(target))) {
+        m_directoryStack << before;
+        m_errorLevel = 0;
+    }
+}
+
+void Interpreter::popDirectory()
+{
+    if (m_directoryStack.isEmpty())
+        return;
+    if (enterDirectory(m_directoryStack.takeLast()))
+        m_errorLevel = 0;
 }
 
 void Interpreter::changeDrive(QChar letter)

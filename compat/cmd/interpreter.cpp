@@ -397,8 +397,14 @@ Interpreter::Flow Interpreter::internalCommand(const BatchLine& line, Frame* fra
         copyFiles(line.arguments, frame != nullptr);
     } else if (c == QLatin1String("REN") || c == QLatin1String("RENAME")) {
         renameFiles(line.arguments);
+    } else if (c == QLatin1String("MOVE")) {
+        moveFiles(line.arguments, frame != nullptr);
     } else if (c == QLatin1String("FOR")) {
         return forLoop(line, frame);
+    } else if (c == QLatin1String("PUSHD")) {
+        pushDirectory(line.argumentText);
+    } else if (c == QLatin1String("POPD")) {
+        popDirectory();
     } else if (c == QLatin1String("TYPE")) {
         typeFiles(line.arguments);
     } else if (c == QLatin1String("DIR")) {

@@ -88,6 +88,9 @@ private:
     void changeDrive(QChar letter);
     QString driveDirectory(QChar letter) const;
     QString onDiskCase(const QString& absolutePath) const;
+    bool enterDirectory(const QString& absolutePath);
+    void pushDirectory(const QString& argumentText);
+    void popDirectory();
     // files (file_commands.cpp)
     void makeDirectory(const QStringList& arguments);
     void removeDirectory(const QStringList& arguments);
@@ -99,12 +102,17 @@ private:
     bool replaceFile(const QString& from, const QString& to);
     bool removeTree(const QString& directory);
     int deleteMatching(const QString& pattern, bool subdirectories, bool report);
+    // MOVE (move_command.cpp)
+    void moveFiles(const QStringList& arguments, bool inBatch);
+    bool moveDirectory(const QString& from, const QString& target);
+    bool moveOver(const QString& from, const QString& to);
 
     QString variable(const QString& name) const;
     PercentContext percentContext(const Frame* frame) const;
 
     Platform& m_platform;
     QHash<QChar, QString> m_driveDirectories; // other drives than the current one
+    QStringList m_directoryStack;             // PUSHD's, the latest last
     QMap<QString, QString> m_variables;       // names in capitals
     bool m_echo = true;
     bool m_interactive = false;

@@ -178,5 +178,69 @@ TEST_F(FileCommands, RedirectionAloneMakesAnEmptyFile)
     EXPECT_FALSE(exists("C:\\JOBS\\NAOFAZ.TXT"));
 }
 
+TEST_F(FileCommands, MoveFilesAndDirectories)
+{
+    for (const char* name : {"A.DB", "b.db", "C.TXT", "RO.TXT", "SUB\\D.DB"})
+        prefix.write(QString("C:\\DADOS\\") + name, name);
+    prefix.write("C:\\DESTINO\\A.DB", "velho");
+    prefix.write("C:\\DESTINO\\RO.TXT", "fica");
+    ASSERT_TRUE(QFile::setPermissions(prefix.host("C:\\DESTINO\\RO.TXT"), QFileDevice::ReadOwner));
+    prefix.mkdir("C:\\PASTA\\INTERNA");
+    const CmdRun r = runBatch({
+        "MOVE C:\\DADOS\\*.DB C:\\DESTINO",             // A.DB replaced without asking
+        "MOVE C:\\DESTINO\\b.db C:\\destino\\B.DB",     // the case only
+        "MOVE /Y C:\\DADOS\\C.TXT C:\\DADOS\\NOVO.TXT", // a new name
+        "MOVE C:\\DADOS\\RO.TXT C:\\DESTINO",           // read-only there: both stay
+        "ECHO %ERRORLEVEL%",
+        "MOVE C:\\DADOS\\NOVO.TXT,C:\\DESTINO\\A.DB C:\\UM.TXT", // several files to one
+        "MOVE C:\\PASTA C:\\DESTINO",                            // a directory into another
+        "MOVE C:\\DESTINO\\PASTA C:\\DESTINO\\Outra",            // and renamed
+        "ECHO %ERRORLEVEL%",
+        "MOVE C:\\NADA.* C:\\DESTINO",
+    });
+    const auto names = [&](const char* dir) {
+        return QDir(prefix.host(dir)).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
+    };
+    EXPECT_EQ(names("C:\\DESTINO"), (QStringList{"A.DB", "B.DB", "Outra", "RO.TXT"}));
+    EXPECT_EQ(names("C:\\DADOS"), (QStringList{"NOVO.TXT", "RO.TXT", "SUB"}));
+    EXPECT_EQ(prefix.read("C:\\DESTINO\\A.DB"), "A.DB");
+    EXPECT_EQ(prefix.read("C:\\DESTINO\\RO.TXT"), "fica");
+    EXPECT_EQ(prefix.read("C:\\DADOS\\RO.TXT"), "RO.TXT");
+    EXPECT_TRUE(exists("C:\\DESTINO\\OUTRA\\INTERNA"));
+    EXPECT_FALSE(exists("C:\\UM.TXT"));
+    EXPECT_EQ(r.lines(),
+              (QStringList{"C:\\DADOS\\A.DB", "C:\\DADOS\\b.db", "        2 arquivo(s) movido(s).",
+                           "        1 arquivo(s) movido(s).", "        1 arquivo(s) movido(s).",
+                           "        0 arquivo(s) movido(s).", "1",
+                           QString::fromUtf8("        1 pasta(s) movida(s)."),
+                           QString::fromUtf8("        1 pasta(s) movida(s)."), "0"}));
+    EXPECT_TRUE(r.err.contains("Acesso negado - C:\\DADOS\\RO.TXT"));
+    EXPECT_TRUE(r.err.contains(QString::fromUtf8("vários arquivos para um único arquivo")));
+    EXPECT_TRUE(r.err.contains(QString::fromUtf8("não pode encontrar o arquivo")));
+}
+
+TEST_F(FileCommands, PushdAndPopdAcrossDrives)
+{
+    prefix.addDrive('d');
+    prefix.mkdir("D:\\VLDRBKPA\\Velho");
+    const CmdRun r = runBatch({
+        "PUSHD d:\\vldrbkpa",
+        "CD",
+        "PUSHD \"Velho\"",
+        "PUSHD",
+        "POPD",
+        "CD",
+        "POPD",
+        "CD",
+        "POPD",
+        "PUSHD Q:\\NADA",
+        "CD",
+        "CD D:",
+    });
+    EXPECT_EQ(r.lines(), (QStringList{"D:\\VLDRBKPA", "D:\\VLDRBKPA", "C:\\JOBS", "D:\\VLDRBKPA",
+                                      "C:\\JOBS", "C:\\JOBS", "D:\\VLDRBKPA"}));
+    EXPECT_TRUE(r.err.contains(QString::fromUtf8("caminho especificado")));
+}
+
 } // namespace
 } // namespace navlor::test
