@@ -162,8 +162,8 @@ const QStringList& internalCommands()
         QStringLiteral("MOVE"),  QStringLiteral("PAUSE"),  QStringLiteral("POPD"),
         QStringLiteral("PUSHD"), QStringLiteral("RD"),     QStringLiteral("REM"),
         QStringLiteral("REN"),   QStringLiteral("RENAME"), QStringLiteral("RMDIR"),
-        QStringLiteral("SET"),   QStringLiteral("SHIFT"),  QStringLiteral("TITLE"),
-        QStringLiteral("TYPE"),
+        QStringLiteral("SET"),   QStringLiteral("SHIFT"),  QStringLiteral("START"),
+        QStringLiteral("TITLE"), QStringLiteral("TYPE"),   QStringLiteral("VER"),
     };
     return names;
 }

@@ -401,10 +401,14 @@ Interpreter::Flow Interpreter::internalCommand(const BatchLine& line, Frame* fra
         moveFiles(line.arguments, frame != nullptr);
     } else if (c == QLatin1String("FOR")) {
         return forLoop(line, frame);
+    } else if (c == QLatin1String("START")) {
+        start(line.argumentText);
     } else if (c == QLatin1String("PUSHD")) {
         pushDirectory(line.argumentText);
     } else if (c == QLatin1String("POPD")) {
         popDirectory();
+    } else if (c == QLatin1String("VER")) {
+        version();
     } else if (c == QLatin1String("TYPE")) {
         typeFiles(line.arguments);
     } else if (c == QLatin1String("DIR")) {

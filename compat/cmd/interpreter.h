@@ -83,6 +83,9 @@ private:
     // FOR (loop_commands.cpp)
     Flow forLoop(const BatchLine& line, Frame* frame);
     QStringList forValues(const ForCommand& loop) const;
+    // programs and the system (program_commands.cpp)
+    void start(const QString& argumentText);
+    void version();
     // directories and drives (directory_commands.cpp)
     void changeDirectory(const BatchLine& line);
     void changeDrive(QChar letter);

@@ -269,5 +269,44 @@ TEST_F(Interpreter, ForRunsItsCommandForEachItem)
               QStringList{"C:\\W\\C.LOG"});
 }
 
+TEST_F(Interpreter, StartReturnsAtOnceUnlessToldToWait)
+{
+    install("C:\\BIN\\P.EXE");
+    prefix.mkdir("C:\\W");
+    // the started program waits for a file the batch makes only after START has returned
+    const CmdRun r = runBatch({
+        "C:\\BIN\\P.EXE exit 2 > NUL",
+        "START \"titulo\" /MIN /D C:\\W C:\\BIN\\P.EXE waitfile GO.TXT depois > C:\\JOBS\\S.OUT",
+        "ECHO %ERRORLEVEL%",
+        "ECHO x > C:\\W\\GO.TXT",
+        "START /B /WAIT C:\\BIN\\P.EXE exit 3 > NUL",
+        "ECHO %ERRORLEVEL%",
+        "START NADA.EXE",
+        "ECHO %ERRORLEVEL%",
+        "CD",
+    });
+    EXPECT_EQ(r.lines(), (QStringList{"0", "3", "9059", "C:\\JOBS"}));
+    EXPECT_TRUE(waitUntil([&] { return prefix.read("C:\\JOBS\\S.OUT").contains("depois"); }));
+    EXPECT_EQ(prefix.read("C:\\JOBS\\S.OUT"), "waitfile\nGO.TXT\ndepois\n");
+}
+
+TEST_F(Interpreter, VerShowsTheVersionThePrefixReports)
+{
+    const std::pair<QByteArray, QString> cases[] = {
+        {"", QString::fromUtf8("Microsoft Windows XP [versão 5.1.2600]")},
+        {"[version]\nplatformid=1\nmajor=4\nminor=10\nbuild=67766446\n",
+         QString::fromUtf8("Windows 98 [Versão 4.10.2222]")},
+        {"[version]\nmajor=6\nminor=1\nbuild=7601\n",
+         QString::fromUtf8("Microsoft Windows [versão 6.1.7601]")},
+    };
+    for (const auto& [ini, line] : cases) {
+        QFile file(prefix.root() + "/system.ini");
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(ini);
+        file.close();
+        EXPECT_EQ(run({"/C", "VER"}).lines(), QStringList{line});
+    }
+}
+
 } // namespace
 } // namespace navlor::test

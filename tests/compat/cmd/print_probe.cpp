@@ -3,10 +3,14 @@
 //   exit N ...   ends with code N
 //   err          also writes a line to standard error
 //   stdin        copies standard input to standard output
+//   waitfile F   waits until the file F (relative to its directory) exists; after 30 s
+//                without it, prints "sem arquivo" and ends with code 1
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+
+#include <unistd.h>
 
 int main(int argc, char** argv)
 {
@@ -21,6 +25,16 @@ int main(int argc, char** argv)
         std::fflush(stdout); // in order with what goes to standard error
         if (std::strcmp(argv[i], "err") == 0)
             std::fprintf(stderr, "erro\n");
+        if (std::strcmp(argv[i], "waitfile") == 0 && i + 1 < argc) {
+            int tenths = 0;
+            while (::access(argv[i + 1], F_OK) != 0) {
+                if (++tenths > 300) {
+                    std::printf("sem arquivo\n");
+                    return 1;
+                }
+                ::usleep(100000);
+            }
+        }
         if (std::strcmp(argv[i], "stdin") == 0) {
             int c;
             while ((c = std::getchar()) != EOF)
