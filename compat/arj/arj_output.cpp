@@ -172,6 +172,75 @@ QByteArray rewriteListing(const QByteArray& output, const ListingContext& contex
     return toAnsi(lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n"));
 }
 
+void ProgressRewrite::addRoot(const QByteArray& host, const QString& drive)
+{
+    if (host.isEmpty())
+        return;
+    m_roots.append({host, drive.toLatin1()});
+    std::stable_sort(m_roots.begin(), m_roots.end(),
+                     [](const auto& a, const auto& b) { return a.first.size() > b.first.size(); });
+}
+
+void ProgressRewrite::addName(const QByteArray& host, const QByteArray& windows)
+{
+    if (host.isEmpty() || host == windows)
+        return;
+    m_names.insert(host, windows);
+    m_longest = std::max(m_longest, host.size());
+}
+
+void ProgressRewrite::addStored(const QByteArray& stored)
+{
+    if (stored.contains('/'))
+        addName(stored, QByteArray(stored).replace('/', '\\'));
+}
+
+QByteArray ProgressRewrite::line(const QByteArray& line) const
+{
+    if (line.startsWith("ARJ32 v "))
+        return bannerFor(line).toUtf8();
+    QByteArray out;
+    out.reserve(line.size() + 16);
+    const qsizetype n = line.size();
+    qsizetype i = 0;
+    while (i < n) {
+        if (line.at(i) == ' ' || (i > 0 && line.at(i - 1) != ' ')) {
+            out += line.at(i++);
+            continue;
+        }
+        // A word starts here: the longest known name from it up to a blank or the end. Names
+        // may hold blanks, so every end of a word after it is tried.
+        qsizetype matchEnd = -1;
+        for (qsizetype j = i + 1; j <= n && j - i <= m_longest; ++j) {
+            if ((j == n || line.at(j) == ' ') && line.at(j - 1) != ' ' &&
+                m_names.contains(line.mid(i, j - i)))
+                matchEnd = j;
+        }
+        if (matchEnd >= 0) {
+            out += m_names.value(line.mid(i, matchEnd - i));
+            i = matchEnd;
+            continue;
+        }
+        // A path under a drive, to the next blank.
+        const auto root = std::find_if(m_roots.cbegin(), m_roots.cend(), [&](const auto& r) {
+            const qsizetype after = i + r.first.size();
+            return line.mid(i, r.first.size()) == r.first &&
+                   (after == n || line.at(after) == '/' || line.at(after) == ' ');
+        });
+        if (root == m_roots.cend()) {
+            out += line.at(i++);
+            continue;
+        }
+        out += root->second + '\\';
+        i += root->first.size();
+        while (i < n && line.at(i) == '/')
+            ++i;
+        for (; i < n && line.at(i) != ' '; ++i)
+            out += line.at(i) == '/' ? '\\' : line.at(i);
+    }
+    return out;
+}
+
 QByteArray messageListing(const QString& message)
 {
     return toAnsi(bannerFor({}) + QStringLiteral("\r\n\r\n") + message + QStringLiteral("\r\n"));

@@ -1,10 +1,13 @@
 #pragma once
 
 // What Debian's arj prints, read and rewritten into what ARJ on Windows prints: the entries
-// of a "v" listing, and "l"/"v" listings in the layout the console's listing reader expects.
+// of a "v" listing, "l"/"v" listings in the layout the console's listing reader expects, and
+// the lines of adds and extractions.
 
 #include <QByteArray>
+#include <QHash>
 #include <QList>
+#include <QPair>
 #include <QString>
 
 namespace navlor::arj {
@@ -34,6 +37,26 @@ struct ListingContext
 // three digits and start no earlier than the tenth line. The result is in the ANSI code page
 // with CR LF line ends, as the console reads listing files.
 QByteArray rewriteListing(const QByteArray& output, const ListingContext& context);
+
+// The lines arj prints while adding and extracting, with host paths and stored names as ARJ
+// on Windows prints them: "D:\BKP\B.ARJ", "DADOS\A.DB", under the banner of the listings.
+class ProgressRewrite
+{
+public:
+    // A drive root as arj may print it ("/p/dosdevices/d:") and the drive ("D:"): the fallback
+    // for a path under it that was not named whole.
+    void addRoot(const QByteArray& host, const QString& drive);
+    // A path or stored name arj prints whole, and what is printed instead.
+    void addName(const QByteArray& host, const QByteArray& windows);
+    // A stored name with "/" between directories.
+    void addStored(const QByteArray& stored);
+    QByteArray line(const QByteArray& line) const;
+
+private:
+    QList<QPair<QByteArray, QByteArray>> m_roots; // longest first
+    QHash<QByteArray, QByteArray> m_names;
+    qsizetype m_longest = 0;
+};
 
 // A message in ARJ's words for a failure found before arj ran, under the same banner.
 QByteArray messageListing(const QString& message);

@@ -103,6 +103,37 @@ TEST(ArjListingRewrite, PlainListingColumnsCountCharactersNotBytes)
                                             "            " + d, "plain.db    " + d}));
 }
 
+TEST(ArjProgressRewrite, HostPathsAndStoredNamesAsWindowsPrintsThem)
+{
+    ProgressRewrite rewrite;
+    rewrite.addRoot("/p/dosdevices/d:", "D:");
+    rewrite.addRoot("/p/dosdevices/e:", "E:");
+    rewrite.addName("/p/dosdevices/d:/BKP/B.ARJ", "D:\\BKP\\B.ARJ");
+    rewrite.addStored("MEUS DADOS/MEU ARQ.DB");
+    rewrite.addName("/p/dosdevices/e:/x/MEU ARQ.DB", "E:\\X\\MEU ARQ.DB");
+    const struct
+    {
+        QByteArray arj;
+        QByteArray shown;
+    } cases[] = {
+        {"Creating archive  : /p/dosdevices/d:/BKP/B.ARJ", "Creating archive  : D:\\BKP\\B.ARJ"},
+        {"Adding    MEUS DADOS/MEU ARQ.DB  100.0%", "Adding    MEUS DADOS\\MEU ARQ.DB  100.0%"},
+        {"Extracting MEUS DADOS/MEU ARQ.DB to /p/dosdevices/e:/x/MEU ARQ.DB  OK",
+         "Extracting MEUS DADOS\\MEU ARQ.DB to E:\\X\\MEU ARQ.DB  OK"},
+        // Paths not named whole: the drive, then up to the next blank.
+        {"Can't open /p/dosdevices/d:/OUTRO/X.DB", "Can't open D:\\OUTRO\\X.DB"},
+        {"to /p/dosdevices/e:", "to E:\\"},
+        // arj's own words and names it was not given stay as they are.
+        {"OK to retry (y/n)? ", "OK to retry (y/n)? "},
+        {"Adding    OUTROS/MEU ARQ.DB", "Adding    OUTROS/MEU ARQ.DB"},
+        {"/p/dosdevices/d:x/A.DB MEUS DADOS/MEU ARQ.DBX",
+         "/p/dosdevices/d:x/A.DB MEUS DADOS/MEU ARQ.DBX"},
+        {"ARJ32 v 3.10, Copyright", "ARJ 3.10 - ARJ32 v 3.10, Copyright"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(rewrite.line(c.arj), c.shown) << c.arj.constData();
+}
+
 TEST(ArjVerboseEntries, NamesAndSizes)
 {
     QByteArray out = arjVerbose(2);
