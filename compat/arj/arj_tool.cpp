@@ -4,6 +4,7 @@
 #include "compat/arj/arj_names.h"
 #include "compat/arj/file_selection.h"
 #include "compat/arj/host_arj.h"
+#include "compat/arj/output_route.h"
 #include "compat/arj/stored_names.h"
 #include "lib/platform/host_prefix.h"
 #include "lib/platform/platform.h"
@@ -12,6 +13,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
+#include <QSet>
 #include <QTemporaryDir>
 
 #include <algorithm>
@@ -121,6 +123,40 @@ QStringList masksForArj(const QStringList& masks)
     return result;
 }
 
+// The spelling the archive holds each selected file's name in, where it holds it only in
+// another case: Windows finds a file by any case of its name, so ARJ there replaces that
+// entry instead of storing a second one beside it. By host path. A name the selection holds
+// in more than one case, as only a case-sensitive host can, is left as it is.
+QHash<QString, QByteArray> otherCaseSpellings(const QList<SelectedFile>& files,
+                                              const QList<ArchiveEntry>& entries)
+{
+    QSet<QByteArray> exact;
+    QHash<QString, QByteArray> byFolded;
+    for (const ArchiveEntry& entry : entries) {
+        exact.insert(entry.stored);
+        const QString name = QFile::decodeName(entry.stored);
+        // Only a plain relative path: it names the link made for it.
+        const std::optional<QStringList> parts = safeStoredPath(name);
+        const QString folded = name.toCaseFolded();
+        if (parts && parts->join(u'/') == name && QFile::encodeName(name) == entry.stored &&
+            !byFolded.contains(folded))
+            byFolded.insert(folded, entry.stored);
+    }
+    QHash<QString, int> selected;
+    for (const SelectedFile& file : files)
+        ++selected[QFile::decodeName(file.stored).toCaseFolded()];
+    QHash<QString, QByteArray> spellings;
+    for (const SelectedFile& file : files) {
+        const QString folded = QFile::decodeName(file.stored).toCaseFolded();
+        if (exact.contains(file.stored) || selected.value(folded) != 1)
+            continue;
+        const auto it = byFolded.constFind(folded);
+        if (it != byFolded.constEnd())
+            spellings.insert(file.hostPath, *it);
+    }
+    return spellings;
+}
+
 } // namespace
 
 ArjTool::ArjTool(Platform& platform, Output output)
@@ -177,10 +213,18 @@ ArjTool::Archive ArjTool::archiveOf(const CommandLine& line, bool forReading)
     return archive;
 }
 
-HostResult ArjTool::runBounded(HostRun run, const Archive& archive, bool volumes)
+HostResult ArjTool::runBounded(HostRun run, const Archive& archive, bool volumes,
+                               const ProgressRewrite* rewrite)
 {
     run.timeoutSeconds = hostArjTimeout(archiveBytes(archive.hostPath, volumes));
-    HostResult result = runHostArj(run);
+    HostResult result;
+    if (rewrite) {
+        const RoutedOutput routed(
+            [rewrite](const QByteArray& line) { return rewrite->line(line); });
+        result = runHostArj(run);
+    } else {
+        result = runHostArj(run);
+    }
     if (result.timedOut) {
         const QString overrun =
             QStringLiteral("Timeout: arj did not finish in %1 s").arg(run.timeoutSeconds);
@@ -192,7 +236,8 @@ HostResult ArjTool::runBounded(HostRun run, const Archive& archive, bool volumes
     return result;
 }
 
-QList<ArchiveEntry> ArjTool::entriesOf(const Archive& archive, bool volumes, int& exitCode)
+QList<ArchiveEntry> ArjTool::entriesOf(const Archive& archive, bool volumes, int& exitCode,
+                                       bool quiet)
 {
     // The headers tell the names at a fraction of the cost of arj's listing; arj lists what
     // they cannot vouch for.
@@ -211,9 +256,18 @@ QList<ArchiveEntry> ArjTool::entriesOf(const Archive& archive, bool volumes, int
         say(QStringLiteral("Can't run ") + hostArjProgram());
         return {};
     }
-    if (listing.exitCode != kOk)
+    if (listing.exitCode != kOk && !quiet)
         m_output(rewriteListing(listing.output, {archive.hostPath, archive.windowsPath, true}));
     return parseVerboseListing(listing.output);
+}
+
+ProgressRewrite ArjTool::progressRewrite(const Archive& archive)
+{
+    ProgressRewrite rewrite;
+    for (const QString& drive : m_platform.logicalDrives())
+        rewrite.addRoot(QFile::encodeName(m_platform.toHostPath(drive + u'\\')), drive);
+    rewrite.addName(QFile::encodeName(archive.hostPath), QFile::encodeName(archive.windowsPath));
+    return rewrite;
 }
 
 int ArjTool::add(const CommandLine& line, bool move)
@@ -264,18 +318,32 @@ int ArjTool::add(const CommandLine& line, bool move)
             before.insert(file.hostPath, stateOf(file.hostPath));
     }
 
+    QHash<QString, QByteArray> otherCase;
+    if (!line.volumes && QFileInfo::exists(archive.hostPath)) {
+        int listCode = kOk;
+        otherCase = otherCaseSpellings(selection.files, entriesOf(archive, false, listCode, true));
+    }
+    ProgressRewrite rewrite = progressRewrite(archive);
+    for (const SelectedFile& file : selection.files) {
+        rewrite.addStored(file.stored);
+        rewrite.addStored(otherCase.value(file.hostPath));
+    }
+
     // Not with volumes: arj may look again at the directory it is writing them to.
     const int cache = line.volumes ? -1 : directoryCache();
     ListFiles lists;
     int code = kOk;
-    for (const auto& [drive, files] : byDrive) {
+    auto runAdd = [&](const QList<QByteArray>& names, const QString& directory, int preload) {
+        if (names.isEmpty())
+            return true;
         QList<QByteArray> lines;
-        for (const SelectedFile* file : files)
-            lines << listFileLine(file->stored);
+        for (const QByteArray& name : names)
+            lines << listFileLine(name);
         const QString listPath = lists.write(lines);
         if (listPath.isEmpty()) {
             say(QStringLiteral("Can't write the list of files"));
-            return kFatal;
+            code = kFatal;
+            return false;
         }
         QStringList arguments{QStringLiteral("a"), archive.hostPath, kNoIndicator,
                               QStringLiteral("-y")};
@@ -284,14 +352,45 @@ int ArjTool::add(const CommandLine& line, bool move)
         if (line.volumes)
             arguments << QStringLiteral("-va");
         arguments << u'!' + listPath;
-        // Run from the drive root, so the names are stored relative to it.
-        const QString root = m_platform.toHostPath(QString(drive) + QStringLiteral(":\\"));
-        const HostResult result = runHostArj({arguments, root, false, 0, cache});
+        HostResult result;
+        {
+            const RoutedOutput routed(
+                [&rewrite](const QByteArray& text) { return rewrite.line(text); });
+            result = runHostArj({arguments, directory, false, 0, preload});
+        }
         if (!result.started) {
             say(QStringLiteral("Can't run ") + hostArjProgram());
-            return kFatal;
+            code = kFatal;
+            return false;
         }
         code = std::max(code, result.exitCode);
+        return true;
+    };
+    QHash<QString, QByteArray> storedAs; // host path -> the other case it went in under
+    for (const auto& [drive, files] : byDrive) {
+        // Run from the drive root, so the names are stored relative to it. A name the archive
+        // holds in another case is given to arj in that case, through a link of that name.
+        QList<QByteArray> names;
+        QList<QByteArray> respelled;
+        std::optional<QTemporaryDir> links;
+        for (const SelectedFile* file : files) {
+            const QByteArray spelling = otherCase.value(file->hostPath);
+            if (!spelling.isEmpty()) {
+                if (!links)
+                    links.emplace();
+                const QString link = links->filePath(QFile::decodeName(spelling));
+                if (links->isValid() && QDir().mkpath(hostDirectoryOf(link)) &&
+                    QFile::link(file->hostPath, link)) {
+                    respelled << spelling;
+                    storedAs.insert(file->hostPath, spelling);
+                    continue;
+                }
+            }
+            names << file->stored;
+        }
+        const QString root = m_platform.toHostPath(QString(drive) + QStringLiteral(":\\"));
+        if (!runAdd(names, root, cache) || (links && !runAdd(respelled, links->path(), -1)))
+            return kFatal;
     }
     report();
     if (errors > 0)
@@ -307,7 +406,7 @@ int ArjTool::add(const CommandLine& line, bool move)
     if (listCode >= kFatal)
         return std::max(code, listCode);
     for (const SelectedFile& file : selection.files) {
-        const auto it = stored.constFind(file.stored);
+        const auto it = stored.constFind(storedAs.value(file.hostPath, file.stored));
         const FileState now = stateOf(file.hostPath);
         const FileState then = before.value(file.hostPath);
         if (it == stored.constEnd() || *it != now.size || now.size != then.size ||
@@ -366,6 +465,21 @@ int ArjTool::extract(const CommandLine& line, bool withPaths)
     QList<QByteArray> inPlace;                      // extracted where arj puts them itself
     std::map<QString, QList<QByteArray>> elsewhere; // host directory -> entries, without paths
     int skipped = 0;
+    // Where arj says it writes each entry, under the Windows name of its directory.
+    ProgressRewrite rewrite = progressRewrite(archive);
+    QHash<QString, QByteArray> windowsDirectories;
+    auto sayWritten = [&](const QString& hostDirectory, const QByteArray& name) {
+        auto it = windowsDirectories.find(hostDirectory);
+        if (it == windowsDirectories.end()) {
+            QString windows = m_platform.fromHostPath(hostDirectory);
+            if (!windows.isEmpty() && !windows.endsWith(u'\\'))
+                windows += u'\\';
+            it = windowsDirectories.insert(hostDirectory, QFile::encodeName(windows));
+        }
+        if (!it->isEmpty())
+            rewrite.addName(QFile::encodeName(hostDirectory) + '/' + name,
+                            *it + QByteArray(name).replace('/', '\\'));
+    };
     for (qsizetype i = 0; i < entries.size(); ++i) {
         const ArchiveEntry& entry = entries.at(i);
         const QString& stored = storedNames.at(i);
@@ -402,10 +516,15 @@ int ArjTool::extract(const CommandLine& line, bool withPaths)
         // arj here never finishes an "x" of a name that starts with "."; "e" into its
         // directory takes it.
         const bool leadingDot = withPaths && stored.startsWith(u'.');
-        if (directory == hostDirectoryOf(naive) && !leadingDot)
+        const QByteArray baseName = entry.stored.mid(entry.stored.lastIndexOf('/') + 1);
+        rewrite.addStored(entry.stored);
+        if (directory == hostDirectoryOf(naive) && !leadingDot) {
             inPlace << entry.stored;
-        else
+            sayWritten(targetHost, withPaths ? entry.stored : baseName);
+        } else {
             elsewhere[directory] << entry.stored;
+            sayWritten(directory, baseName);
+        }
     }
 
     if (inPlace.isEmpty() && elsewhere.empty()) {
@@ -446,7 +565,8 @@ int ArjTool::extract(const CommandLine& line, bool withPaths)
         QStringList arguments{verb};
         arguments += common;
         arguments << QStringLiteral("-ht") + directory << QStringLiteral("-p") << *names;
-        const HostResult result = runBounded({arguments, {}, false}, archive, line.volumes);
+        const HostResult result =
+            runBounded({arguments, {}, false}, archive, line.volumes, &rewrite);
         code = std::max(code, result.started ? result.exitCode : int(kFatal));
     };
     if (!inPlace.isEmpty())

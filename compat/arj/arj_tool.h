@@ -45,9 +45,15 @@ private:
     Archive archiveOf(const CommandLine& line, bool forReading);
     // arj over an existing archive, ended at the bound its size gives. The overrun is said,
     // at the end of the output when that is collected.
-    HostResult runBounded(HostRun run, const Archive& archive, bool volumes);
-    // The entries of an archive, or the exit code of a listing that failed.
-    QList<ArchiveEntry> entriesOf(const Archive& archive, bool volumes, int& exitCode);
+    // With `rewrite`, what arj prints is shown with Windows paths.
+    HostResult runBounded(HostRun run, const Archive& archive, bool volumes,
+                          const ProgressRewrite* rewrite = nullptr);
+    // The entries of an archive, or the exit code of a listing that failed (said unless
+    // `quiet`).
+    QList<ArchiveEntry> entriesOf(const Archive& archive, bool volumes, int& exitCode,
+                                  bool quiet = false);
+    // Drive roots and the archive as arj is given them, and what ARJ on Windows names them.
+    ProgressRewrite progressRewrite(const Archive& archive);
     void say(const QString& text);
 
     Platform& m_platform;

@@ -475,6 +475,55 @@ TEST_F(ArjProgram, UpdateReplacesAChangedFile)
     EXPECT_EQ(listing.count(QRegularExpression("\\r\\n\\d{3,}\\) ")), 2);
 }
 
+TEST_F(ArjProgram, ANameChangedOnlyInCaseReplacesItsEntryAndTheOutputSpeaksWindows)
+{
+    // The file as the host holds it after each step, with its age; each line leaves one
+    // entry, stored in the first spelling, holding `stored`.
+    const struct
+    {
+        const char* path;
+        QByteArray bytes;
+        int secondsAhead;
+        QStringList line;
+        QByteArray stored;
+    } steps[] = {
+        {"CASE/TAB.DB", "v1", 0, {"A", "D:\\C.ARJ", "C:\\CASE", "*.*"}, "v1"},
+        {"CASE/tab.db", "v2", 60, {"A", "D:\\C.ARJ", "C:\\CASE", "*.*", "-U"}, "v2"},
+        // Not newer: -U leaves the entry alone.
+        {"Case/tab.db", "v3", -60, {"A", "D:\\C.ARJ", "C:\\Case", "*.*", "-U"}, "v2"},
+        {"Case/tab.db", "v4", 0, {"A", "D:\\C.ARJ", "C:\\CASE", "*.*"}, "v4"},
+        {"case/Tab.DB", "v5", 0, {"M", "D:\\C.ARJ", "C:\\CASE\\*.*"}, "v5"},
+    };
+    const QString driveC = prefix.host("C:\\");
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.path);
+        for (const char* spelling : {"/CASE", "/Case", "/case"})
+            QDir(driveC + spelling).removeRecursively();
+        prefix.write(QString("C:\\") + step.path, step.bytes);
+        QFile file(driveC + '/' + step.path);
+        ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+        ASSERT_TRUE(file.setFileTime(QDateTime::currentDateTime().addSecs(step.secondsAhead),
+                                     QFileDevice::FileModificationTime));
+        file.close();
+        const Result added = arj(step.line);
+        EXPECT_EQ(added.code, 0) << added.output.toStdString();
+        EXPECT_FALSE(added.output.contains(prefix.root().toUtf8())) << added.output.toStdString();
+        EXPECT_TRUE(added.output.contains(": D:\\C.ARJ\n")) << added.output.toStdString();
+        EXPECT_EQ(exists(QString("C:\\") + step.path), step.line.first() == "A");
+
+        const QString listing = fromAnsi(arj({"V", "D:\\C.ARJ"}).output);
+        EXPECT_EQ(listing.count(QRegularExpression("\\r\\n\\d{3,}\\) ")), 1);
+        EXPECT_TRUE(listing.contains("\r\n001) CASE\\TAB.DB\r\n"));
+        QDir(prefix.host("E:\\CASE")).removeRecursively();
+        const Result restored = arj({"X", "D:\\C.ARJ", "E:\\", "-Y"});
+        EXPECT_EQ(tree("E:\\"), (Tree{{"CASE/TAB.DB", step.stored}}));
+        EXPECT_TRUE(restored.output.contains("CASE\\TAB.DB") &&
+                    restored.output.contains(" E:\\CASE\\TAB.DB ") &&
+                    !restored.output.contains(prefix.root().toUtf8()))
+            << restored.output.toStdString();
+    }
+}
+
 TEST_F(ArjProgram, FailuresGiveACodeAndNoArchive)
 {
     prefix.write("C:\\A.DB", "in the current directory");
