@@ -50,7 +50,12 @@ TEST_F(Interpreter, ProgramsGetTheirArgumentsExactly)
     EXPECT_EQ(report.value(1), "cwd=" + QFileInfo(prefix.host("C:\\JOBS")).canonicalFilePath());
     EXPECT_EQ(report.mid(4), (QStringList{"arg=A", R"(arg=D:\VLDRBKPA\BKP 00.ARJ)",
                                           R"(arg=C:\Meus Dados)", "arg=*.DB", "arg=*.MB", "arg=-U",
-                                          "arg=-R", "arg=-X*.ARJ", "arg=a\"b", R"(arg=C:\)", ""}));
+                                          "arg=-R", "arg=-X*.ARJ", "arg=a\"b", R"(arg=C:\)",
+                                          // the line as written, for a program that splits it
+                                          R"(line=C:\VALDOROW\EXE\ARJ.EXE report C:\OUT.TXT A )"
+                                          R"("D:\VLDRBKPA\BKP 00.ARJ" "C:\Meus Dados"  *.DB *.MB )"
+                                          R"(-U -R   -X*.ARJ "a\"b" C:\ )",
+                                          ""}));
 }
 
 TEST_F(Interpreter, ProgramOutputGoesWhereTheLineRedirectsIt)
