@@ -15,6 +15,8 @@ namespace {
 // A line without its end this long after its last byte is a question waiting for an answer
 // (or a file being compressed): shown as it stands.
 constexpr int kPartialMs = 100;
+constexpr int kQuickReads = 32;
+constexpr useconds_t kGatherUs = 2000;
 
 } // namespace
 
@@ -68,7 +70,8 @@ void RoutedOutput::write(const QByteArray& bytes) const
 void RoutedOutput::pass()
 {
     QByteArray pending;
-    char buffer[4096];
+    char buffer[65536];
+    int reads = 0;
     for (;;) {
         pollfd fd{m_read, POLLIN, 0};
         const int ready = ::poll(&fd, 1, kPartialMs);
@@ -87,6 +90,11 @@ void RoutedOutput::pass()
         if (n <= 0)
             break;
         pending.append(buffer, n);
+        // arj flushes every line: past the first few, what a short while brings is read at
+        // once rather than waking for each line (a sixth more time on an add of 5,000 small
+        // files), while a short run is not held up.
+        if (++reads > kQuickReads)
+            ::usleep(kGatherUs);
         QByteArray lines;
         qsizetype start = 0;
         for (qsizetype end = pending.indexOf('\n'); end >= 0;
