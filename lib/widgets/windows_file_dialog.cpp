@@ -13,6 +13,7 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QListView>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QScopedValueRollback>
 #include <QStandardItemModel>
@@ -203,11 +204,16 @@ QString WindowsFileDialog::typedHostPath(const QString& typed) const
 
 void WindowsFileDialog::accept()
 {
-    const QString typed = m_nameEdit ? m_nameEdit->text().trimmed() : QString();
+    QString typed = m_nameEdit ? m_nameEdit->text().trimmed() : QString();
     // Qt takes ".." up a level, past a drive's root into the host.
     if (typed == QLatin1String("..") && atDriveRoot()) {
         m_nameEdit->selectAll();
         return;
+    }
+    if (fileMode() == Directory && !typed.isEmpty()) {
+        if (!offerToCreate(typed))
+            return;
+        typed = m_nameEdit->text().trimmed();
     }
     const QString host = typedHostPath(typed);
     const QFileInfo target(host);
@@ -223,6 +229,41 @@ void WindowsFileDialog::accept()
     }
     // Anything else, a missing path among it, gets Qt's own answer.
     QFileDialog::accept();
+}
+
+bool WindowsFileDialog::offerToCreate(const QString& typed)
+{
+    const QString here = currentWindowsDirectory();
+    if (here.isEmpty() || typed.contains(u'"') || (typed.contains(u'/') && !speaksWindows(typed)))
+        return true;
+    const QString wanted = speaksWindows(typed)
+                               ? absoluteWindowsPath(typed, here)
+                               : (here.endsWith(u'\\') ? here : here + u'\\') + typed;
+    Platform& p = platform();
+    if (wanted.isEmpty() || p.directoryExists(wanted) || p.fileExists(wanted))
+        return true;
+    QMessageBox ask(QMessageBox::Question, windowTitle(),
+                    QStringLiteral("O diretório não existe:\n%1\n\nCriar o diretório?").arg(wanted),
+                    QMessageBox::Ok | QMessageBox::Cancel, this);
+    ask.setDefaultButton(QMessageBox::Ok);
+    if (ask.exec() != QMessageBox::Ok)
+        return false;
+    // Level by level from the first one missing, as the folder browser creates it.
+    QStringList missing;
+    for (QString level = wanted; level.size() > 3 && !p.directoryExists(level);
+         level = level.left(level.lastIndexOf(u'\\')))
+        missing.prepend(level);
+    for (const QString& level : missing) {
+        if (!p.createDirectory(level)) {
+            QMessageBox::warning(
+                this, windowTitle(),
+                QStringLiteral("Não foi possível criar o diretório:\n%1").arg(level));
+            return false;
+        }
+    }
+    // Taken as a typed Windows path from here on, so the dialog ends on it.
+    m_nameEdit->setText(wanted);
+    return true;
 }
 
 bool WindowsFileDialog::eventFilter(QObject* watched, QEvent* event)
@@ -315,9 +356,18 @@ void WindowsFileDialog::nameLookInPlaces()
 void WindowsFileDialog::judgeTypedName(const QString& typed)
 {
     QPushButton* button = openButton();
-    if (!button || !speaksWindows(typed.trimmed()))
+    const QString name = typed.trimmed();
+    if (!button || name.isEmpty())
         return;
-    const QFileInfo target(typedHostPath(typed.trimmed()));
+    // A folder dialog takes a directory that is not there yet: it offers to create it.
+    if (fileMode() == Directory && !name.contains(u'"') &&
+        (speaksWindows(name) ? !typedHostPath(name).isEmpty() : !name.contains(u'/'))) {
+        button->setEnabled(true);
+        return;
+    }
+    if (!speaksWindows(name))
+        return;
+    const QFileInfo target(typedHostPath(name));
     if (fileMode() == Directory ? target.isDir() : target.exists())
         button->setEnabled(true);
 }

@@ -47,6 +47,9 @@ private:
     void nameDrives();
     void nameLookInPlaces();
     void judgeTypedName(const QString& typed);
+    // A folder dialog asks to create a typed directory that is not there; false when the
+    // operator declined or it could not be made, and the dialog stays.
+    bool offerToCreate(const QString& typed);
 
     QString m_caption;
     QList<QUrl> m_foundSidebar;

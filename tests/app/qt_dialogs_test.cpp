@@ -309,9 +309,43 @@ TEST(QtDialogsTest, FolderDialogTakesATypedWindowsDirectory)
     EXPECT_EQ(opened, "C:\\WINDOWS");
     EXPECT_TRUE(enabled);
     EXPECT_EQ(completed, "D:\\VLDRBKPB");
+}
 
-    withFileDialog([](QFileDialog* dialog) { typeAndEnter(dialog, "D:\\NADA"); });
-    EXPECT_EQ(dialogs.browseFolder("Pasta de origem", "D:\\VLDRBKPB"), "");
+TEST(QtDialogsTest, FolderDialogOffersToCreateATypedDirectoryThatIsNotThere)
+{
+    test::TempPrefix prefix;
+    prefix.addDrive('d');
+    prefix.mkdir("D:\\VLDRBKPB");
+    QtDialogs dialogs;
+    const struct
+    {
+        QString typed;
+        bool create;
+        QString chosen;
+    } rows[] = {
+        {"D:\\NADA", false, ""},
+        {"d:\\Novo\\Bkp", true, "D:\\Novo\\Bkp"},     // both levels, as typed
+        {"EMPRESA1", true, "D:\\VLDRBKPB\\EMPRESA1"}, // a plain name, where the dialog stands
+    };
+    for (const auto& row : rows) {
+        QString asked;
+        withFileDialog([&](QFileDialog* dialog) {
+            auto* edit = dialog->findChild<QLineEdit*>("fileNameEdit");
+            edit->setText(row.typed);
+            QTimer::singleShot(0, [&] {
+                auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+                asked = box ? box->text() : QString();
+                if (box)
+                    box->button(row.create ? QMessageBox::Ok : QMessageBox::Cancel)->click();
+            });
+            QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+            QApplication::sendEvent(edit, &enter);
+        });
+        EXPECT_EQ(dialogs.browseFolder("Destino", "D:\\VLDRBKPB"), row.chosen)
+            << row.typed.toStdString();
+        EXPECT_TRUE(asked.contains(row.typed.section(u'\\', -1))) << asked.toStdString();
+        EXPECT_EQ(platform().directoryExists(row.chosen), row.create) << row.typed.toStdString();
+    }
 }
 
 TEST(QtDialogsTest, ShowModalReturnsDialogResultAndWaitsForPlainWindows)
