@@ -59,7 +59,11 @@ TF_NAVLOR::TF_NAVLOR(const QStringList& arguments, QWidget* parent)
     loadPictures();
     m_ui->Image1->installEventFilter(this);
     connectHandlers();
-    fixSizeAndCentre();
+    // Sair keeps its distance to the right edge, the message line spans the width.
+    m_ui->centralwidget->installEventFilter(this);
+    m_sairMargin = m_ui->Panel1->width() - m_ui->BU_SAIR->geometry().right();
+    m_messageMargin = m_ui->Panel2->width() - m_ui->E_MSG->geometry().right();
+    sizeAndCentre();
     FormCreate(arguments);
 }
 
@@ -117,10 +121,25 @@ void TF_NAVLOR::connectHandlers()
     onTrigger(m_ui->Sair2, &TF_NAVLOR::BU_SAIRClick);
 }
 
-void TF_NAVLOR::fixSizeAndCentre()
+void TF_NAVLOR::sizeAndCentre()
 {
-    setFixedSize(kClientWidth, kClientHeight + menuBar()->sizeHint().height());
+    // Never smaller than designed; larger as the operator likes.
+    const QSize designed(kClientWidth, kClientHeight + menuBar()->sizeHint().height());
+    setMinimumSize(designed);
+    resize(designed);
     centreOnScreen(*this);
+}
+
+void TF_NAVLOR::anchorToEdges()
+{
+    const QSize area = m_ui->centralwidget->size();
+    m_ui->Panel1->resize(area.width(), m_ui->Panel1->height());
+    m_ui->BU_SAIR->move(area.width() - m_sairMargin - m_ui->BU_SAIR->width() + 1,
+                        m_ui->BU_SAIR->y());
+    m_ui->Panel2->setGeometry(0, area.height() - m_ui->Panel2->height(), area.width(),
+                              m_ui->Panel2->height());
+    m_ui->E_MSG->resize(area.width() - m_messageMargin - m_ui->E_MSG->x() + 1,
+                        m_ui->E_MSG->height());
 }
 
 // ---- creation and showing ----------------------------------------------------------------
@@ -182,6 +201,8 @@ void TF_NAVLOR::showEvent(QShowEvent* event)
 
 bool TF_NAVLOR::eventFilter(QObject* watched, QEvent* event)
 {
+    if (watched == m_ui->centralwidget && event->type() == QEvent::Resize)
+        anchorToEdges();
     if (watched == m_ui->Image1 && event->type() == QEvent::MouseButtonRelease) {
         const auto* mouse = static_cast<QMouseEvent*>(event);
         if (mouse->button() == Qt::LeftButton &&

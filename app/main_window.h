@@ -93,12 +93,15 @@ private:
     void FormShow();
     void connectHandlers();
     void loadPictures();
-    void fixSizeAndCentre();
+    void sizeAndCentre();
+    void anchorToEdges();
     QString systemDirectoryRule() const;
 
     std::unique_ptr<Ui::TF_NAVLOR> m_ui;
     std::unique_ptr<WindowOpener> m_opener;
     int m_failedJobs = 0;
+    int m_sairMargin = 0;    // from Sair's right edge to the window's
+    int m_messageMargin = 0; // from the message line's right edge to the window's
 
 public:
     // Start-up run, one second after creation unless started with "/N".
