@@ -31,7 +31,7 @@ QString fromAnsi(const QByteArray& bytes)
     QChar* out = text.data();
     for (const char byte : bytes) {
         const auto b = static_cast<unsigned char>(byte);
-        *out++ = (b >= 0x80 && b <= 0x9F) ? QChar(kHighTable[b - 0x80]) : QChar(b);
+        *out++ = (b >= 0x80 && b <= 0x9F) ? QChar(kHighTable[b - 0x80]) : QChar(char16_t(b));
     }
     return text;
 }

@@ -135,8 +135,8 @@ QString Interpreter::findCommand(const QString& name) const
     if (hasDirectory)
         directories << QString();
     else
-        directories =
-            QStringList{m_platform.currentDirectory()} + pathDirectories(variable("PATH"));
+        directories = QStringList{m_platform.currentDirectory()} +
+                      pathDirectories(variable(QStringLiteral("PATH")));
     for (const QString& dir : directories) {
         for (const QString& candidate : names) {
             const QString full = absolute(dir.isEmpty()         ? candidate

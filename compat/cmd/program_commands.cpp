@@ -11,6 +11,13 @@ namespace navlor::cmd {
 
 namespace {
 
+// Switches of START that change nothing here: no console windows, no priorities.
+const QStringList kStartSwitches{
+    QStringLiteral("/B"),        QStringLiteral("/I"),           QStringLiteral("/MIN"),
+    QStringLiteral("/MAX"),      QStringLiteral("/SEPARATE"),    QStringLiteral("/SHARED"),
+    QStringLiteral("/LOW"),      QStringLiteral("/NORMAL"),      QStringLiteral("/HIGH"),
+    QStringLiteral("/REALTIME"), QStringLiteral("/ABOVENORMAL"), QStringLiteral("/BELOWNORMAL")};
+
 // cmd's error levels for a program START cannot find and one that cannot be run.
 constexpr int kStartNotFound = 9059;
 constexpr int kCannotRun = 193;
@@ -90,9 +97,7 @@ void Interpreter::start(const QString& argumentText)
             directory = upper.size() > 2 ? word.mid(2) : readWord(text, i);
         } else if (upper == QLatin1String("/AFFINITY") || upper == QLatin1String("/NODE")) {
             readWord(text, i);
-        } else if (!QStringList{"/B", "/I", "/MIN", "/MAX", "/SEPARATE", "/SHARED", "/LOW",
-                                "/NORMAL", "/HIGH", "/REALTIME", "/ABOVENORMAL", "/BELOWNORMAL"}
-                        .contains(upper)) {
+        } else if (!kStartSwitches.contains(upper)) {
             fail(QStringLiteral("Opção inválida - \"%1\".").arg(word));
             return;
         }

@@ -107,7 +107,7 @@ QString fileStem(const QString& name)
     for (const char byte : name.toLower().toUtf8()) {
         const auto b = static_cast<unsigned char>(byte);
         if ((b >= 'a' && b <= 'z') || (b >= '0' && b <= '9') || b == '-' || b == '.')
-            stem += QChar(b);
+            stem += QLatin1Char(char(b));
         else
             stem += QStringLiteral("_%1").arg(b, 2, 16, QChar(u'0')).toUpper();
     }

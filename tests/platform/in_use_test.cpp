@@ -120,7 +120,8 @@ public:
                             (how == Hold::Flock && ::flock(fd, LOCK_EX) == 0));
             char byte = 0;
             if (holding && ::write(ready[1], "1", 1) == 1)
-                (void)::read(release[0], &byte, 1); // until the write end closes
+                if (::read(release[0], &byte, 1) < 0) // until the write end closes
+                    byte = 0;
             ::_exit(0);
         }
         ::close(ready[1]);

@@ -171,7 +171,7 @@ TEST_F(Processes, BoundedRunCapturesOutputAndEndsTheWholeFamilyAtItsCeiling)
     installProbe("C:\\BIN\\PROBE.EXE");
     QByteArray output;
     EXPECT_EQ(platform().runBounded("C:\\BIN\\PROBE.EXE say ol\xc3\xa1", ShowMode::Hide,
-                                    {0, &output, {}}),
+                                    {0, &output, {}, {}}),
               3);
     EXPECT_EQ(output, "ol\xc3\xa1\n");
 
@@ -180,7 +180,7 @@ TEST_F(Processes, BoundedRunCapturesOutputAndEndsTheWholeFamilyAtItsCeiling)
     QElapsedTimer elapsed;
     elapsed.start();
     EXPECT_EQ(platform().runBounded("C:\\BIN\\PROBE.EXE family " + pidFile, ShowMode::Hide,
-                                    {1, nullptr, {}}),
+                                    {1, nullptr, {}, {}}),
               kRunTimedOut);
     EXPECT_LT(elapsed.elapsed(), 10000);
     const QByteArray pid = prefix.read("C:\\CHILD.PID");
