@@ -105,5 +105,32 @@ TEST_F(RealArchiver, ListsPicksAndExtractsOneEntryByteForByte)
     EXPECT_EQ(prefix.read("C:\\TUDO\\DADOS\\SUB\\NOTAS.TXT"), "notas\r\n");
 }
 
+// The window quotes the target "C:\\" and an entry with blanks; the archiver must still read
+// them as two arguments, as ARJ reads its own command line.
+TEST_F(RealArchiver, EntryWithBlanksComesOutIntoADriveRoot)
+{
+    prefix.write("C:\\MEUS DADOS\\MEU ARQ.DB", clientes);
+    prefix.write("C:\\NAVLOR\\MAKE2.BAT",
+                 "C:\\VALDOROW\\EXE\\ARJ.EXE A C:\\BKP\\B2.ARJ \"C:\\MEUS DADOS\\*.*\"\r\n");
+    ASSERT_GE(platform().runAndWait("C:\\NAVLOR\\MAKE2.BAT", ShowMode::ShowNormal), 0);
+    dialogs->onShowModal = [&](QWidget* window) {
+        window->show(); // it looks for the archiver as it shows
+        QApplication::processEvents();
+        control<QPushButton>(window, "BU_EXTRAIR_ABRIR")->click();
+        auto* entries = control<QListWidget>(window, "ESTOR_LISTBOX");
+        const auto found = entries->findItems("MEUS DADOS\\MEU ARQ.DB", Qt::MatchExactly);
+        if (found.size() != 1)
+            return 0;
+        found.first()->setSelected(true);
+        control<QPushButton>(window, "BU_EXTR_MAIS")->click();
+        control<QLineEdit>(window, "E_EXT_DESTINO")->setText("C:\\");
+        control<QPushButton>(window, "BU_EXTR_EXEC")->click();
+        return 0;
+    };
+    openExtractWindow(nullptr, "C:\\BKP\\B2.ARJ");
+    EXPECT_EQ(dialogs->messages, QStringList());
+    EXPECT_EQ(prefix.read("C:\\MEU ARQ.DB"), clientes);
+}
+
 } // namespace
 } // namespace navlor
