@@ -1,8 +1,11 @@
+// ArjTool's construction, the command dispatch, the archive helpers every command shares, and
+// the "X", "E", "L", "V" and "T" commands.
+
 #include "compat/arj/arj_tool.h"
 
 #include "compat/arj/archive_index.h"
 #include "compat/arj/arj_names.h"
-#include "compat/arj/file_selection.h"
+#include "compat/arj/arj_tool_helpers.h"
 #include "compat/arj/host_arj.h"
 #include "compat/arj/output_route.h"
 #include "compat/arj/stored_names.h"
@@ -13,8 +16,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
-#include <QSet>
-#include <QTemporaryDir>
 
 #include <algorithm>
 #include <map>
@@ -25,50 +26,6 @@
 namespace navlor::arj {
 
 namespace {
-
-// Every run: no progress indicator, whose percentages would fill a redirected output.
-const QString kNoIndicator = QStringLiteral("-i");
-
-struct FileState
-{
-    qint64 size = -1;
-    qint64 modified = 0; // nanoseconds
-};
-
-FileState stateOf(const QString& hostPath)
-{
-    struct stat st;
-    if (::stat(QFile::encodeName(hostPath).constData(), &st) != 0 || !S_ISREG(st.st_mode))
-        return {};
-    return {static_cast<qint64>(st.st_size),
-            static_cast<qint64>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec};
-}
-
-// One list file per run, beside the others in a private temporary directory, made when the
-// first list is written.
-class ListFiles
-{
-public:
-    QString write(const QList<QByteArray>& lines)
-    {
-        if (!m_dir)
-            m_dir.emplace();
-        const QString path = m_dir->filePath(QStringLiteral("list%1.txt").arg(++m_count));
-        QFile file(path);
-        if (!m_dir->isValid() || !file.open(QIODevice::WriteOnly))
-            return {};
-        QByteArray text;
-        for (const QByteArray& line : lines)
-            text += line + '\n';
-        if (file.write(text) != text.size())
-            return {};
-        return path;
-    }
-
-private:
-    std::optional<QTemporaryDir> m_dir;
-    int m_count = 0;
-};
 
 // A stored name arj can be given on its command line as it is: no pattern characters, and
 // nothing it would read as a switch, a list or a response file.
@@ -81,11 +38,6 @@ std::optional<QString> asArgument(const QByteArray& stored)
     if (QFile::encodeName(name) != stored)
         return std::nullopt;
     return name;
-}
-
-QString hostDirectoryOf(const QString& hostPath)
-{
-    return hostPath.left(std::max<qsizetype>(hostPath.lastIndexOf(u'/'), 0));
 }
 
 QString hostNameOf(const QString& hostPath)
@@ -121,40 +73,6 @@ QStringList masksForArj(const QStringList& masks)
             result << QFile::decodeName(listFileLine(QFile::encodeName(mask)));
     }
     return result;
-}
-
-// The spelling the archive holds each selected file's name in, where it holds it only in
-// another case: Windows finds a file by any case of its name, so ARJ there replaces that
-// entry instead of storing a second one beside it. By host path. A name the selection holds
-// in more than one case, as only a case-sensitive host can, is left as it is.
-QHash<QString, QByteArray> otherCaseSpellings(const QList<SelectedFile>& files,
-                                              const QList<ArchiveEntry>& entries)
-{
-    QSet<QByteArray> exact;
-    QHash<QString, QByteArray> byFolded;
-    for (const ArchiveEntry& entry : entries) {
-        exact.insert(entry.stored);
-        const QString name = QFile::decodeName(entry.stored);
-        // Only a plain relative path: it names the link made for it.
-        const std::optional<QStringList> parts = safeStoredPath(name);
-        const QString folded = name.toCaseFolded();
-        if (parts && parts->join(u'/') == name && QFile::encodeName(name) == entry.stored &&
-            !byFolded.contains(folded))
-            byFolded.insert(folded, entry.stored);
-    }
-    QHash<QString, int> selected;
-    for (const SelectedFile& file : files)
-        ++selected[QFile::decodeName(file.stored).toCaseFolded()];
-    QHash<QString, QByteArray> spellings;
-    for (const SelectedFile& file : files) {
-        const QString folded = QFile::decodeName(file.stored).toCaseFolded();
-        if (exact.contains(file.stored) || selected.value(folded) != 1)
-            continue;
-        const auto it = byFolded.constFind(folded);
-        if (it != byFolded.constEnd())
-            spellings.insert(file.hostPath, *it);
-    }
-    return spellings;
 }
 
 } // namespace
@@ -268,156 +186,6 @@ ProgressRewrite ArjTool::progressRewrite(const Archive& archive)
         rewrite.addRoot(QFile::encodeName(m_platform.toHostPath(drive + u'\\')), drive);
     rewrite.addName(QFile::encodeName(archive.hostPath), QFile::encodeName(archive.windowsPath));
     return rewrite;
-}
-
-int ArjTool::add(const CommandLine& line, bool move)
-{
-    const Archive archive = archiveOf(line, false);
-    if (archive.hostPath.isEmpty()) {
-        m_output(messageListing(QStringLiteral("Can't open ") + archive.windowsPath));
-        return kCantOpen;
-    }
-    const PathKindOf kindOf = [this](const QString& path) {
-        if (m_platform.directoryExists(path))
-            return PathKind::Directory;
-        return m_platform.fileExists(path) ? PathKind::File : PathKind::Missing;
-    };
-    const Exclusions exclusions(line.excludes, m_currentDirectory);
-    SelectionRequest request;
-    request.specs = resolveAddSpecs(line.names, m_currentDirectory, kindOf);
-    request.recurse = line.recurse;
-    request.exclusions = &exclusions;
-    request.archiveHostPath = archive.hostPath;
-    const Selection selection = selectFiles(m_platform, request);
-
-    int errors = 0;
-    auto report = [&] {
-        for (const QString& spec : selection.unmatched) {
-            say(QStringLiteral("Can't find ") + spec);
-            ++errors;
-        }
-        for (const QString& path : selection.unstorable) {
-            say(QStringLiteral("Can't add ") + path);
-            ++errors;
-        }
-        if (errors > 0)
-            say(QStringLiteral("\nFound %1 error(s)!").arg(errors, 5));
-    };
-    if (selection.files.isEmpty()) {
-        // Nothing to store: no archive is made, as arj makes none without files.
-        report();
-        return errors > 0 ? kWarning : kOk;
-    }
-
-    std::map<QChar, QList<const SelectedFile*>> byDrive;
-    for (const SelectedFile& file : selection.files)
-        byDrive[file.drive].append(&file);
-    QHash<QString, FileState> before;
-    if (move) {
-        for (const SelectedFile& file : selection.files)
-            before.insert(file.hostPath, stateOf(file.hostPath));
-    }
-
-    QHash<QString, QByteArray> otherCase;
-    if (!line.volumes && QFileInfo::exists(archive.hostPath)) {
-        int listCode = kOk;
-        otherCase = otherCaseSpellings(selection.files, entriesOf(archive, false, listCode, true));
-    }
-    ProgressRewrite rewrite = progressRewrite(archive);
-    for (const SelectedFile& file : selection.files) {
-        rewrite.addStored(file.stored);
-        rewrite.addStored(otherCase.value(file.hostPath));
-    }
-
-    // Not with volumes: arj may look again at the directory it is writing them to.
-    const int cache = line.volumes ? -1 : directoryCache();
-    ListFiles lists;
-    int code = kOk;
-    auto runAdd = [&](const QList<QByteArray>& names, const QString& directory, int preload) {
-        if (names.isEmpty())
-            return true;
-        QList<QByteArray> lines;
-        for (const QByteArray& name : names)
-            lines << listFileLine(name);
-        const QString listPath = lists.write(lines);
-        if (listPath.isEmpty()) {
-            say(QStringLiteral("Can't write the list of files"));
-            code = kFatal;
-            return false;
-        }
-        QStringList arguments{QStringLiteral("a"), archive.hostPath, kNoIndicator,
-                              QStringLiteral("-y")};
-        if (line.update)
-            arguments << QStringLiteral("-u");
-        if (line.volumes)
-            arguments << QStringLiteral("-va");
-        arguments << u'!' + listPath;
-        HostResult result;
-        {
-            const RoutedOutput routed(
-                [&rewrite](const QByteArray& text) { return rewrite.line(text); });
-            result = runHostArj({arguments, directory, false, 0, preload});
-        }
-        if (!result.started) {
-            say(QStringLiteral("Can't run ") + hostArjProgram());
-            code = kFatal;
-            return false;
-        }
-        code = std::max(code, result.exitCode);
-        return true;
-    };
-    QHash<QString, QByteArray> storedAs; // host path -> the other case it went in under
-    for (const auto& [drive, files] : byDrive) {
-        // Run from the drive root, so the names are stored relative to it. A name the archive
-        // holds in another case is given to arj in that case, through a link of that name.
-        QList<QByteArray> names;
-        QList<QByteArray> respelled;
-        std::optional<QTemporaryDir> links;
-        for (const SelectedFile* file : files) {
-            const QByteArray spelling = otherCase.value(file->hostPath);
-            if (!spelling.isEmpty()) {
-                if (!links)
-                    links.emplace();
-                const QString link = links->filePath(QFile::decodeName(spelling));
-                if (links->isValid() && QDir().mkpath(hostDirectoryOf(link)) &&
-                    QFile::link(file->hostPath, link)) {
-                    respelled << spelling;
-                    storedAs.insert(file->hostPath, spelling);
-                    continue;
-                }
-            }
-            names << file->stored;
-        }
-        const QString root = m_platform.toHostPath(QString(drive) + QStringLiteral(":\\"));
-        if (!runAdd(names, root, cache) || (links && !runAdd(respelled, links->path(), -1)))
-            return kFatal;
-    }
-    report();
-    if (errors > 0)
-        code = std::max<int>(code, kWarning);
-    if (!move || code >= kFatal)
-        return code;
-
-    // Each source goes only when the archive holds it whole and it has not changed since.
-    int listCode = kOk;
-    QHash<QByteArray, qint64> stored;
-    for (const ArchiveEntry& entry : entriesOf(archive, line.volumes, listCode))
-        stored.insert(entry.stored, entry.size);
-    if (listCode >= kFatal)
-        return std::max(code, listCode);
-    for (const SelectedFile& file : selection.files) {
-        const auto it = stored.constFind(storedAs.value(file.hostPath, file.stored));
-        const FileState now = stateOf(file.hostPath);
-        const FileState then = before.value(file.hostPath);
-        if (it == stored.constEnd() || *it != now.size || now.size != then.size ||
-            now.modified != then.modified)
-            continue;
-        if (!m_platform.deleteFile(file.windowsPath)) {
-            say(QStringLiteral("Can't delete ") + file.windowsPath);
-            code = std::max<int>(code, kWarning);
-        }
-    }
-    return code;
 }
 
 int ArjTool::extract(const CommandLine& line, bool withPaths)
@@ -546,10 +314,7 @@ int ArjTool::extract(const CommandLine& line, bool withPaths)
         std::optional<QString> names =
             selected.size() == 1 ? asArgument(selected.front()) : std::nullopt;
         if (!names) {
-            QList<QByteArray> listLines;
-            for (const QByteArray& stored : selected)
-                listLines << listFileLine(stored);
-            const QString listPath = lists.write(listLines);
+            const QString listPath = lists.write(selected);
             if (listPath.isEmpty()) {
                 say(QStringLiteral("Can't write the list of files"));
                 code = std::max<int>(code, kFatal);
@@ -613,7 +378,7 @@ int ArjTool::list(const CommandLine& line, bool verbose)
         return listCode;
     for (const ArchiveEntry& entry : entries) {
         if (selector.selects(QString::fromUtf8(entry.stored)))
-            selected << listFileLine(entry.stored);
+            selected << entry.stored;
     }
     if (selected.isEmpty())
         return listWith(masksForArj(line.names));

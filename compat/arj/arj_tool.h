@@ -2,10 +2,12 @@
 
 // ARJ.EXE on a hosted-Windows machine: carries out one ARJ command line with Windows paths
 // through Debian's arj, storing names relative to the drive root as ARJ on Windows does with
-// full paths, and writing listings as ARJ on Windows writes them.
+// full paths, and writing listings as ARJ on Windows writes them. "A" and "M" are carried
+// out in arj_add.cpp, the rest in arj_tool.cpp.
 
 #include "compat/arj/arj_command.h"
 #include "compat/arj/arj_output.h"
+#include "compat/arj/file_selection.h"
 #include "compat/arj/host_arj.h"
 
 #include <QByteArray>
@@ -37,8 +39,22 @@ private:
         QString hostPath; // empty when the drive does not exist
     };
 
+    // One add's state, shared by its steps.
+    struct AddRun;
+
     int add(const CommandLine& line, bool move);
+    Selection selectForAdd(const CommandLine& line, const Archive& archive);
+    // Says what the selection could not take; the number of errors.
+    int reportUnselected(const Selection& selection);
+    void prepareAdd(AddRun& run, const QList<SelectedFile>& files, bool move);
+    // False when arj could not be run or given its list: the add stops there.
+    bool storeFiles(AddRun& run, const QList<SelectedFile>& files);
+    bool storeOnDrive(AddRun& run, QChar drive, const QList<const SelectedFile*>& files);
+    bool runAdd(AddRun& run, const QList<QByteArray>& names, const QString& directory, int preload);
+    int removeMoved(AddRun& run, const QList<SelectedFile>& files);
+
     int extract(const CommandLine& line, bool withPaths);
+
     int list(const CommandLine& line, bool verbose);
     int test(const CommandLine& line);
 

@@ -1,0 +1,266 @@
+// The "A" and "M" commands: the files selected, stored by drive under the spelling the archive
+// already holds them in, and for "M" the sources removed once stored.
+
+#include "compat/arj/arj_tool.h"
+
+#include "compat/arj/arj_names.h"
+#include "compat/arj/arj_tool_helpers.h"
+#include "compat/arj/host_arj.h"
+#include "compat/arj/output_route.h"
+#include "compat/arj/stored_names.h"
+#include "lib/platform/platform.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QHash>
+#include <QSet>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <map>
+#include <optional>
+
+#include <sys/stat.h>
+
+namespace navlor::arj {
+
+namespace {
+
+struct FileState
+{
+    qint64 size = -1;
+    qint64 modified = 0; // nanoseconds
+};
+
+FileState stateOf(const QString& hostPath)
+{
+    struct stat st;
+    if (::stat(QFile::encodeName(hostPath).constData(), &st) != 0 || !S_ISREG(st.st_mode))
+        return {};
+    return {static_cast<qint64>(st.st_size),
+            static_cast<qint64>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec};
+}
+
+// The spelling the archive holds each selected file's name in, where it holds it only in
+// another case: Windows finds a file by any case of its name, so ARJ there replaces that
+// entry instead of storing a second one beside it. By host path. A name the selection holds
+// in more than one case, as only a case-sensitive host can, is left as it is.
+QHash<QString, QByteArray> otherCaseSpellings(const QList<SelectedFile>& files,
+                                              const QList<ArchiveEntry>& entries)
+{
+    QSet<QByteArray> exact;
+    QHash<QString, QByteArray> byFolded;
+    for (const ArchiveEntry& entry : entries) {
+        exact.insert(entry.stored);
+        const QString name = QFile::decodeName(entry.stored);
+        // Only a plain relative path: it names the link made for it.
+        const std::optional<QStringList> parts = safeStoredPath(name);
+        const QString folded = name.toCaseFolded();
+        if (parts && parts->join(u'/') == name && QFile::encodeName(name) == entry.stored &&
+            !byFolded.contains(folded))
+            byFolded.insert(folded, entry.stored);
+    }
+    QHash<QString, int> selected;
+    for (const SelectedFile& file : files)
+        ++selected[QFile::decodeName(file.stored).toCaseFolded()];
+    QHash<QString, QByteArray> spellings;
+    for (const SelectedFile& file : files) {
+        const QString folded = QFile::decodeName(file.stored).toCaseFolded();
+        if (exact.contains(file.stored) || selected.value(folded) != 1)
+            continue;
+        const auto it = byFolded.constFind(folded);
+        if (it != byFolded.constEnd())
+            spellings.insert(file.hostPath, *it);
+    }
+    return spellings;
+}
+
+} // namespace
+
+struct ArjTool::AddRun
+{
+    AddRun(const CommandLine& line, const Archive& archive) : line(line), archive(archive) {}
+
+    const CommandLine& line;
+    const Archive& archive;
+    QHash<QString, FileState> before;     // for "M": each source as it was before the add
+    QHash<QString, QByteArray> otherCase; // host path -> the case the archive holds it in
+    QHash<QString, QByteArray> storedAs;  // host path -> the other case it went in under
+    ProgressRewrite rewrite;
+    int cache = -1; // the directory cache preloaded into arj
+    ListFiles lists;
+    int code = kOk;
+};
+
+int ArjTool::add(const CommandLine& line, bool move)
+{
+    const Archive archive = archiveOf(line, false);
+    if (archive.hostPath.isEmpty()) {
+        m_output(messageListing(QStringLiteral("Can't open ") + archive.windowsPath));
+        return kCantOpen;
+    }
+    const Selection selection = selectForAdd(line, archive);
+    if (selection.files.isEmpty()) {
+        // Nothing to store: no archive is made, as arj makes none without files.
+        return reportUnselected(selection) > 0 ? kWarning : kOk;
+    }
+    AddRun run(line, archive);
+    prepareAdd(run, selection.files, move);
+    if (!storeFiles(run, selection.files))
+        return kFatal;
+    if (reportUnselected(selection) > 0)
+        run.code = std::max<int>(run.code, kWarning);
+    if (!move || run.code >= kFatal)
+        return run.code;
+    return removeMoved(run, selection.files);
+}
+
+Selection ArjTool::selectForAdd(const CommandLine& line, const Archive& archive)
+{
+    const PathKindOf kindOf = [this](const QString& path) {
+        if (m_platform.directoryExists(path))
+            return PathKind::Directory;
+        return m_platform.fileExists(path) ? PathKind::File : PathKind::Missing;
+    };
+    const Exclusions exclusions(line.excludes, m_currentDirectory);
+    SelectionRequest request;
+    request.specs = resolveAddSpecs(line.names, m_currentDirectory, kindOf);
+    request.recurse = line.recurse;
+    request.exclusions = &exclusions;
+    request.archiveHostPath = archive.hostPath;
+    return selectFiles(m_platform, request);
+}
+
+int ArjTool::reportUnselected(const Selection& selection)
+{
+    int errors = 0;
+    for (const QString& spec : selection.unmatched) {
+        say(QStringLiteral("Can't find ") + spec);
+        ++errors;
+    }
+    for (const QString& path : selection.unstorable) {
+        say(QStringLiteral("Can't add ") + path);
+        ++errors;
+    }
+    if (errors > 0)
+        say(QStringLiteral("\nFound %1 error(s)!").arg(errors, 5));
+    return errors;
+}
+
+void ArjTool::prepareAdd(AddRun& run, const QList<SelectedFile>& files, bool move)
+{
+    if (move) {
+        for (const SelectedFile& file : files)
+            run.before.insert(file.hostPath, stateOf(file.hostPath));
+    }
+    if (!run.line.volumes && QFileInfo::exists(run.archive.hostPath)) {
+        int listCode = kOk;
+        run.otherCase = otherCaseSpellings(files, entriesOf(run.archive, false, listCode, true));
+    }
+    run.rewrite = progressRewrite(run.archive);
+    for (const SelectedFile& file : files) {
+        run.rewrite.addStored(file.stored);
+        run.rewrite.addStored(run.otherCase.value(file.hostPath));
+    }
+    // Not with volumes: arj may look again at the directory it is writing them to.
+    run.cache = run.line.volumes ? -1 : directoryCache();
+}
+
+bool ArjTool::storeFiles(AddRun& run, const QList<SelectedFile>& files)
+{
+    std::map<QChar, QList<const SelectedFile*>> byDrive;
+    for (const SelectedFile& file : files)
+        byDrive[file.drive].append(&file);
+    for (const auto& [drive, onDrive] : byDrive) {
+        if (!storeOnDrive(run, drive, onDrive))
+            return false;
+    }
+    return true;
+}
+
+bool ArjTool::storeOnDrive(AddRun& run, QChar drive, const QList<const SelectedFile*>& files)
+{
+    // Run from the drive root, so the names are stored relative to it. A name the archive
+    // holds in another case is given to arj in that case, through a link of that name.
+    QList<QByteArray> names;
+    QList<QByteArray> respelled;
+    std::optional<QTemporaryDir> links;
+    for (const SelectedFile* file : files) {
+        const QByteArray spelling = run.otherCase.value(file->hostPath);
+        if (!spelling.isEmpty()) {
+            if (!links)
+                links.emplace();
+            const QString link = links->filePath(QFile::decodeName(spelling));
+            if (links->isValid() && QDir().mkpath(hostDirectoryOf(link)) &&
+                QFile::link(file->hostPath, link)) {
+                respelled << spelling;
+                run.storedAs.insert(file->hostPath, spelling);
+                continue;
+            }
+        }
+        names << file->stored;
+    }
+    const QString root = m_platform.toHostPath(QString(drive) + QStringLiteral(":\\"));
+    return runAdd(run, names, root, run.cache) &&
+           (!links || runAdd(run, respelled, links->path(), -1));
+}
+
+bool ArjTool::runAdd(AddRun& run, const QList<QByteArray>& names, const QString& directory,
+                     int preload)
+{
+    if (names.isEmpty())
+        return true;
+    const QString listPath = run.lists.write(names);
+    if (listPath.isEmpty()) {
+        say(QStringLiteral("Can't write the list of files"));
+        run.code = kFatal;
+        return false;
+    }
+    QStringList arguments{QStringLiteral("a"), run.archive.hostPath, kNoIndicator,
+                          QStringLiteral("-y")};
+    if (run.line.update)
+        arguments << QStringLiteral("-u");
+    if (run.line.volumes)
+        arguments << QStringLiteral("-va");
+    arguments << u'!' + listPath;
+    HostResult result;
+    {
+        const RoutedOutput routed(
+            [&run](const QByteArray& text) { return run.rewrite.line(text); });
+        result = runHostArj({arguments, directory, false, 0, preload});
+    }
+    if (!result.started) {
+        say(QStringLiteral("Can't run ") + hostArjProgram());
+        run.code = kFatal;
+        return false;
+    }
+    run.code = std::max(run.code, result.exitCode);
+    return true;
+}
+
+int ArjTool::removeMoved(AddRun& run, const QList<SelectedFile>& files)
+{
+    // Each source goes only when the archive holds it whole and it has not changed since.
+    int listCode = kOk;
+    QHash<QByteArray, qint64> stored;
+    for (const ArchiveEntry& entry : entriesOf(run.archive, run.line.volumes, listCode))
+        stored.insert(entry.stored, entry.size);
+    if (listCode >= kFatal)
+        return std::max(run.code, listCode);
+    for (const SelectedFile& file : files) {
+        const auto it = stored.constFind(run.storedAs.value(file.hostPath, file.stored));
+        const FileState now = stateOf(file.hostPath);
+        const FileState then = run.before.value(file.hostPath);
+        if (it == stored.constEnd() || *it != now.size || now.size != then.size ||
+            now.modified != then.modified)
+            continue;
+        if (!m_platform.deleteFile(file.windowsPath)) {
+            say(QStringLiteral("Can't delete ") + file.windowsPath);
+            run.code = std::max<int>(run.code, kWarning);
+        }
+    }
+    return run.code;
+}
+
+} // namespace navlor::arj
