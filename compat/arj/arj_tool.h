@@ -3,7 +3,7 @@
 // ARJ.EXE on a hosted-Windows machine: carries out one ARJ command line with Windows paths
 // through Debian's arj, storing names relative to the drive root as ARJ on Windows does with
 // full paths, and writing listings as ARJ on Windows writes them. "A" and "M" are carried
-// out in arj_add.cpp, the rest in arj_tool.cpp.
+// out in arj_add.cpp, "X" and "E" in arj_extract.cpp, the rest in arj_tool.cpp.
 
 #include "compat/arj/arj_command.h"
 #include "compat/arj/arj_output.h"
@@ -39,8 +39,9 @@ private:
         QString hostPath; // empty when the drive does not exist
     };
 
-    // One add's state, shared by its steps.
+    // One add's or extract's state, shared by its steps.
     struct AddRun;
+    struct ExtractRun;
 
     int add(const CommandLine& line, bool move);
     Selection selectForAdd(const CommandLine& line, const Archive& archive);
@@ -54,6 +55,15 @@ private:
     int removeMoved(AddRun& run, const QList<SelectedFile>& files);
 
     int extract(const CommandLine& line, bool withPaths);
+    bool makeTarget(ExtractRun& run, const QString& baseDirectory);
+    void placeEntries(ExtractRun& run, const QList<ArchiveEntry>& entries,
+                      const QStringList& masks);
+    void placeEntry(ExtractRun& run, const ArchiveEntry& entry, const QString& stored);
+    // arj's line for `name` written in `hostDirectory`, shown under its Windows name.
+    void rewriteWritten(ExtractRun& run, const QString& hostDirectory, const QByteArray& name);
+    int runExtracts(ExtractRun& run);
+    void runExtract(ExtractRun& run, const QString& verb, const QString& directory,
+                    const QList<QByteArray>& selected);
 
     int list(const CommandLine& line, bool verbose);
     int test(const CommandLine& line);
