@@ -125,7 +125,7 @@ Selection ArjTool::selectForAdd(const CommandLine& line, const Archive& archive)
     };
     const Exclusions exclusions(line.excludes, m_currentDirectory);
     SelectionRequest request;
-    request.specs = resolveAddSpecs(line.names, m_currentDirectory, kindOf);
+    request.patterns = resolveAddPatterns(line.names, m_currentDirectory, kindOf);
     request.recurse = line.recurse;
     request.exclusions = &exclusions;
     request.archiveHostPath = archive.hostPath;
@@ -135,8 +135,8 @@ Selection ArjTool::selectForAdd(const CommandLine& line, const Archive& archive)
 int ArjTool::reportUnselected(const Selection& selection)
 {
     int errors = 0;
-    for (const QString& spec : selection.unmatched) {
-        say(QStringLiteral("Can't find ") + spec);
+    for (const QString& pattern : selection.unmatched) {
+        say(QStringLiteral("Can't find ") + pattern);
         ++errors;
     }
     for (const QString& path : selection.unstorable) {

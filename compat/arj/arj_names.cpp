@@ -53,14 +53,14 @@ QString joinPath(const QString& directory, const QString& name)
     return directory.endsWith(u'\\') ? directory + name : directory + u'\\' + name;
 }
 
-QList<FileSpec> resolveAddSpecs(const QStringList& names, const QString& currentDirectory,
-                                const PathKindOf& kindOf)
+QList<NamePattern> resolveAddPatterns(const QStringList& names, const QString& currentDirectory,
+                                      const PathKindOf& kindOf)
 {
-    QList<FileSpec> specs;
+    QList<NamePattern> patterns;
     QString base = currentDirectory;
     bool basePending = false; // a base directory with no mask after it yet
-    auto addSpec = [&](const QString& directory, const QString& mask) {
-        specs.append({directory, mask, joinPath(directory, mask)});
+    auto addPattern = [&](const QString& directory, const QString& mask) {
+        patterns.append({directory, mask, joinPath(directory, mask)});
     };
 
     for (qsizetype i = 0; i < names.size(); ++i) {
@@ -78,19 +78,19 @@ QList<FileSpec> resolveAddSpecs(const QStringList& names, const QString& current
         }
         if (isBase) {
             if (basePending)
-                addSpec(base, QStringLiteral("*.*"));
+                addPattern(base, QStringLiteral("*.*"));
             base = full;
             basePending = true;
             continue;
         }
         if (full.size() <= 3)
             continue; // a drive root is always a base directory
-        addSpec(directoryOf(full), fileNameOf(full));
+        addPattern(directoryOf(full), fileNameOf(full));
         basePending = false;
     }
     if (basePending || names.isEmpty())
-        addSpec(base, QStringLiteral("*.*"));
-    return specs;
+        addPattern(base, QStringLiteral("*.*"));
+    return patterns;
 }
 
 ExtractNames splitExtractNames(const QStringList& names, const PathKindOf& kindOf,

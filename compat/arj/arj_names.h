@@ -17,7 +17,7 @@
 namespace navlor::arj {
 
 // One mask over one directory: "C:\DADOS" followed by "*.DB", or "C:\SRC\*.*".
-struct FileSpec
+struct NamePattern
 {
     QString directory; // absolute Windows path
     QString mask;      // name or wildcard mask
@@ -32,13 +32,13 @@ enum class PathKind
 };
 using PathKindOf = std::function<PathKind(const QString& windowsPath)>;
 
-// The specs of the names of an "A" or "M" line. A name that ends in "\" or names a
+// The patterns of the names of an "A" or "M" line. A name that ends in "\" or names a
 // directory is a base directory: the masks after it are taken in it, and alone it stands for
 // all its files. A missing name followed by a bare mask is read the same way, so a missing
 // source directory selects nothing instead of the masks in the current directory. No names
 // at all stand for "*.*" in the current directory.
-QList<FileSpec> resolveAddSpecs(const QStringList& names, const QString& currentDirectory,
-                                const PathKindOf& kindOf);
+QList<NamePattern> resolveAddPatterns(const QStringList& names, const QString& currentDirectory,
+                                      const PathKindOf& kindOf);
 
 // The first name of an "X" or "E" line is the base directory to extract into when it ends in
 // "\" or ":", starts with a drive, or names a directory; the other names are entry masks.

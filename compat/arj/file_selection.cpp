@@ -14,11 +14,11 @@ namespace navlor::arj {
 
 namespace {
 
-// The specs of one directory, walked together so a tree is read once for all its masks.
+// The patterns of one directory, walked together so a tree is read once for all its masks.
 struct Group
 {
     QString directory;
-    std::vector<qsizetype> specs; // indexes into the request's specs
+    std::vector<qsizetype> patterns; // indexes into the request's patterns
 };
 
 struct FileId
@@ -58,9 +58,9 @@ public:
     void walk(const Group& group)
     {
         std::vector<WildcardMask> masks;
-        std::vector<bool> matched(group.specs.size(), false);
-        for (const qsizetype i : group.specs)
-            masks.emplace_back(m_request.specs.at(i).mask);
+        std::vector<bool> matched(group.patterns.size(), false);
+        for (const qsizetype i : group.patterns)
+            masks.emplace_back(m_request.patterns.at(i).mask);
 
         const QString hostDirectory = m_platform.toHostPath(group.directory);
         const QString driveRoot =
@@ -106,7 +106,7 @@ public:
         }
         for (size_t m = 0; m < matched.size(); ++m) {
             if (!matched[m])
-                m_out.unmatched << m_request.specs.at(group.specs[m]).given;
+                m_out.unmatched << m_request.patterns.at(group.patterns[m]).given;
         }
     }
 
@@ -150,14 +150,14 @@ Selection selectFiles(Platform& platform, const SelectionRequest& request)
     Selection selection;
     std::vector<Group> groups;
     QHash<QString, size_t> groupOf;
-    for (qsizetype i = 0; i < request.specs.size(); ++i) {
-        const QString key = request.specs.at(i).directory.toUpper();
+    for (qsizetype i = 0; i < request.patterns.size(); ++i) {
+        const QString key = request.patterns.at(i).directory.toUpper();
         auto it = groupOf.find(key);
         if (it == groupOf.end()) {
             it = groupOf.insert(key, groups.size());
-            groups.push_back({request.specs.at(i).directory, {}});
+            groups.push_back({request.patterns.at(i).directory, {}});
         }
-        groups[*it].specs.push_back(i);
+        groups[*it].patterns.push_back(i);
     }
     Walker walker(platform, request, selection);
     for (const Group& group : groups)

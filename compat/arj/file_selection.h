@@ -28,13 +28,13 @@ struct SelectedFile
 struct Selection
 {
     QList<SelectedFile> files; // each file once, in the order found
-    QStringList unmatched;     // specs that found nothing, as ARJ names them
+    QStringList unmatched;     // patterns that found nothing, as ARJ names them
     QStringList unstorable;    // names an archive cannot hold ("*", "?", "\" in a name)
 };
 
 struct SelectionRequest
 {
-    QList<FileSpec> specs;
+    QList<NamePattern> patterns;
     bool recurse = false;
     const Exclusions* exclusions = nullptr;
     QString archiveHostPath; // never archived into itself

@@ -18,42 +18,42 @@ PathKind kindOnSampleMachine(const QString& path)
     return PathKind::Missing;
 }
 
-QStringList given(const QList<FileSpec>& specs)
+QStringList given(const QList<NamePattern>& patterns)
 {
     QStringList result;
-    for (const FileSpec& s : specs)
+    for (const NamePattern& s : patterns)
         result << s.given;
     return result;
 }
 
-TEST(ArjAddSpecs, DirectoryArgumentTakesTheMasksThatFollow)
+TEST(ArjAddPatterns, DirectoryArgumentTakesTheMasksThatFollow)
 {
-    EXPECT_EQ(given(resolveAddSpecs({"C:\\dados", "*.DB", "*.MB"}, "C:\\", kindOnSampleMachine)),
+    EXPECT_EQ(given(resolveAddPatterns({"C:\\dados", "*.DB", "*.MB"}, "C:\\", kindOnSampleMachine)),
               QStringList({"C:\\dados\\*.DB", "C:\\dados\\*.MB"}));
     // A trailing "\" makes a base directory too; a path mask stands on its own.
-    EXPECT_EQ(given(resolveAddSpecs({"C:\\DADOS\\", "*.DB", "C:\\OUTRO\\*.*"}, "C:\\",
-                                    kindOnSampleMachine)),
+    EXPECT_EQ(given(resolveAddPatterns({"C:\\DADOS\\", "*.DB", "C:\\OUTRO\\*.*"}, "C:\\",
+                                       kindOnSampleMachine)),
               QStringList({"C:\\DADOS\\*.DB", "C:\\OUTRO\\*.*"}));
     // A directory alone stands for all its files, also when another follows.
     EXPECT_EQ(
-        given(resolveAddSpecs({"C:\\DADOS", "C:\\DADOS\\EMPRESA"}, "C:\\", kindOnSampleMachine)),
+        given(resolveAddPatterns({"C:\\DADOS", "C:\\DADOS\\EMPRESA"}, "C:\\", kindOnSampleMachine)),
         QStringList({"C:\\DADOS\\*.*", "C:\\DADOS\\EMPRESA\\*.*"}));
     // Relative names: to the base directory, before any to the current directory.
-    EXPECT_EQ(given(resolveAddSpecs({"*.TXT", "C:\\DADOS", "EMPRESA\\*.DB"}, "C:\\DADOS",
-                                    kindOnSampleMachine)),
+    EXPECT_EQ(given(resolveAddPatterns({"*.TXT", "C:\\DADOS", "EMPRESA\\*.DB"}, "C:\\DADOS",
+                                       kindOnSampleMachine)),
               QStringList({"C:\\DADOS\\*.TXT", "C:\\DADOS\\EMPRESA\\*.DB"}));
     // A file is a file, not a base directory.
     EXPECT_EQ(
-        given(resolveAddSpecs({"C:\\DADOS\\LEIAME.TXT", "*.DB"}, "C:\\", kindOnSampleMachine)),
+        given(resolveAddPatterns({"C:\\DADOS\\LEIAME.TXT", "*.DB"}, "C:\\", kindOnSampleMachine)),
         QStringList({"C:\\DADOS\\LEIAME.TXT", "C:\\*.DB"}));
-    EXPECT_EQ(given(resolveAddSpecs({}, "C:\\DADOS", kindOnSampleMachine)),
+    EXPECT_EQ(given(resolveAddPatterns({}, "C:\\DADOS", kindOnSampleMachine)),
               QStringList{"C:\\DADOS\\*.*"});
 }
 
-TEST(ArjAddSpecs, MissingSourceDirectorySelectsNothingElsewhere)
+TEST(ArjAddPatterns, MissingSourceDirectorySelectsNothingElsewhere)
 {
     // The masks belong to the missing directory, not to the current one.
-    EXPECT_EQ(given(resolveAddSpecs({"C:\\NADA", "*.DB"}, "C:\\DADOS", kindOnSampleMachine)),
+    EXPECT_EQ(given(resolveAddPatterns({"C:\\NADA", "*.DB"}, "C:\\DADOS", kindOnSampleMachine)),
               QStringList{"C:\\NADA\\*.DB"});
 }
 
