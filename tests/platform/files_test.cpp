@@ -9,7 +9,9 @@
 #include <ctime>
 
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace navlor::test {
@@ -268,6 +270,44 @@ TEST(AtomicFile, OnlyOldLeftoversOfInterruptedWritesAreRemoved)
     EXPECT_EQ(left, kept);
     EXPECT_EQ(removeInterruptedWrites(dir.path(), 1), 1); // the fresh one is older than a second
     EXPECT_EQ(removeInterruptedWrites(dir.path() + "/missing"), 0);
+}
+
+// A writer killed in the middle of a write leaves the old file whole and a leftover that the
+// next start removes.
+TEST(AtomicFile, WriterKilledMidWriteLeavesTheOldFileWhole)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString target = dir.path() + "/NAV_LOR";
+    ASSERT_TRUE(writeFileAtomically(target, "old"));
+    const QByteArray big(64 << 20, 'n');
+    const auto leftovers = [&] {
+        return QDir(dir.path()).entryList({".NAV_LOR.navlor-*"}, QDir::Files | QDir::Hidden);
+    };
+    // The writer writes again and again; the kill lands in a write, bar the instant between
+    // a rename and the next file, when it is tried once more.
+    for (int attempt = 0; attempt < 3 && leftovers().isEmpty(); ++attempt) {
+        const pid_t writer = ::fork();
+        ASSERT_GE(writer, 0);
+        if (writer == 0) {
+            for (;;)
+                (void)writeFileAtomically(target, big);
+        }
+        for (int i = 0; i < 500 && leftovers().isEmpty(); ++i)
+            ::usleep(10000);
+        ::kill(writer, SIGKILL);
+        ::waitpid(writer, nullptr, 0);
+    }
+    QFile file(target);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray now = file.readAll();
+    EXPECT_TRUE(now == "old" || now == big) << "a file of " << now.size() << " bytes";
+    ASSERT_EQ(leftovers().size(), 1) << "killed while writing";
+    const QString leftover = dir.path() + '/' + leftovers().first();
+    const timespec old[2] = {{::time(nullptr) - 120, 0}, {::time(nullptr) - 120, 0}};
+    ASSERT_EQ(::utimensat(AT_FDCWD, QFile::encodeName(leftover).constData(), old, 0), 0);
+    EXPECT_EQ(removeInterruptedWrites(dir.path()), 1);
+    EXPECT_TRUE(leftovers().isEmpty());
 }
 
 TEST_F(Files, DeleteRefusesMissingReadOnlyAndDirectories)
