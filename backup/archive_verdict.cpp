@@ -1,5 +1,7 @@
 #include "backup/archive_verdict.h"
 
+#include "backup/schedule.h"
+
 #include "lib/ansi_text.h"
 #include "lib/platform/platform.h"
 #include "lib/platform/wildcard.h"
@@ -19,11 +21,6 @@ namespace {
 
 // The archive holds times as DOS does, to two seconds.
 constexpr qint64 kTimeGrainSeconds = 2;
-
-QString joinDirectory(const QString& directory, const QString& name)
-{
-    return directory.endsWith(u'\\') ? directory + name : directory + u'\\' + name;
-}
 
 QStringList blankSeparated(const QString& text)
 {
@@ -82,7 +79,7 @@ std::vector<MaskGroup> maskGroups(const BackupJob& job)
         if (cut >= 0) {
             const QString own = mask.left(cut);
             directory = normalisedPath(
-                own.size() >= 2 && own.at(1) == u':' ? own : joinDirectory(source, own));
+                own.size() >= 2 && own.at(1) == u':' ? own : pathInDirectory(source, own));
         }
         auto group = std::find_if(groups.begin(), groups.end(), [&](const MaskGroup& g) {
             return g.directory.compare(directory, Qt::CaseInsensitive) == 0;
@@ -231,12 +228,12 @@ QList<SelectedFile> filesSelectedBy(const BackupJob& job, const QString& archive
             const QString directory = std::move(pending.back());
             pending.pop_back();
             const QString relativeDirectory = directory.mid(3);
-            for (const DirEntry& e : p.findFiles(joinDirectory(directory, QStringLiteral("*")))) {
+            for (const DirEntry& e : p.findFiles(pathInDirectory(directory, QStringLiteral("*")))) {
                 if (e.hidden || e.system)
                     continue;
                 if (e.directory) {
                     if (job.CB_SUBDIR)
-                        pending.push_back(joinDirectory(directory, e.name));
+                        pending.push_back(pathInDirectory(directory, e.name));
                     continue;
                 }
                 const bool selected =
@@ -245,7 +242,7 @@ QList<SelectedFile> filesSelectedBy(const BackupJob& job, const QString& archive
                 if (!selected || !storable(e.name) ||
                     exclusions.excludes(relativeDirectory, e.name))
                     continue;
-                const QString path = joinDirectory(directory, e.name);
+                const QString path = pathInDirectory(directory, e.name);
                 const QString key = path.toUpper();
                 if (key == archiveKey || seen.contains(key))
                     continue;
