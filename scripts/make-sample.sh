@@ -9,12 +9,13 @@
 #   C:\NETLOG\NETLOG.EXE   the network logger, which logs its starts in C:\NETLOG\NETLOG.LOG
 #   D:                     a second drive for backups
 #   backup jobs 00 (daily, the data tables) and 03 (weekly, the whole installation)
-# Usage: make-sample.sh PREFIX BIN_DIR   (BIN_DIR holds the built navlor, navlor-arj, navlor-netlog)
+# Usage: make-sample.sh PREFIX BIN_DIR
+#   (BIN_DIR holds the built navlor, navlor-arj, navlor-netlog, navlor-sample-tables)
 set -euo pipefail
 
 prefix=${1:?usage: make-sample.sh PREFIX BIN_DIR}
 bindir=$(readlink -f "${2:?usage: make-sample.sh PREFIX BIN_DIR}")
-for program in navlor navlor-arj navlor-netlog; do
+for program in navlor navlor-arj navlor-netlog navlor-sample-tables; do
   [ -x "$bindir/$program" ] || { echo "make-sample: $bindir/$program is missing" >&2; exit 1; }
 done
 
@@ -32,32 +33,27 @@ c="$prefix/drive_c"
 v="$c/VALDOROW"
 mkdir -p "$v/EXE" "$v/DADOS/EMPRESA1" "$v/DADOS/EMPRESA2" "$v/DADOS/FB" "$v/BDE"
 
-# A table's bytes: a recognisable header and rows, so a restore can be compared byte for byte.
-table() { # path rows
-  {
-    printf 'VALDORO-TABLE %s\r\n' "$(basename "$1")"
-    for i in $(seq 1 "$2"); do printf 'REG%06d;CLIENTE %d;%d,%02d\r\n' "$i" "$i" $((i * 37)) $((i % 100)); done
-  } >"$1"
+# Real Paradox tables written through pxlib, the same bytes every time, so a restore can be
+# compared byte for byte: --index adds the primary index (.PX), --memo the blob file (.MB).
+paradox() { # path rows [--index] [--memo]
+  "$bindir/navlor-sample-tables" write "$@"
 }
 
-table "$v/DADOS/EMPRESA1/CLIENTES.DB" 400
-table "$v/DADOS/EMPRESA1/CLIENTES.PX" 20
-table "$v/DADOS/EMPRESA1/CLIENTES.MB" 50
-table "$v/DADOS/EMPRESA1/PRODUTOS.DB" 250
-table "$v/DADOS/EMPRESA2/Vendas.db" 300
-table "$v/DADOS/EMPRESA2/Vendas.mb" 30
-table "$v/DADOS/FB/VALDORO.FDB" 800
-table "$v/DADOS/FB/ANTIGO.GDB" 100
-table "$v/DADOS/PARAMS.DB" 10
+paradox "$v/DADOS/EMPRESA1/CLIENTES.DB" 400 --index --memo
+paradox "$v/DADOS/EMPRESA1/PRODUTOS.DB" 1200 --index
+paradox "$v/DADOS/EMPRESA2/Vendas.db" 1500 --memo
+# Real Firebird 3 databases (embedded isql-fb), which a backup freezes through the local server.
+"$(dirname "$(readlink -f "$0")")/make-sample-fdb.sh" "$v/DADOS/FB/VALDORO.FDB" 5000 >/dev/null
+"$(dirname "$(readlink -f "$0")")/make-sample-fdb.sh" "$v/DADOS/FB/ANTIGO.GDB" 60 >/dev/null
+paradox "$v/DADOS/PARAMS.DB" 10
 
 # Stale lock files of Paradox clients that did not end cleanly.
 printf 'LCK' >"$v/DADOS/PDOXUSRS.LCK"
 printf 'LCK' >"$v/DADOS/EMPRESA1/PARADOX.LCK"
 printf 'LCK' >"$v/DADOS/EMPRESA2/pdoxusrs.lck"
 # Temporary query tables the BDE left behind.
-table "$v/_QSQ0.DB" 5
-table "$v/_QSQ0.MB" 2
-table "$v/DADOS/EMPRESA1/_QSQ12.DB" 5
+paradox "$v/_QSQ0.DB" 5 --memo
+paradox "$v/DADOS/EMPRESA1/_QSQ12.DB" 5
 printf 'NET' >"$c/PDOXUSRS.NET"
 
 ln -s "$bindir/navlor" "$v/NAVLOR.EXE"

@@ -6,6 +6,7 @@ PACKAGES=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev qt6-base-dev-tools libqt6printsupport6 libgl-dev
   libjpeg62-turbo-dev zlib1g-dev
+  firebird3.0-server firebird3.0-utils pxlib-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   arj xvfb xauth xdg-utils xdotool
   clang libclang-rt-14-dev clang-format
