@@ -97,4 +97,9 @@ int archiverCeilingSeconds(const QString& line)
     return std::min(minutes, kMaxMinutes) * 60;
 }
 
+bool testRestoreWanted(const QString& line)
+{
+    return line.trimmed().compare(QLatin1String("N"), Qt::CaseInsensitive) != 0;
+}
+
 } // namespace navlor

@@ -16,6 +16,9 @@ constexpr int kConsoleFlagsWidth = 20;
 // Line 12: the longest an archiver run of the backup may take, in minutes (empty: the default).
 constexpr int kArchiverCeilingLine = 12;
 constexpr int kDefaultArchiverCeilingMinutes = 6 * 60;
+// Line 13: "N" when the databases of each new archive are not opened again from it (too big
+// for the time the backup has); anything else, the empty line too, leaves that on.
+constexpr int kTestRestoreLine = 13;
 
 struct ConsoleFlags
 {
@@ -50,5 +53,8 @@ std::optional<QString> validArchiverOption(const QString& line);
 
 // Line 12 in seconds: a whole number of minutes above 0, else the default.
 int archiverCeilingSeconds(const QString& line);
+
+// Line 13: whether each backup's databases are taken out of its archive and opened again.
+bool testRestoreWanted(const QString& line);
 
 } // namespace navlor

@@ -66,6 +66,17 @@ bool Platform::deleteExactFile(const QString& path)
     return deleteFile(path);
 }
 
+std::optional<ChangeStamp> Platform::changeStamp(const QString& path)
+{
+    for (const DirEntry& entry : findFiles(path)) {
+        if (!entry.directory) {
+            const qint64 ns = entry.modified.toMSecsSinceEpoch() * 1000000;
+            return ChangeStamp{entry.size, ns, ns};
+        }
+    }
+    return std::nullopt;
+}
+
 int Platform::removeInterruptedWrites(const QString& /*directory*/)
 {
     return 0;

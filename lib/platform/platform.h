@@ -35,6 +35,17 @@ struct DirEntry
     QDateTime modified;
 };
 
+// What tells that a file's content may have changed: its size, and its modification and
+// change times to the nanosecond where the host keeps them. The change time catches a write
+// that set the modification time back.
+struct ChangeStamp
+{
+    qint64 size = 0;
+    qint64 modifiedNs = 0;
+    qint64 changedNs = 0;
+    bool operator==(const ChangeStamp&) const = default;
+};
+
 // The fields of the platform's version record (GetVersionEx).
 struct VersionRecord
 {
@@ -97,6 +108,9 @@ public:
     // times where the host can. The default is findFiles.
     [[nodiscard]] virtual QList<DirEntry> findFileKinds(const QString& pattern);
     [[nodiscard]] virtual std::optional<QByteArray> readFile(const QString& path) = 0;
+    // The change stamp of an ordinary file (links followed), nothing when there is none. The
+    // default takes the size and modification time findFiles reports.
+    [[nodiscard]] virtual std::optional<ChangeStamp> changeStamp(const QString& path);
     // Replaces the file whole: written beside it, flushed and renamed over it, so a failure
     // leaves the old file as it was and no temporary file behind.
     [[nodiscard]] virtual bool writeFile(const QString& path, const QByteArray& data) = 0;

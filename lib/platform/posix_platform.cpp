@@ -417,6 +417,16 @@ QString PosixPlatform::programPath()
     return m_prefix.fromHost(startedAs());
 }
 
+std::optional<ChangeStamp> PosixPlatform::changeStamp(const QString& path)
+{
+    const QString h = host(path);
+    struct stat st;
+    if (h.isEmpty() || ::stat(encoded(h).constData(), &st) != 0 || !S_ISREG(st.st_mode))
+        return std::nullopt;
+    auto ns = [](const timespec& t) { return qint64(t.tv_sec) * 1000000000 + t.tv_nsec; };
+    return ChangeStamp{qint64(st.st_size), ns(st.st_mtim), ns(st.st_ctim)};
+}
+
 QString PosixPlatform::toHostPath(const QString& windowsPath)
 {
     return host(windowsPath);

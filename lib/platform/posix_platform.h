@@ -41,6 +41,7 @@ public:
     QList<DirEntry> findFiles(const QString& pattern) override;
     QList<DirEntry> findFileKinds(const QString& pattern) override;
     std::optional<QByteArray> readFile(const QString& path) override;
+    std::optional<ChangeStamp> changeStamp(const QString& path) override;
     bool writeFile(const QString& path, const QByteArray& data) override;
     QString currentDirectory() override;
     bool setCurrentDirectory(const QString& path) override;

@@ -23,6 +23,10 @@ public:
     bool moveFile(const QString& f, const QString& t) override { return inner().moveFile(f, t); }
     QList<DirEntry> findFiles(const QString& p) override { return inner().findFiles(p); }
     std::optional<QByteArray> readFile(const QString& p) override { return inner().readFile(p); }
+    std::optional<ChangeStamp> changeStamp(const QString& p) override
+    {
+        return inner().changeStamp(p);
+    }
     bool writeFile(const QString& p, const QByteArray& d) override
     {
         return inner().writeFile(p, d);
