@@ -4,6 +4,7 @@
 
 #include "app/subsystem_windows.h"
 
+#include "backup/backup_run.h"
 #include "backup/backup_window.h"
 #include "lib/console_flags.h"
 #include "lib/dates.h"
@@ -166,6 +167,9 @@ void TF_NAVLOR::FormCreate(const QStringList& arguments)
     m_ui->LA_DIRNAVLOR->setText(dataDirectory);
     // A kill in the middle of writing a parameter file leaves its temporary file behind.
     platform().removeInterruptedWrites(dataDirectory);
+    // Databases that a killed backup left frozen go back to normal at every start.
+    for (const QString& line : thawLeftoverDatabases(dataDirectory))
+        ADD_MSG(line);
 
     // "Minimizar ao concluir" follows the console flags; a start without them closes itself.
     m_ui->CB_MINIMIZAR->setChecked(

@@ -240,6 +240,7 @@ QList<SelectedFile> filesSelectedBy(const BackupJob& job, const QString& archive
                     std::any_of(group.masks.begin(), group.masks.end(),
                                 [&](const WildcardMask& m) { return m.matches(e.name); });
                 if (!selected || !storable(e.name) ||
+                    e.name.endsWith(QLatin1String(".delta"), Qt::CaseInsensitive) ||
                     exclusions.excludes(relativeDirectory, e.name))
                     continue;
                 const QString path = pathInDirectory(directory, e.name);
@@ -292,7 +293,8 @@ QString listingShortfall(const QList<ListedEntry>& listed, const QList<SelectedF
 }
 
 ArchiveVerdict verifyArchive(const QString& archiver, const QString& archivePath,
-                             const BackupJob& job, int ceilingSeconds, bool checkListing)
+                             const BackupJob& job, int ceilingSeconds, bool checkListing,
+                             const std::optional<QList<SelectedFile>>& expected)
 {
     Platform& p = platform();
     if (!p.fileExists(archivePath))
@@ -320,8 +322,8 @@ ArchiveVerdict verifyArchive(const QString& archiver, const QString& archivePath
         return {true, {}};
     if (const std::optional<QString> failed = ask("V", "a listagem"))
         return {false, *failed};
-    const QString shortfall =
-        listingShortfall(readVerboseListing(output), filesSelectedBy(job, archivePath));
+    const QString shortfall = listingShortfall(
+        readVerboseListing(output), expected ? *expected : filesSelectedBy(job, archivePath));
     if (!shortfall.isEmpty())
         return {false, shortfall};
     return {true, {}};

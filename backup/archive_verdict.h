@@ -11,6 +11,8 @@
 #include <QList>
 #include <QString>
 
+#include <optional>
+
 namespace navlor {
 
 // One entry of a verbose ("V") listing.
@@ -38,7 +40,8 @@ struct SelectedFile
 // a directory looks there) in the source, subdirectories with "-R", hidden and system entries
 // and links to directories left out, and its exclusions. An exclusion naming a directory
 // leaves out whatever it may name, so a file is never demanded that the archiver rightly
-// skipped. The archive itself is never demanded.
+// skipped. The archive itself is never demanded, nor a Firebird delta file (".delta"), which
+// is there only while a database is frozen.
 QList<SelectedFile> filesSelectedBy(const BackupJob& job, const QString& archivePath);
 
 // Empty when every selected file stands in the listing (names compared without regard to
@@ -53,7 +56,10 @@ struct ArchiveVerdict
 
 // The whole verdict on `archivePath`, asking `archiver` ("T", then "V"); each archiver run is
 // ended at `ceilingSeconds`. `checkListing` false: only the archive's presence and its test.
+// The listing is held against `expected` (the files as they were archived) when given, else
+// against the files the job selects now.
 ArchiveVerdict verifyArchive(const QString& archiver, const QString& archivePath,
-                             const BackupJob& job, int ceilingSeconds, bool checkListing = true);
+                             const BackupJob& job, int ceilingSeconds, bool checkListing = true,
+                             const std::optional<QList<SelectedFile>>& expected = std::nullopt);
 
 } // namespace navlor

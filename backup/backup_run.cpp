@@ -1,9 +1,12 @@
 #include "backup/backup_run.h"
 
 #include "backup/backup_log.h"
+#include "backup/changed_files.h"
+#include "backup/database_freeze.h"
 #include "backup/job_batch_text.h"
 #include "backup/job_field_check.h"
 #include "backup/schedule.h"
+#include "backup/test_restore.h"
 #include "lib/console_flags.h"
 #include "lib/dates.h"
 #include "lib/dialogs.h"
@@ -73,8 +76,17 @@ QString exclusionSwitches(const QString& exclusions)
     return TROCA_TEXTO(u' ' + trimmed, QStringLiteral(" "), QStringLiteral(" -X"), 0);
 }
 
+QString rearchiveCommandLine(const QString& archiver, const QString& option,
+                             const QString& archivePath, const QStringList& files)
+{
+    QString line = u'"' + archiver + QStringLiteral("\" A \"") + option + archivePath + u'"';
+    for (const QString& file : files)
+        line += QStringLiteral(" \"") + file + u'"';
+    return line;
+}
+
 QString backupCommandLine(const QString& archiver, const QString& option,
-                          const QString& archivePath, const BackupJob& job)
+                          const QString& archivePath, const BackupJob& job, bool firebird)
 {
     QString line = archiver;
     line += QStringLiteral(" A \"");
@@ -90,6 +102,8 @@ QString backupCommandLine(const QString& archiver, const QString& option,
         line += QStringLiteral("-R ");
     if (!job.E_EXCLUIR.isEmpty())
         line += u' ' + exclusionSwitches(job.E_EXCLUIR);
+    if (firebird)
+        line += QStringLiteral(" -X*.DELTA");
     return line;
 }
 
@@ -219,9 +233,207 @@ int BackupConsole::archiverCeilingSeconds()
 
 ArchiveVerdict BackupConsole::verifyArchive(const QString& archiver, const QString& archivePath,
                                             const BackupJob& job, int ceilingSeconds,
-                                            bool checkListing)
+                                            bool checkListing,
+                                            const std::optional<QList<SelectedFile>>& expected)
 {
-    return navlor::verifyArchive(archiver, archivePath, job, ceilingSeconds, checkListing);
+    return navlor::verifyArchive(archiver, archivePath, job, ceilingSeconds, checkListing,
+                                 expected);
+}
+
+bool BackupConsole::testRestoreWanted()
+{
+    GBF_READ(consoleParamFile(dataDirectory()));
+    return navlor::testRestoreWanted(GB_LINHAS[kTestRestoreLine]);
+}
+
+namespace {
+
+// How a run tells what happened: the message line and, past the session, the log.
+class RunReport
+{
+public:
+    RunReport(BackupConsole& console, const BackupJob& job)
+        : m_console(console), m_job(job), m_log(console.dataDirectory())
+    {
+    }
+    BackupLog& log() { return m_log; }
+    RunResult fail(RunResult result, const QString& archivePath, const QString& reason)
+    {
+        (void)m_log.jobError(m_job.E_ITEM, archivePath, reason);
+        return result;
+    }
+    RunResult failWith(RunResult result, const QString& archivePath, const QString& text)
+    {
+        m_console.ADD_MSG(prefix(QStringLiteral("ERRO")) + text);
+        return fail(result, archivePath, text);
+    }
+    // The precise reason first; the line ends on the archive that is not there.
+    RunResult notWritten(const QString& archivePath, const QString& reason)
+    {
+        m_console.ADD_MSG(prefix(QStringLiteral("ERRO")) + reason);
+        m_console.ADD_MSG(QStringLiteral("ERRO - ARQUIVO DE BKP NÃO GERADO - ") + archivePath);
+        return fail(RunResult::ArchiveNotWritten, archivePath, reason);
+    }
+    void warn(const QString& text)
+    {
+        const QString line = prefix(QStringLiteral("ATENÇÃO")) + text;
+        m_console.ADD_MSG(line);
+        (void)m_log.note(line);
+    }
+
+private:
+    QString prefix(const QString& kind) const
+    {
+        return kind + QStringLiteral(" - BKP (") + m_job.E_ITEM + QStringLiteral(") - ");
+    }
+
+    BackupConsole& m_console;
+    const BackupJob& m_job;
+    BackupLog m_log;
+};
+
+QString withReason(const QString& path, const QString& reason)
+{
+    return reason.isEmpty() ? path : path + QStringLiteral(" (") + reason + u')';
+}
+
+QStringList pathsOf(const QList<SelectedFile>& files)
+{
+    QStringList paths;
+    for (const SelectedFile& file : files)
+        paths << file.path;
+    return paths;
+}
+
+// The Firebird databases and Paradox tables among `files`.
+int databaseCount(const QList<SelectedFile>& files)
+{
+    int count = 0;
+    for (const SelectedFile& file : files) {
+        if (file.path.endsWith(QLatin1String(".DB"), Qt::CaseInsensitive) ||
+            !firebirdDatabases({file.path}).isEmpty())
+            ++count;
+    }
+    return count;
+}
+
+// The databases of a new archive opened again from it; false when one does not open.
+bool restoresWhole(const QString& archiver, const QString& archivePath, const BackupJob& job,
+                   int ceiling, int expected, BackupConsole& console, RunReport& report)
+{
+    if (!console.testRestoreWanted())
+        return true;
+    const TestRestoreOutcome restored =
+        testRestore(archiver, archivePath, job.E_DESTINO, job.E_ORIGEM.left(2), ceiling, expected);
+    for (const QString& note : restored.notes)
+        report.warn(QStringLiteral("banco não verificado: ") + note);
+    if (restored.ok)
+        return true;
+    (void)report.failWith(RunResult::ArchiveNotWritten, archivePath,
+                          QStringLiteral("banco restaurado com erros: ") +
+                              withReason(restored.file, restored.reason));
+    return false;
+}
+
+// The generated line run over data that clients keep writing: Firebird databases frozen
+// while the archiver runs, files that changed meanwhile archived again, and the archive
+// judged against the files as they were archived.
+RunResult runGeneratedLine(BackupJob& job, const QList<SelectedFile>& selected,
+                           const QString& archiver, const QString& archiverOption,
+                           const ArchiveName& archive, const QString& generated, int ceiling,
+                           BackupConsole& console, RunReport& report)
+{
+    const QStringList databases = firebirdDatabases(pathsOf(selected));
+    DatabaseFreeze freeze(console.dataDirectory());
+    for (const DatabaseFreeze::Failure& failure : freeze.freeze(databases))
+        report.warn(QStringLiteral("banco não congelado: ") +
+                    withReason(failure.path, failure.reason));
+    ChangeWatch watch(selected, freeze.frozen());
+
+    console.jobChanged(job);
+    const int code =
+        runBatchJudged(generated, ceiling, console.batchWaiter(job.E_ITEM, archive.path));
+    const QList<DatabaseFreeze::Failure> unthawed = freeze.thaw();
+    if (code == kRunTimedOut)
+        return report.failWith(RunResult::ArchiveNotWritten, archive.path,
+                               QStringLiteral("tempo máximo do arquivador esgotado (") +
+                                   QString::number(ceiling / 60) + QStringLiteral(" min)"));
+    if (!unthawed.isEmpty())
+        return report.failWith(RunResult::ArchiveNotWritten, archive.path,
+                               QStringLiteral("banco não descongelado: ") +
+                                   withReason(unthawed.first().path, unthawed.first().reason));
+
+    Platform& p = platform();
+    if (p.fileExists(archive.path)) {
+        QByteArray output;
+        const RearchiveOutcome again =
+            archiveChangedAgain(watch, selected, [&](const QStringList& files) {
+                output.clear();
+                return p.runBounded(
+                    rearchiveCommandLine(archiver, archiverOption, archive.path, files),
+                    ShowMode::Hide,
+                    {ceiling, &output, {}, console.batchWaiter(job.E_ITEM, archive.path)});
+            });
+        if (!again.stillChanging.isEmpty())
+            return report.failWith(RunResult::ArchiveNotWritten, archive.path,
+                                   QStringLiteral("arquivo alterado durante o BKP: ") +
+                                       again.stillChanging);
+        if (!again.ok)
+            return report.notWritten(archive.path, again.failure);
+    }
+    // The archiver's exit code says nothing dependable; the archive itself does.
+    const ArchiveVerdict verdict =
+        console.verifyArchive(archiver, archive.path, job, ceiling, true, watch.asKept());
+    if (!verdict.ok)
+        return report.notWritten(archive.path, verdict.reason);
+    if (!restoresWhole(archiver, archive.path, job, ceiling, databaseCount(watch.asKept()), console,
+                       report))
+        return RunResult::ArchiveNotWritten;
+    return RunResult::Recorded;
+}
+
+// The job's own batch does what it likes; it answers for itself with its exit code, and for
+// the job's archive when it wrote it.
+RunResult runOwnBatch(BackupJob& job, int number, const QString& archiver,
+                      const ArchiveName& archive, int ceiling, BackupConsole& console,
+                      RunReport& report)
+{
+    const QString dataDir = console.dataDirectory();
+    job.Memo1.clear();
+    if (const std::optional<QString> text = readJobBatch(dataDir, number))
+        job.Memo1 = *text;
+    console.jobChanged(job);
+    const std::optional<FileStamp> before = fileStamp(archive.path);
+    const int code = runBatchJudged(jobBatFile(dataDir, number), ceiling,
+                                    console.batchWaiter(job.E_ITEM, archive.path));
+    if (code == kRunTimedOut)
+        return report.failWith(RunResult::BatchFailed, archive.path,
+                               QStringLiteral("tempo máximo do arquivador esgotado (") +
+                                   QString::number(ceiling / 60) + QStringLiteral(" min)"));
+    if (code != 0)
+        return report.failWith(RunResult::BatchFailed, archive.path,
+                               QStringLiteral("o BAT do BKP terminou com erro (código ") +
+                                   QString::number(code) + u')');
+    if (writtenBetween(before, fileStamp(archive.path))) {
+        const ArchiveVerdict verdict =
+            console.verifyArchive(archiver, archive.path, job, ceiling, false, std::nullopt);
+        if (!verdict.ok)
+            return report.notWritten(archive.path, verdict.reason);
+        if (!restoresWhole(archiver, archive.path, job, ceiling, 0, console, report))
+            return RunResult::ArchiveNotWritten;
+    }
+    return RunResult::Recorded;
+}
+
+} // namespace
+
+QStringList thawLeftoverDatabases(const QString& dataDirectory)
+{
+    const QStringList lines = thawLeftovers(dataDirectory);
+    BackupLog log(dataDirectory);
+    for (const QString& line : lines)
+        (void)log.note(line);
+    return lines;
 }
 
 RunResult runJob(BackupJob& job, const QString& archiverOption, BackupConsole& console)
@@ -231,43 +443,29 @@ RunResult runJob(BackupJob& job, const QString& archiverOption, BackupConsole& c
         return RunResult::NotActive;
     const QString dataDir = console.dataDirectory();
     const int ceiling = console.archiverCeilingSeconds();
-    BackupLog log(dataDir);
-    // Every failure is on the message line already; the log keeps it past the session.
-    auto fail = [&](RunResult result, const QString& archivePath, const QString& reason) {
-        (void)log.jobError(job.E_ITEM, archivePath, reason);
-        return result;
-    };
-    auto failWith = [&](RunResult result, const QString& archivePath, const QString& text) {
-        console.ADD_MSG(QStringLiteral("ERRO - BKP (") + job.E_ITEM + QStringLiteral(") - ") +
-                        text);
-        return fail(result, archivePath, text);
-    };
-    // The precise reason first; the line ends on the archive that is not there.
-    auto notWritten = [&](const QString& archivePath, const QString& reason) {
-        console.ADD_MSG(QStringLiteral("ERRO - BKP (") + job.E_ITEM + QStringLiteral(") - ") +
-                        reason);
-        console.ADD_MSG(QStringLiteral("ERRO - ARQUIVO DE BKP NÃO GERADO - ") + archivePath);
-        return fail(RunResult::ArchiveNotWritten, archivePath, reason);
-    };
-    const QString timedOut = QStringLiteral("tempo máximo do arquivador esgotado (") +
-                             QString::number(ceiling / 60) + QStringLiteral(" min)");
+    RunReport report(console, job);
+    for (const QString& line : thawLeftoverDatabases(dataDir))
+        console.ADD_MSG(line);
 
     // Nothing of a job whose fields would be read as commands is touched or run.
     if (const std::optional<FieldFault> fault = commandSyntaxIn(job))
-        return failWith(RunResult::FieldRefused, {}, fieldFaultReason(*fault));
+        return report.failWith(RunResult::FieldRefused, {}, fieldFaultReason(*fault));
     const QString archiver = locateArchiver(console);
     if (archiver.isEmpty())
-        return fail(RunResult::ArchiverMissing, {}, console.messageText());
+        return report.fail(RunResult::ArchiverMissing, {}, console.messageText());
     if (!checkDestination(job.E_DESTINO, console))
-        return fail(RunResult::DestinationGivenUp, {}, console.messageText());
+        return report.fail(RunResult::DestinationGivenUp, {}, console.messageText());
     if (!checkSource(job, console))
-        return fail(RunResult::SourceMissing, {}, console.messageText());
+        return report.fail(RunResult::SourceMissing, {}, console.messageText());
 
     const ArchiveName archive = archiveName(job.E_PERIODO, today(), job.E_DESTINO, job.E_NOMEARQ);
     console.ADD_MSG(QStringLiteral("Executando BKP (") + job.E_ITEM + QStringLiteral(") - ") +
                     archive.suffix + QStringLiteral(" - ") + job.E_TITULO);
 
-    job.Memo1 = backupCommandLine(archiver, archiverOption, archive.path, job);
+    const QList<SelectedFile> selected =
+        job.CB_BATEXECUTE ? QList<SelectedFile>() : filesSelectedBy(job, archive.path);
+    const bool firebird = !firebirdDatabases(pathsOf(selected)).isEmpty();
+    job.Memo1 = backupCommandLine(archiver, archiverOption, archive.path, job, firebird);
 
     Platform& p = platform();
     if (job.E_OPCOES.startsWith(u'1') && p.fileExists(archive.path))
@@ -278,47 +476,19 @@ RunResult runJob(BackupJob& job, const QString& archiverOption, BackupConsole& c
     const QString generated = pathInDirectory(job.E_DESTINO, QStringLiteral("BKPA.BAT"));
     if ((p.fileExists(generated) && !p.deleteFile(generated)) ||
         !p.writeFile(generated, batchFileBytes(job.Memo1)))
-        return failWith(RunResult::BatchNotWritten, archive.path,
-                        QStringLiteral("não foi possível gravar ") + generated);
+        return report.failWith(RunResult::BatchNotWritten, archive.path,
+                               QStringLiteral("não foi possível gravar ") + generated);
 
-    if (job.CB_BATEXECUTE) {
-        job.Memo1.clear();
-        if (const std::optional<QString> text = readJobBatch(dataDir, *number))
-            job.Memo1 = *text;
-        console.jobChanged(job);
-        const std::optional<FileStamp> before = fileStamp(archive.path);
-        // The job's own batch does what it likes; it answers for itself with its exit code.
-        const int code = runBatchJudged(jobBatFile(dataDir, *number), ceiling,
-                                        console.batchWaiter(job.E_ITEM, archive.path));
-        if (code == kRunTimedOut)
-            return failWith(RunResult::BatchFailed, archive.path, timedOut);
-        if (code != 0)
-            return failWith(RunResult::BatchFailed, archive.path,
-                            QStringLiteral("o BAT do BKP terminou com erro (código ") +
-                                QString::number(code) + u')');
-        // Where it wrote the archive of the run, that archive must read back whole.
-        if (writtenBetween(before, fileStamp(archive.path))) {
-            const ArchiveVerdict verdict =
-                console.verifyArchive(archiver, archive.path, job, ceiling, false);
-            if (!verdict.ok)
-                return notWritten(archive.path, verdict.reason);
-        }
-    } else {
-        console.jobChanged(job);
-        const int code =
-            runBatchJudged(generated, ceiling, console.batchWaiter(job.E_ITEM, archive.path));
-        if (code == kRunTimedOut)
-            return failWith(RunResult::ArchiveNotWritten, archive.path, timedOut);
-        // The archiver's exit code says nothing dependable; the archive itself does.
-        const ArchiveVerdict verdict =
-            console.verifyArchive(archiver, archive.path, job, ceiling, true);
-        if (!verdict.ok)
-            return notWritten(archive.path, verdict.reason);
-    }
+    const RunResult result =
+        job.CB_BATEXECUTE ? runOwnBatch(job, *number, archiver, archive, ceiling, console, report)
+                          : runGeneratedLine(job, selected, archiver, archiverOption, archive,
+                                             generated, ceiling, console, report);
+    if (result != RunResult::Recorded)
+        return result;
 
     console.ADD_MSG(QStringLiteral("BKP Concluído (") + job.E_ITEM + u')');
     recordRun(job, dataDir, archive.path);
-    (void)log.jobOk(job.E_ITEM, archive.path);
+    (void)report.log().jobOk(job.E_ITEM, archive.path);
     console.jobChanged(job);
     return RunResult::Recorded;
 }

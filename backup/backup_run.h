@@ -50,10 +50,14 @@ public:
     }
     // The longest an archiver run may take (line 12 of the console's parameter file).
     virtual int archiverCeilingSeconds();
-    // The verdict on the archive a run wrote (see archive_verdict.h).
+    // The verdict on the archive a run wrote (see archive_verdict.h); the listing is checked
+    // against `expected` when it is given.
     virtual ArchiveVerdict verifyArchive(const QString& archiver, const QString& archivePath,
                                          const BackupJob& job, int ceilingSeconds,
-                                         bool checkListing);
+                                         bool checkListing,
+                                         const std::optional<QList<SelectedFile>>& expected);
+    // Whether each new archive's databases are opened again (line 13 of the parameter file).
+    virtual bool testRestoreWanted();
 };
 
 enum class RunResult
@@ -80,6 +84,10 @@ struct PassResult
     int failed = 0;
 };
 
+// The line that archives `files` again into the archive, replacing their entries.
+QString rearchiveCommandLine(const QString& archiver, const QString& option,
+                             const QString& archivePath, const QStringList& files);
+
 // "-X" switches from the exclusion masks: "*.ARJ *_.EXE" gives " -X*.ARJ -X*_.EXE"; blanks only
 // give nothing.
 QString exclusionSwitches(const QString& exclusions);
@@ -87,8 +95,10 @@ QString exclusionSwitches(const QString& exclusions);
 // The archiver command line of a run, piece by piece: archiver, " A \"", option glued to the
 // archive, "\" \"", source, "\" ", masks (when not blank) after a blank, " -U ", "-R " with
 // subdirectories, and the exclusion switches after a blank when the exclusion text is not empty.
+// `firebird`: the job selects a Firebird database, whose delta file, there while it is frozen,
+// is left out (" -X*.DELTA").
 QString backupCommandLine(const QString& archiver, const QString& option,
-                          const QString& archivePath, const BackupJob& job);
+                          const QString& archivePath, const BackupJob& job, bool firebird = false);
 
 // Where the archiver is used from: the program's directory + "ARJ.EXE".
 QString archiverHomePath(const QString& programPath);
@@ -101,6 +111,10 @@ QString locateArchiver(BackupConsole& console);
 // two seconds that knock at its drive, asking the operator every 31 rounds. False when the
 // operator gives up.
 bool checkDestination(const QString& destination, BackupConsole& console);
+
+// Thaws the Firebird databases a run that did not end left frozen; the lines for the message
+// line, which are in the log already.
+QStringList thawLeftoverDatabases(const QString& dataDirectory);
 
 // One run of the job, without the due test. The job is stamped and saved only when it ran.
 RunResult runJob(BackupJob& job, const QString& archiverOption, BackupConsole& console);

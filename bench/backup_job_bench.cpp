@@ -42,7 +42,7 @@ constexpr int kFiles = 300;
 constexpr qsizetype kFileBytes = 337000;
 const QString kSource = QStringLiteral("C:\\BENCH");
 const QString kDestination = QStringLiteral("D:\\VLDRBKPA");
-const QString kMasks = QStringLiteral("*.DB *.MB");
+const QString kMasks = QStringLiteral("*.DAT *.MB");
 const QString kExclusions = QStringLiteral("*.ARJ *_.EXE");
 
 [[noreturn]] void fail(const QString& text)
@@ -80,7 +80,7 @@ qint64 generateData(const bench::BenchPrefix& prefix)
         const QString dir = prefix.host(kSource) + QStringLiteral("/DIR") + QString::number(i % 10);
         QDir().mkpath(dir);
         if (i % 2) {
-            writeFile(dir + QStringLiteral("/TEXTO") + QString::number(i) + ".DB", text);
+            writeFile(dir + QStringLiteral("/TEXTO") + QString::number(i) + ".DAT", text);
         } else {
             random.fillRange(reinterpret_cast<quint32*>(noise.data()), noise.size() / 4);
             writeFile(dir + QStringLiteral("/DADOS") + QString::number(i) + ".MB", noise);

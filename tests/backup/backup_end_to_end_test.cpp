@@ -33,9 +33,10 @@ const QString kArchive = QStringLiteral("D:\\VLDRBKPA\\BKP00_06_DIARIO.ARJ");
 const QString kMasks = QStringLiteral("*.DB *.MB *.FDB *.GDB *.EXE");
 
 // The files the job's masks select, with their bytes: names in any case, subdirectories too.
+// The tables (empty here) are real ones, written in the fixture: every backup opens them again.
 const QList<std::pair<QString, QByteArray>> kSelected{
-    {QStringLiteral("C:\\VALDOROW\\DADOS\\CLIENTES.DB"), QByteArray(3000, 'c')},
-    {QStringLiteral("C:\\VALDOROW\\DADOS\\Vendas.db"), QByteArray("vendas\0\x01\xff", 10)},
+    {QStringLiteral("C:\\VALDOROW\\DADOS\\CLIENTES.DB"), {}},
+    {QStringLiteral("C:\\VALDOROW\\DADOS\\Vendas.db"), {}},
     {QStringLiteral("C:\\VALDOROW\\DADOS\\SISTEMA.EXE"), QByteArray("MZ program")},
     {QStringLiteral("C:\\VALDOROW\\DADOS\\SUB\\clientes.MB"), QByteArray(500, 'm')},
 };
@@ -50,8 +51,19 @@ protected:
         prefix.addDrive('d');
         installArchiver(QStringLiteral(NAVLOR_ARJ_BINARY));
 
-        for (const auto& [path, bytes] : kSelected)
-            prefix.write(path, bytes);
+        for (const auto& [path, bytes] : kSelected) {
+            if (!bytes.isEmpty()) {
+                prefix.write(path, bytes);
+                continue;
+            }
+            prefix.mkdir(path.left(path.lastIndexOf(u'\\')));
+            QProcess tables;
+            tables.start(QStringLiteral(NAVLOR_SAMPLE_TABLES_BINARY),
+                         {QStringLiteral("write"), prefix.host(path), QStringLiteral("300")});
+            tables.waitForFinished();
+        }
+        for (const auto& entry : kSelected)
+            selected << std::pair(entry.first, prefix.read(entry.first));
         // no mask selects these, or an exclusion leaves them out
         prefix.write("C:\\VALDOROW\\DADOS\\NOTAS.TXT", "not archived");
         prefix.write("C:\\VALDOROW\\DADOS\\ANTIGO.ARJ", "an old archive");
@@ -137,6 +149,8 @@ protected:
 
     FakeClock& clock() { return static_cast<FakeClock&>(platform().clock()); }
 
+    QList<std::pair<QString, QByteArray>> selected; // with the bytes on disk
+
     test::TempPrefix prefix;
     test::ScopedFixedPaths paths{prefix.root()};
     test::ScopedDialogs shown;
@@ -194,7 +208,7 @@ TEST_F(BackupEndToEnd, ArchiveRestoredIntoAFreshDriveGivesTheSameBytes)
 
     prefix.addDrive('e');
     ASSERT_EQ(runArchiver({"X", kArchive, "E:\\", "-Y"}), 0);
-    for (const auto& [path, bytes] : kSelected) {
+    for (const auto& [path, bytes] : selected) {
         const QString restored = "E:" + path.mid(2);
         EXPECT_EQ(prefix.read(restored), bytes) << restored.toStdString();
     }

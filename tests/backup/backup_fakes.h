@@ -47,6 +47,9 @@ public:
     int runBounded(const QString& command, ShowMode mode, const BoundedRun& run) override
     {
         ceilings << run.ceilingSeconds;
+        // The test restore finds no databases in what the fake archiver writes.
+        if (command.contains(QLatin1String("\" X \"")))
+            return 1;
         // The verdict's own questions to the archiver: its test and its listing.
         static const QRegularExpression check(QStringLiteral(R"re(^"[^"]*" ([TV]) "([^"]*)"$)re"));
         const QRegularExpressionMatch m = check.match(command);
@@ -108,7 +111,8 @@ public:
     // The archiver's own verdict is tried end to end; here an archive is good when the fake
     // archiver wrote to it.
     ArchiveVerdict verifyArchive(const QString&, const QString& archivePath, const BackupJob&, int,
-                                 bool checkListing) override
+                                 bool checkListing,
+                                 const std::optional<QList<SelectedFile>>&) override
     {
         verifications << checkListing;
         const std::optional<QByteArray> bytes = navlor::platform().readFile(archivePath);
@@ -117,10 +121,13 @@ public:
         return {false, QStringLiteral("arquivo de BKP inexistente")};
     }
 
+    bool testRestoreWanted() override { return restoreTest; }
+
     QString data = QStringLiteral("C:\\VALDORO\\NAVLOR");
     QString system = QStringLiteral("C:\\VALDOROW");
     QString program = QStringLiteral("C:\\NAVLOR\\NAVLOR.EXE");
     bool stop = false;
+    bool restoreTest = false; // the archives the fake archiver writes hold no databases
     std::function<void(const QString&)> onMessage;
 
     QStringList messages;
