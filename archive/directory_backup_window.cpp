@@ -6,12 +6,14 @@
 #include "lib/ansi_text.h"
 #include "lib/archiver_location.h"
 #include "lib/choose_directory.h"
+#include "lib/databases/restored_databases.h"
 #include "lib/dialogs.h"
 #include "lib/file_lists.h"
 #include "lib/platform/platform.h"
 #include "lib/program_start.h"
 #include "lib/registry_settings.h"
 #include "lib/text_utils.h"
+#include "lib/widgets/console_window.h"
 #include "lib/widgets/window_helpers.h"
 #include "lib/work_guard.h"
 
@@ -364,7 +366,9 @@ void TF_BKPDIR::restore()
     const QString entry =
         restoreEntry(m_arqArj, op, archive, target, m_ui->CB_R_TIPOS->currentText());
     m_ui->CB_EXECUTAR->setEditText(entry);
+    const RestoredDatabases restored(target);
     EXECUTA_BAT(entryCommandLine(entry), ShowMode::ShowNormal, kBatchFlag);
+    postToConsole(restored.fixUpWritten());
     dialogs().message(QStringLiteral("RESTAURAÇÃO CONCLUIDA"));
 }
 

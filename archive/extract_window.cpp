@@ -6,10 +6,12 @@
 #include "archive/extract_commands.h"
 #include "lib/ansi_text.h"
 #include "lib/choose_directory.h"
+#include "lib/databases/restored_databases.h"
 #include "lib/dialogs.h"
 #include "lib/platform/platform.h"
 #include "lib/program_start.h"
 #include "lib/registry_settings.h"
+#include "lib/widgets/console_window.h"
 #include "lib/widgets/jpeg_image.h"
 #include "lib/work_guard.h"
 
@@ -459,7 +461,9 @@ void TF_BKP_EXTRAI1::BU_EXTR_EXECClick()
     // Running the batch of an earlier extraction would restore other files.
     if (!writeBatch(batch, lines))
         return;
+    const RestoredDatabases restored(target);
     EXECUTA_BAT(batch, ShowMode::ShowNormal, QStringLiteral("S"));
+    postToConsole(restored.fixUpWritten());
     m_ui->ESTOR_LISTBOX_SELEC->clear();
 }
 

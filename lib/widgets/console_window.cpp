@@ -19,6 +19,14 @@ void setMainConsole(ConsoleWindow* console)
     g_console = console;
 }
 
+void postToConsole(const QStringList& lines)
+{
+    for (const QString& line : lines) {
+        if (g_console)
+            g_console->ADD_MSG(line);
+    }
+}
+
 WindowOpener* windowOpener()
 {
     return g_opener;

@@ -6,6 +6,7 @@
 
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 class QWidget;
 
@@ -30,6 +31,8 @@ public:
 // The console in use, or null (a window opened without one, as in some tests).
 ConsoleWindow* mainConsole();
 void setMainConsole(ConsoleWindow* console);
+// Each line on the console's message line, when there is a console.
+void postToConsole(const QStringList& lines);
 
 // Windows of one subsystem that another one opens: set up by the program, so that no
 // subsystem includes another one's windows.
