@@ -167,9 +167,6 @@ void TF_NAVLOR::FormCreate(const QStringList& arguments)
     m_ui->LA_DIRNAVLOR->setText(dataDirectory);
     // A kill in the middle of writing a parameter file leaves its temporary file behind.
     platform().removeInterruptedWrites(dataDirectory);
-    // Databases that a killed backup left frozen go back to normal at every start.
-    for (const QString& line : thawLeftoverDatabases(dataDirectory))
-        ADD_MSG(line);
 
     // "Minimizar ao concluir" follows the console flags; a start without them closes itself.
     m_ui->CB_MINIMIZAR->setChecked(
@@ -185,6 +182,10 @@ void TF_NAVLOR::FormCreate(const QStringList& arguments)
 
 void TF_NAVLOR::FormShow()
 {
+    // Databases that a killed backup left frozen go back to normal as the console appears,
+    // with or without the start-up pass.
+    for (const QString& line : thawLeftoverDatabases(dataDirectory()))
+        ADD_MSG(line);
     m_ui->LA_DIR1->setText(systemDirectoryRule());
     m_ui->LA_COMPREDE->setText(NOME_COMPUTADOR());
 }

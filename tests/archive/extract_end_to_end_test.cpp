@@ -2,6 +2,9 @@
 // written by ARJ is listed, one entry is picked and extracted, and the bytes come back.
 #include "archive/extract_window.h"
 
+#include "lib/databases/firebird_tools.h"
+#include "lib/widgets/console_window.h"
+#include "tests/support/firebird_server.h"
 #include "tests/support/scoped_env.h"
 #include "tests/support/scripted_dialogs.h"
 #include "tests/support/temp_prefix.h"
@@ -10,6 +13,7 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -130,6 +134,63 @@ TEST_F(RealArchiver, EntryWithBlanksComesOutIntoADriveRoot)
     openExtractWindow(nullptr, "C:\\BKP\\B2.ARJ");
     EXPECT_EQ(dialogs->messages, QStringList());
     EXPECT_EQ(prefix.read("C:\\MEU ARQ.DB"), clientes);
+}
+
+// A Firebird database archived while frozen comes back fixed up; one that was frozen in the
+// target already (a live one under its own backup) is left alone.
+TEST_F(RealArchiver, FrozenFirebirdCopyComesBackReadyAndALiveOneIsLeftAlone)
+{
+    if (const QString why = test::ensureFirebirdServer(); !why.isEmpty())
+        GTEST_SKIP() << why.toStdString();
+    prefix.mkdir("C:\\DADOS\\FB");
+    // Firebird's own path to them: it would read the prefix's "c:" as a host name.
+    const QString source = QFileInfo(prefix.host("C:\\DADOS\\FB")).canonicalFilePath();
+    const QString target = QFileInfo(prefix.host("C:\\TUDO")).canonicalFilePath();
+    QString error;
+    ASSERT_TRUE(test::createFirebirdDatabase(source + "/V.FDB", 200, &error))
+        << error.toStdString();
+    ASSERT_TRUE(test::createFirebirdDatabase(target + "/VIVO.FDB", 10, &error))
+        << error.toStdString();
+    for (const QString& directory : {source, target})
+        ASSERT_EQ(test::makeServerReachable(directory), QString());
+    FirebirdTools tools;
+    ASSERT_TRUE(tools.freeze(source + "/V.FDB").ok);
+    ASSERT_GE(platform().runAndWait("C:\\NAVLOR\\MAKE.BAT", ShowMode::ShowNormal), 0);
+    ASSERT_TRUE(tools.thaw(source + "/V.FDB").ok);
+    ASSERT_TRUE(tools.freeze(target + "/VIVO.FDB").ok);
+
+    struct Console : ConsoleWindow
+    {
+        QString dataDirectory() const override { return {}; }
+        QString systemDirectory() const override { return {}; }
+        QString programPath() const override { return {}; }
+        void ADD_MSG(const QString& text) override { messages << text; }
+        QString messageText() const override { return messages.value(messages.size() - 1); }
+        void setMessageText(const QString&) override {}
+        bool stopRequested() const override { return false; }
+        QList<QWidget*> batchControls() const override { return {}; }
+        QStringList messages;
+    } console;
+    setMainConsole(&console);
+    dialogs->onShowModal = [&](QWidget* window) {
+        window->show(); // finds the archiver
+        QApplication::processEvents();
+        control<QCheckBox>(window, "CB_TODOS")->setChecked(true);
+        control<QLineEdit>(window, "E_EXT_DESTINO")->setText("C:\\TUDO");
+        control<QPushButton>(window, "BU_EXTR_EXEC")->click();
+        return 0;
+    };
+    openExtractWindow(nullptr, "C:\\BKP\\BKP00.ARJ");
+    setMainConsole(nullptr);
+
+    const QString restored = target + "/DADOS/FB/V.FDB";
+    EXPECT_EQ(readFirebirdState(restored), FirebirdState::Normal);
+    EXPECT_TRUE(tools.validate(restored).ok);
+    EXPECT_EQ(
+        console.messages,
+        QStringList{"Banco Firebird restaurado preparado para uso: C:\\TUDO\\DADOS\\FB\\V.FDB"});
+    EXPECT_EQ(readFirebirdState(target + "/VIVO.FDB"), FirebirdState::Frozen);
+    EXPECT_TRUE(tools.thaw(target + "/VIVO.FDB").ok);
 }
 
 } // namespace
