@@ -7,6 +7,8 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
 scripts/build.sh
+# The backup freezes the sample's Firebird databases through the local server.
+scripts/start-firebird.sh
 
 prefix=${NAVLOR_PREFIX:-$PWD/build/sample-prefix}
 rm -rf "$prefix"
