@@ -88,9 +88,25 @@ QList<DatabaseFreeze::Failure> DatabaseFreeze::freeze(const QStringList& databas
     DatabaseTools& tools = databaseTools();
     for (const QString& path : databases) {
         const QString host = hostOf(path);
-        const DatabaseOutcome outcome =
-            host.isEmpty() ? DatabaseOutcome{false, QStringLiteral("caminho inacessível")}
-                           : tools.freezeFirebird(host);
+        DatabaseOutcome outcome{false, QStringLiteral("caminho inacessível")};
+        if (!host.isEmpty()) {
+            // What the header already tells needs no server to say.
+            switch (tools.firebirdState(host)) {
+            case FirebirdState::OldFormat:
+                outcome.reason = QStringLiteral("formato antigo, o servidor não o abre");
+                break;
+            case FirebirdState::Unreadable:
+                outcome.reason = QStringLiteral("não é um banco Firebird legível");
+                break;
+            case FirebirdState::Frozen:
+            case FirebirdState::Merging:
+                outcome.reason = QStringLiteral("já congelado por outro BKP");
+                break;
+            case FirebirdState::Normal:
+                outcome = tools.freezeFirebird(host);
+                break;
+            }
+        }
         if (outcome.ok) {
             m_frozen << path;
             continue;

@@ -67,6 +67,18 @@ TEST_F(LiveData, FreezeWritesTheListFirstAndThawsOnEveryWayOut)
     EXPECT_EQ(failures[0].reason, QStringLiteral("servidor Firebird indisponível"));
     EXPECT_TRUE(refused.frozen().isEmpty());
     EXPECT_TRUE(listText().isEmpty()); // nothing frozen, nothing left to thaw
+
+    // An old on-disk format or one frozen by someone else is not asked of the server.
+    fake->refuseFreeze = false;
+    fake->old.insert(QStringLiteral("b.gdb"));
+    fake->frozen.insert(prefix.host(dbs[0]));
+    fake->calls.clear();
+    DatabaseFreeze skipped(data);
+    const QList<DatabaseFreeze::Failure> reasons = skipped.freeze(dbs);
+    ASSERT_EQ(reasons.size(), 2);
+    EXPECT_EQ(reasons[0].reason, QStringLiteral("já congelado por outro BKP"));
+    EXPECT_EQ(reasons[1].reason, QStringLiteral("formato antigo, o servidor não o abre"));
+    EXPECT_TRUE(fake->calls.isEmpty());
 }
 
 TEST_F(LiveData, LeftoversOfAKilledRunAreThawedAtTheNextStart)

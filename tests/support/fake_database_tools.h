@@ -15,6 +15,8 @@ class FakeDatabaseTools : public DatabaseTools
 public:
     FirebirdState firebirdState(const QString& host) override
     {
+        if (old.contains(host.section(u'/', -1)))
+            return FirebirdState::OldFormat;
         return frozen.contains(host) ? FirebirdState::Frozen : FirebirdState::Normal;
     }
     DatabaseOutcome freezeFirebird(const QString& host) override
@@ -52,6 +54,7 @@ public:
 
     QSet<QString> frozen; // host paths
     QSet<QString> broken; // file names that do not open
+    QSet<QString> old;    // file names of an old on-disk format
     bool refuseFreeze = false;
     bool refuseThaw = false;
     QStringList calls; // "freeze NAME", "thaw NAME"...
