@@ -63,7 +63,7 @@ const QString kArchiver = QStringLiteral("C:\\NAVLOR\\ARJ.EXE");
 
 // The sample's own rows first, for tables and indexes as a client's database has them; then
 // sales with a long note each, which fill the file to the size wanted far faster than more
-// sample rows would (a second for 30 MB against five).
+// sample rows would (a second for 30 MB against six).
 constexpr int kSampleRows = 200000;
 constexpr qint64 kDatabaseBytes = 200000000;
 constexpr qint64 kNoteRowBytes = 1450; // what one such sale adds, measured
