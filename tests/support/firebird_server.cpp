@@ -265,8 +265,9 @@ BEGIN
   CHANGES = 2 * I;
   SUSPEND;
 END^)");
-    const QString prologue = QStringLiteral(
-        "SET LIST ON;\nCREATE OR ALTER SEQUENCE NAVLOR_WRITER_ID START WITH 0;\nCOMMIT;\nSET TERM ^ ;\n");
+    const QString prologue =
+        QStringLiteral("SET LIST ON;\nCREATE OR ALTER SEQUENCE NAVLOR_WRITER_ID START WITH "
+                       "0;\nCOMMIT;\nSET TERM ^ ;\n");
     const QString loop = QStringLiteral(
         R"({ printf '%s\n' "$PROLOGUE"; n=0
 while [ ! -e "$STOP" ] && [ "$n" -lt "$TURNS" ]; do printf '%s\n' "$BLOCK"; sleep 0.1; n=$((n+1)); done
