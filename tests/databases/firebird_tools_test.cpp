@@ -172,8 +172,8 @@ TEST_F(FirebirdFakeTools, ReasonsFromWhatTheToolsSay)
          "\tNumber of pointer page warnings\t: 1\n",
          "erros de validação (data page errors 1)"},
         // Warnings alone are no damage: the server uses such a database as it is.
-        {"gfix", "exit 0",
-         "Summary of validation errors\n\tNumber of pointer page warnings\t: 1\n", nullptr},
+        {"gfix", "exit 0", "Summary of validation errors\n\tNumber of pointer page warnings\t: 1\n",
+         nullptr},
         {"gfix", "exit 1",
          "Error during scan of table 2 (RDB$FIELDS)\n-Missing crypt plugin, but page appears "
          "encrypted\n",
