@@ -503,6 +503,12 @@ RunResult executeJob(BackupJob& job, const QString& archiverOption, BackupConsol
     }
     if (!isDue(job.E_PERIODO, today(), job.E_ULTIMATU))
         return RunResult::NotDue;
+    if (lastRunInFuture(job.E_ULTIMATU, today())) {
+        const QString text = QStringLiteral("ATENÇÃO - BKP (") + job.E_ITEM +
+                             QStringLiteral(") - data da última execução no futuro");
+        console.ADD_MSG(text);
+        (void)BackupLog(console.dataDirectory()).note(text);
+    }
     return runJob(job, archiverOption, console);
 }
 

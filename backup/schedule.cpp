@@ -54,10 +54,11 @@ bool isDue(const QString& period, const QDate& today, const QString& lastRun)
     const QString todayText = dateText(today);
     const bool blank = EM_BRANCO(lastRun);
     const std::optional<QDate> parsed = blank ? std::nullopt : parseDateText(lastRun, today);
-    // A date typed by hand that is no date cannot prove the job ran in this period.
-    const bool unreadable = !blank && !parsed;
+    // A date typed by hand that is no date cannot prove the job ran in this period, nor can
+    // one that has not come yet.
+    const bool unreadable = (!blank && !parsed) || (parsed && *parsed > today);
     const QDate last = parsed.value_or(QDate());
-    const bool otherDay = lastRun.left(2) != todayText.left(2);
+    const bool otherDay = !parsed || *parsed != today;
 
     switch (periodCode(period).unicode()) {
     case u'0':
@@ -86,6 +87,13 @@ bool isDue(const QString& period, const QDate& today, const QString& lastRun)
     default:
         return false;
     }
+}
+
+bool lastRunInFuture(const QString& lastRun, const QDate& today)
+{
+    const std::optional<QDate> parsed =
+        EM_BRANCO(lastRun) ? std::nullopt : parseDateText(lastRun, today);
+    return parsed && *parsed > today;
 }
 
 ArchiveName archiveName(const QString& period, const QDate& today, const QString& destination,

@@ -16,8 +16,13 @@ const QStringList& periodItems();
 // Whether a job of `period`, last run on the date text `lastRun`, is due `today`. Only asked of
 // active jobs. A period that starts with none of the codes is never due. A last run that is not
 // blank but cannot be read as a date makes the job due: an extra backup costs less than a
-// missed one.
+// missed one. So does one after today (a clock that was once wrong would otherwise hold the
+// job back until that date). Dates are compared whole: a run a month or a year ago on the same
+// day is no run today.
 bool isDue(const QString& period, const QDate& today, const QString& lastRun);
+
+// Whether the date text `lastRun` reads as a date after `today`.
+bool lastRunInFuture(const QString& lastRun, const QDate& today);
 
 struct ArchiveName
 {

@@ -511,13 +511,21 @@ TEST_F(BackupRun, ExecuteRunsOnlyActiveJobsThatAreDue)
     EXPECT_EQ(shown->messages.size(), 1);
 
     job.CB_ATIVAR = true;
-    job.E_ULTIMATU = QStringLiteral("05/02/26"); // the 5th of last month: same day number
+    job.E_ULTIMATU = QStringLiteral("05/03/26"); // today
     EXPECT_EQ(executeJob(job, "", console, true), RunResult::NotDue);
     EXPECT_TRUE(platform->runs.isEmpty());
 
-    job.E_ULTIMATU = QStringLiteral("04/03/26");
+    job.E_ULTIMATU = QStringLiteral("05/02/26"); // the same day number a month ago
     EXPECT_EQ(executeJob(job, "", console, true), RunResult::Recorded);
     EXPECT_EQ(platform->runs.size(), 1);
+
+    // A last run after today runs the job, and says why.
+    job.E_ULTIMATU = QStringLiteral("01/01/31");
+    console.messages.clear();
+    EXPECT_EQ(executeJob(job, "", console, true), RunResult::Recorded);
+    const QString said = QStringLiteral("ATENÇÃO - BKP (00) - data da última execução no futuro");
+    EXPECT_EQ(console.messages.value(0), said);
+    EXPECT_TRUE(fromAnsi(prefix.read(console.data + "\\NAVLOR.LOG")).contains(said));
 }
 
 class Pass : public BackupRun

@@ -54,16 +54,29 @@ INSTANTIATE_TEST_SUITE_P(EvenDays, Due,
                                            DueCase{"2 - Dias Pares", "10/03/26", "10/03/26",
                                                    false}));
 
-// Only the day number is compared: the 5th of last month looks like today.
+// Whole dates are compared: the 5th of last month or of last year is no run today.
 INSTANTIATE_TEST_SUITE_P(
     Daily, Due,
-    ::testing::Values(DueCase{"0 - Diário", "05/03/26", "05/02/26", false},
+    ::testing::Values(DueCase{"0 - Diário", "05/03/26", "05/02/26", true},
+                      DueCase{"0 - Diário", "05/03/26", "05/03/25", true},
+                      DueCase{"0 - Diário", "05/03/26", "05/03/26", false},
+                      DueCase{"6 - Diário P/Semana", "05/03/26", "05/02/26", true},
                       DueCase{"0 - Diário", "06/03/26", "05/02/26", true},
                       DueCase{"0 - Diário", "06/03/26", "", true},
                       DueCase{"0 - Diário", "06/03/26", "00/00/00", true},
                       DueCase{"6 - Diário P/Semana", "05/03/26", "05/03/26", false},
                       DueCase{"6 - Diário P/Semana", "06/03/26", "05/03/26", true},
                       DueCase{"6 - Diário P/Semana", "07/03/26", "06/03/26", true}));
+
+// A last run after today (a clock that was once wrong) holds no job back.
+INSTANTIATE_TEST_SUITE_P(Future, Due,
+                         ::testing::Values(DueCase{"0 - Diário", "05/03/26", "06/03/26", true},
+                                           DueCase{"3 - Semanal", "12/01/26", "01/01/31", true},
+                                           DueCase{"4 - Quinzenal", "12/01/26", "20/01/26", true},
+                                           DueCase{"5 - Mensal", "12/01/26", "01/02/26", true},
+                                           DueCase{"5 - Mensal", "12/01/26", "12/01/25", true},
+                                           DueCase{"1 - Dias Impares", "10/03/26", "01/01/31",
+                                                   false}));
 
 // Monday 12/01/26: the week opened on Sunday 11/01/26.
 INSTANTIATE_TEST_SUITE_P(Weekly, Due,
@@ -126,12 +139,26 @@ INSTANTIATE_TEST_SUITE_P(UnreadableLastRun, Due,
                                            DueCase{"6 - Diário P/Semana", "05/03/26", "05/x",
                                                    true}));
 
-// Two-digit years: 35 is 2035 and 36 is 1936 while the current year is 2026.
+// Two-digit years: 35 is 2035 (after today: due, and said) and 36 is 1936 while the current
+// year is 2026.
 INSTANTIATE_TEST_SUITE_P(TwoDigitYears, Due,
-                         ::testing::Values(DueCase{"3 - Semanal", "12/01/26", "31/12/35", false},
+                         ::testing::Values(DueCase{"3 - Semanal", "12/01/26", "31/12/35", true},
                                            DueCase{"3 - Semanal", "12/01/26", "01/01/36", true},
-                                           DueCase{"4 - Quinzenal", "20/03/26", "01/01/35", false},
+                                           DueCase{"4 - Quinzenal", "20/03/26", "01/01/35", true},
                                            DueCase{"4 - Quinzenal", "20/03/26", "31/12/99", true}));
+
+TEST(LastRun, InTheFutureIsReadWithTheTwoDigitYearWindow)
+{
+    const QDate today(2026, 1, 12);
+    for (const auto& [text, future] : {std::pair{"31/12/35", true},
+                                       {"13/01/26", true},
+                                       {"12/01/26", false},
+                                       {"01/01/36", false},
+                                       {"", false},
+                                       {"00/00/00", false},
+                                       {"garbage", false}})
+        EXPECT_EQ(lastRunInFuture(QString::fromLatin1(text), today), future) << text;
+}
 
 struct NameCase
 {
