@@ -163,8 +163,9 @@ TEST_F(LiveData, ChangedFilesAreArchivedAgainUntilTheyKeepStill)
             << c.name;
         const QList<SelectedFile> kept = watch.asKept();
         ASSERT_EQ(kept.size(), 4) << c.name; // TMP.DB is no longer expected
-        if (c.ok)                            // as archived the last time
+        if (c.ok) {                          // as archived the last time
             EXPECT_EQ(kept[0].size, prefix.read(QStringLiteral("C:\\D\\CLI.DB")).size());
+        }
         prefix.write(QStringLiteral("C:\\D\\TMP.DB"), "t1");
     }
     ChangeWatch watch(selected, {});
