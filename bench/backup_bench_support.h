@@ -36,6 +36,16 @@ private:
     QTemporaryDir m_dir;
 };
 
+// Debian's arj, which the jobs are measured against.
+QString hostArj();
+// `arj a` with `arguments` (archive, switches, names) run from the root of C: as an operator
+// would type it, its output discarded; seconds. Exits the program when arj fails.
+double timePlainArjAdd(const BenchPrefix& prefix, const QStringList& arguments);
+// Entries of an archive as Debian's arj lists them.
+int archiveEntries(const QString& hostPath);
+// A fresh start for the next run: no archive, and what the last one wrote on its way to disk.
+void clearArchive(const QString& hostPath);
+
 // Keeps the message line and counts the jobs shown; never stops and finds no files.
 class BenchConsole : public BackupConsole
 {

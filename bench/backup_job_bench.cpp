@@ -106,12 +106,6 @@ void saveBenchJob()
         fail(QStringLiteral("cannot write the job"));
 }
 
-QString hostArj()
-{
-    const QString found = QStandardPaths::findExecutable(QStringLiteral("arj"));
-    return found.isEmpty() ? QStringLiteral("/usr/bin/arj") : found;
-}
-
 // The job as the start-up pass would run it; seconds.
 double runTheJob(const QString& archive)
 {
@@ -140,44 +134,11 @@ double runTheJob(const QString& archive)
 // only into the first of several wildcards and fails the others.
 double runPlainArj(const bench::BenchPrefix& prefix, const QString& archive)
 {
-    QStringList arguments{QStringLiteral("a"),  archive,
-                          QStringLiteral("-i"), QStringLiteral("-y"),
-                          QStringLiteral("-r"), QStringLiteral("BENCH/*.*")};
+    QStringList arguments{archive, QStringLiteral("-i"), QStringLiteral("-y"), QStringLiteral("-r"),
+                          QStringLiteral("BENCH/*.*")};
     for (const QString& mask : kExclusions.split(u' '))
         arguments << QStringLiteral("-x") + mask;
-    QProcess arj;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.remove(QStringLiteral("ARJ_SW"));
-    arj.setProcessEnvironment(environment);
-    arj.setWorkingDirectory(prefix.host(QStringLiteral("C:\\")));
-    arj.setStandardInputFile(QProcess::nullDevice());
-    arj.setStandardOutputFile(QProcess::nullDevice());
-    QElapsedTimer timer;
-    timer.start();
-    arj.start(hostArj(), arguments);
-    const bool finished = arj.waitForFinished(-1);
-    const double seconds = timer.nsecsElapsed() / 1e9;
-    if (!finished || arj.exitStatus() != QProcess::NormalExit || arj.exitCode() != 0)
-        fail(QStringLiteral("arj a failed: ") + QString::fromLocal8Bit(arj.readAllStandardError()));
-    return seconds;
-}
-
-// Entries of an archive as Debian's arj lists them.
-int entries(const QString& archive)
-{
-    QProcess arj;
-    arj.start(hostArj(), {QStringLiteral("v"), archive});
-    arj.waitForFinished(-1);
-    static const QRegularExpression entry(QStringLiteral("^\\d{3,}\\) "),
-                                          QRegularExpression::MultilineOption);
-    return static_cast<int>(QString::fromLocal8Bit(arj.readAllStandardOutput()).count(entry));
-}
-
-// A fresh start for the next run: no archive, and what the last one wrote on its way to disk.
-void clearArchive(const QString& hostPath)
-{
-    QFile::remove(hostPath);
-    ::sync();
+    return bench::timePlainArjAdd(prefix, arguments);
 }
 
 } // namespace
@@ -213,13 +174,13 @@ int main(int argc, char** argv)
         double plain = 0;
         const bool plainFirst = round % 2;
         if (plainFirst) {
-            clearArchive(plainHost);
+            bench::clearArchive(plainHost);
             plain = runPlainArj(prefix, plainHost);
         }
-        clearArchive(jobHost);
+        bench::clearArchive(jobHost);
         job = runTheJob(jobArchive);
         if (!plainFirst) {
-            clearArchive(plainHost);
+            bench::clearArchive(plainHost);
             plain = runPlainArj(prefix, plainHost);
         }
         std::printf("round %d: arj a %.3f s, job %.3f s\n", round, plain, job);
@@ -233,8 +194,8 @@ int main(int argc, char** argv)
     std::printf("BKPA.BAT: %s", batch ? batch->constData() : "(missing)\n");
     // Both archives must hold the same files.
     std::printf("entries: arj %d, job %d; archives: arj %lld bytes, job %lld bytes\n",
-                entries(plainHost), entries(jobHost), QFileInfo(plainHost).size(),
-                QFileInfo(jobHost).size());
+                bench::archiveEntries(plainHost), bench::archiveEntries(jobHost),
+                QFileInfo(plainHost).size(), QFileInfo(jobHost).size());
     std::printf("best: arj a %.3f s, job %.3f s, ratio %.3f (target <= 1.15)\n", bestPlain, bestJob,
                 bestJob / bestPlain);
     return 0;

@@ -312,52 +312,14 @@ JobTimes runTheJob(const QString& archive)
             console.verdictTo - console.verdictFrom, end - console.restoreFrom};
 }
 
-QString hostArj()
-{
-    const QString found = QStandardPaths::findExecutable(QStringLiteral("arj"));
-    return found.isEmpty() ? QStringLiteral("/usr/bin/arj") : found;
-}
-
 // arj a of the same files from the root of C:, as an operator would type it; seconds. The
 // job's masks select every file of the source, and "*.*" stands for them: Debian's arj recurses
 // only into the first of several wildcards and fails the others.
 double runPlainArj(const bench::BenchPrefix& prefix, const QString& archive)
 {
-    const QStringList arguments{QStringLiteral("a"),  archive,
-                                QStringLiteral("-i"), QStringLiteral("-y"),
-                                QStringLiteral("-r"), QStringLiteral("VALDOROW/DADOS/*.*")};
-    QProcess arj;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.remove(QStringLiteral("ARJ_SW"));
-    arj.setProcessEnvironment(environment);
-    arj.setWorkingDirectory(prefix.host(QStringLiteral("C:\\")));
-    arj.setStandardInputFile(QProcess::nullDevice());
-    arj.setStandardOutputFile(QProcess::nullDevice());
-    QElapsedTimer timer;
-    timer.start();
-    arj.start(hostArj(), arguments);
-    const bool finished = arj.waitForFinished(-1);
-    const double seconds = timer.nsecsElapsed() / 1e9;
-    if (!finished || arj.exitStatus() != QProcess::NormalExit || arj.exitCode() != 0)
-        fail(QStringLiteral("arj a failed: ") + QString::fromLocal8Bit(arj.readAllStandardError()));
-    return seconds;
-}
-
-int entries(const QString& archive)
-{
-    QProcess arj;
-    arj.start(hostArj(), {QStringLiteral("v"), archive});
-    arj.waitForFinished(-1);
-    static const QRegularExpression entry(QStringLiteral("^\\d{3,}\\) "),
-                                          QRegularExpression::MultilineOption);
-    return static_cast<int>(QString::fromLocal8Bit(arj.readAllStandardOutput()).count(entry));
-}
-
-// A fresh start for the next run: no archive, and what the last one wrote on its way to disk.
-void clearArchive(const QString& hostPath)
-{
-    QFile::remove(hostPath);
-    ::sync();
+    return bench::timePlainArjAdd(prefix,
+                                  {archive, QStringLiteral("-i"), QStringLiteral("-y"),
+                                   QStringLiteral("-r"), QStringLiteral("VALDOROW/DADOS/*.*")});
 }
 
 QString quoted(const QString& text)
@@ -385,7 +347,7 @@ void breakDown(const bench::BenchPrefix& prefix, const QString& archive, const Q
     const int ceiling = console.archiverCeilingSeconds();
     DatabaseTools& tools = databaseTools();
     const QString batch = kDestination + QStringLiteral("\\BKPA.BAT");
-    clearArchive(prefix.host(archive));
+    bench::clearArchive(prefix.host(archive));
     std::printf("where the job's time goes, each step alone:\n");
 
     DatabaseOutcome frozen;
@@ -466,7 +428,7 @@ void breakDown(const bench::BenchPrefix& prefix, const QString& archive, const Q
                       QStringLiteral("-y"), QStringLiteral("-i")}}) {
         Ran ran;
         printStep(arguments.first() == QLatin1String("t") ? "arj t (test)" : "arj x (extract all)",
-                  secondsOf([&] { ran = runTool(hostArj(), arguments); }));
+                  secondsOf([&] { ran = runTool(bench::hostArj(), arguments); }));
         if (!ran.ok)
             fail(QStringLiteral("arj ") + arguments.first() + QStringLiteral(" failed: ") +
                  ran.output);
@@ -539,13 +501,13 @@ int main(int argc, char** argv)
         JobTimes job;
         const bool plainFirst = round % 2;
         if (plainFirst) {
-            clearArchive(plainHost);
+            bench::clearArchive(plainHost);
             plain = runPlainArj(prefix, plainHost);
         }
-        clearArchive(prefix.host(jobArchive));
+        bench::clearArchive(prefix.host(jobArchive));
         job = runTheJob(jobArchive);
         if (!plainFirst) {
-            clearArchive(plainHost);
+            bench::clearArchive(plainHost);
             plain = runPlainArj(prefix, plainHost);
         }
         writerAlive();
@@ -566,8 +528,8 @@ int main(int argc, char** argv)
     std::printf("BKPA.BAT: %s", batch ? batch->constData() : "(missing)\n");
     const QString jobHost = prefix.host(jobArchive);
     std::printf("entries: arj %d, job %d; archives: arj %lld bytes, job %lld bytes\n",
-                entries(plainHost), entries(jobHost), QFileInfo(plainHost).size(),
-                QFileInfo(jobHost).size());
+                bench::archiveEntries(plainHost), bench::archiveEntries(jobHost),
+                QFileInfo(plainHost).size(), QFileInfo(jobHost).size());
     const double ratio = bestJob / bestPlain;
     std::printf("best: arj a %.3f s, job %.3f s, ratio %.3f (target <= %.1f): %s\n", bestPlain,
                 bestJob, ratio, kTarget, ratio <= kTarget ? "met" : "NOT met");
