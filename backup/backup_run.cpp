@@ -386,8 +386,10 @@ RunResult runGeneratedLine(BackupJob& job, const QList<SelectedFile>& selected,
         console.verifyArchive(archiver, archive.path, job, ceiling, true, watch.asKept());
     if (!verdict.ok)
         return report.notWritten(archive.path, verdict.reason);
-    if (!restoresWhole(archiver, archive.path, job, ceiling, databaseCount(watch.asKept()), console,
-                       report))
+    // A job that selects no database has none to open again; its memo and index files alone
+    // would only be extracted for nothing.
+    const int opened = databaseCount(watch.asKept());
+    if (opened > 0 && !restoresWhole(archiver, archive.path, job, ceiling, opened, console, report))
         return RunResult::ArchiveNotWritten;
     return RunResult::Recorded;
 }
