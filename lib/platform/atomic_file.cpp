@@ -1,7 +1,8 @@
 #include "lib/platform/atomic_file.h"
 
+#include "lib/platform/safe_files.h"
+
 #include <QFile>
-#include <QFileInfo>
 #include <QRandomGenerator>
 
 #include <cerrno>
@@ -33,15 +34,6 @@ bool writeAll(int fd, const QByteArray& data)
     return true;
 }
 
-void syncDirectory(const QByteArray& dir)
-{
-    const int fd = ::open(dir.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
-    }
-}
-
 const QByteArray kTempMarker = QByteArrayLiteral(".navlor-");
 
 // The name writeFileAtomically gives its temporary files: "." + name + ".navlor-" + base 36.
@@ -65,25 +57,25 @@ bool isTemporaryName(const QByteArray& name)
 
 bool writeFileAtomically(const QString& hostPath, const QByteArray& data, int newMode)
 {
-    QString target = hostPath;
-    // A link is replaced through: the file it names gets the new contents.
-    const QFileInfo info(hostPath);
-    if (info.isSymLink() && info.exists())
-        target = info.canonicalFilePath();
-
-    const QByteArray targetName = QFile::encodeName(target);
+    // Everything happens in the directory opened once, by the name alone: a link planted at
+    // the name is replaced itself, and what it names is never opened.
+    const ParentDirectory dir(hostPath);
+    if (!dir.isOpen())
+        return false;
+    const char* name = dir.name().constData();
+    // Only a regular file at the name hands on its permissions; a link's target is not ours.
     struct stat old;
-    const bool hadOld = ::stat(targetName.constData(), &old) == 0;
+    const bool hadOld =
+        ::fstatat(dir.fd(), name, &old, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(old.st_mode);
 
-    const QFileInfo targetInfo(target);
-    const QByteArray dir = QFile::encodeName(targetInfo.path());
     QByteArray tempName;
     int fd = -1;
     for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-        tempName = dir + '/' + '.' + QFile::encodeName(targetInfo.fileName()).left(200) +
-                   ".navlor-" + QByteArray::number(QRandomGenerator::global()->generate(), 36);
-        fd = ::open(tempName.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC,
-                    static_cast<mode_t>(newMode));
+        tempName = '.' + dir.name().left(200) + kTempMarker +
+                   QByteArray::number(QRandomGenerator::global()->generate(), 36);
+        fd = ::openat(dir.fd(), tempName.constData(),
+                      O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
+                      static_cast<mode_t>(newMode));
         if (fd < 0 && errno != EEXIST)
             return false;
     }
@@ -97,12 +89,12 @@ bool writeFileAtomically(const QString& hostPath, const QByteArray& data, int ne
         ok = ::fsync(fd) == 0;
     ok = ::close(fd) == 0 && ok;
     if (ok)
-        ok = ::rename(tempName.constData(), targetName.constData()) == 0;
+        ok = ::renameat(dir.fd(), tempName.constData(), dir.fd(), name) == 0;
     if (!ok) {
-        ::unlink(tempName.constData());
+        ::unlinkat(dir.fd(), tempName.constData(), 0);
         return false;
     }
-    syncDirectory(dir);
+    ::fsync(dir.fd());
     return true;
 }
 

@@ -1,5 +1,7 @@
 #include "lib/platform/bounded_wait.h"
 
+#include "lib/platform/interruption.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
@@ -31,8 +33,9 @@ bool reap(pid_t pid, int* status, bool block)
     }
 }
 
-// True when `pid` ended within `milliseconds` (it is reaped then).
-bool endsWithin(pid_t pid, int pidfd, qint64 milliseconds, int* status)
+// True when `pid` ended within `milliseconds` (it is reaped then); an `interruptible` wait
+// also returns when the program is asked to end.
+bool endsWithin(pid_t pid, int pidfd, qint64 milliseconds, int* status, bool interruptible)
 {
     if (pidfd >= 0) {
         const auto deadline =
@@ -47,6 +50,8 @@ bool endsWithin(pid_t pid, int pidfd, qint64 milliseconds, int* status)
             const int r = ::poll(&fd, 1, slice);
             if (r > 0)
                 return reap(pid, status, true);
+            if (interruptible && interruptRequested())
+                return reap(pid, status, false);
             if (r < 0 && errno != EINTR)
                 break; // fall back to polling below
             if (r == 0 && left <= 0)
@@ -59,7 +64,7 @@ bool endsWithin(pid_t pid, int pidfd, qint64 milliseconds, int* status)
     for (;;) {
         if (reap(pid, status, false))
             return true;
-        if (std::chrono::steady_clock::now() >= deadline)
+        if (std::chrono::steady_clock::now() >= deadline || (interruptible && interruptRequested()))
             return false;
         std::this_thread::sleep_for(pause);
         pause = std::min(pause * 2, std::chrono::milliseconds(50));
@@ -72,37 +77,41 @@ BoundedWait waitAtMost(pid_t pid, int ceilingSeconds, bool ownGroup,
                        const std::function<void()>& tick)
 {
     BoundedWait result;
-    if (ceilingSeconds <= 0 && !tick) {
-        reap(pid, &result.status, true);
-        return result;
-    }
     const int pidfd = static_cast<int>(::syscall(SYS_pidfd_open, pid, 0));
     constexpr qint64 kTickMilliseconds = 100;
+    // Without a tick the wait still wakes now and then, in case a signal was missed.
+    constexpr qint64 kIdleMilliseconds = 1000;
     const auto start = std::chrono::steady_clock::now();
     const qint64 ceiling = ceilingSeconds > 0 ? qint64(ceilingSeconds) * 1000 : -1;
     bool ended = false;
     for (;;) {
-        qint64 slice = tick ? kTickMilliseconds : ceiling;
+        qint64 slice = tick ? kTickMilliseconds : kIdleMilliseconds;
         if (ceiling >= 0) {
             const qint64 spent = std::chrono::duration_cast<std::chrono::milliseconds>(
                                      std::chrono::steady_clock::now() - start)
                                      .count();
-            if (spent >= ceiling)
+            if (spent >= ceiling) {
+                result.timedOut = true;
                 break;
+            }
             slice = std::min(slice, ceiling - spent);
         }
-        if (endsWithin(pid, pidfd, slice, &result.status)) {
+        if (endsWithin(pid, pidfd, slice, &result.status, true)) {
             ended = true;
+            break;
+        }
+        // Asked to end: the program and what it started end with us.
+        if (interruptRequested()) {
+            result.interrupted = true;
             break;
         }
         if (tick)
             tick();
     }
     if (!ended) {
-        result.timedOut = true;
         const pid_t target = ownGroup ? -pid : pid;
         ::kill(target, SIGTERM);
-        if (!endsWithin(pid, pidfd, kGraceMilliseconds, &result.status)) {
+        if (!endsWithin(pid, pidfd, kGraceMilliseconds, &result.status, false)) {
             ::kill(target, SIGKILL);
             reap(pid, &result.status, true);
         }

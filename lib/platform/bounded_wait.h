@@ -14,11 +14,13 @@ namespace navlor {
 struct BoundedWait
 {
     bool timedOut = false;
-    int status = 0; // as waitpid reports it
+    bool interrupted = false; // ended because the program was asked to end
+    int status = 0;           // as waitpid reports it
 };
 
 // Waits for `pid`, which leads a process group of its own when `ownGroup`; 0 seconds: no
-// ceiling. `tick`, when given, is called about every 100 ms while the program runs.
+// ceiling. A request to end the program ends the process (and its group) as the ceiling does.
+// `tick`, when given, is called about every 100 ms while the program runs.
 BoundedWait waitAtMost(pid_t pid, int ceilingSeconds, bool ownGroup,
                        const std::function<void()>& tick = {});
 

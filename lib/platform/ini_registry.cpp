@@ -227,10 +227,10 @@ private:
 
 // Serialises the read-modify-write of one file between processes (the console and a sibling
 // program it starts may write at the same time).
-class FileLock
+class RegistryFileLock
 {
 public:
-    explicit FileLock(const QString& path)
+    explicit RegistryFileLock(const QString& path)
     {
         QDir().mkpath(QFileInfo(path).path());
         m_fd = ::open(QFile::encodeName(path + QStringLiteral(".lock")).constData(),
@@ -238,13 +238,13 @@ public:
         if (m_fd >= 0)
             ::flock(m_fd, LOCK_EX);
     }
-    ~FileLock()
+    ~RegistryFileLock()
     {
         if (m_fd >= 0)
             ::close(m_fd);
     }
-    FileLock(const FileLock&) = delete;
-    FileLock& operator=(const FileLock&) = delete;
+    RegistryFileLock(const RegistryFileLock&) = delete;
+    RegistryFileLock& operator=(const RegistryFileLock&) = delete;
 
 private:
     int m_fd = -1;
@@ -274,7 +274,7 @@ bool IniRegistry::openKey(RegRoot root, const QString& key, bool create)
         return true;
     if (!create)
         return false;
-    FileLock lock(filePath(root));
+    RegistryFileLock lock(filePath(root));
     store.load();
     if (store.keyExists(path))
         return true;
@@ -298,7 +298,7 @@ std::optional<QString> IniRegistry::read(RegRoot root, const QString& key,
 
 bool IniRegistry::write(RegRoot root, const QString& key, const QString& name, const QString& data)
 {
-    FileLock lock(filePath(root));
+    RegistryFileLock lock(filePath(root));
     Store store(filePath(root));
     store.load();
     Store::setValue(store.ensureKey(normalizedRegistryKey(key)), name, data);
@@ -307,7 +307,7 @@ bool IniRegistry::write(RegRoot root, const QString& key, const QString& name, c
 
 bool IniRegistry::remove(RegRoot root, const QString& key, const QString& name)
 {
-    FileLock lock(filePath(root));
+    RegistryFileLock lock(filePath(root));
     Store store(filePath(root));
     store.load();
     Key* k = store.findKey(normalizedRegistryKey(key));

@@ -2,6 +2,9 @@
 
 #include "lib/platform/clock.h"
 
+#include <QMutex>
+#include <QSet>
+
 namespace navlor {
 
 namespace {
@@ -11,6 +14,24 @@ std::unique_ptr<Platform>& current()
     static std::unique_ptr<Platform> instance;
     return instance;
 }
+
+// The default's locks: the paths held in this process, case folded.
+QMutex g_heldMutex;
+QSet<QString> g_heldPaths;
+
+class RegisteredLock final : public FileLock
+{
+public:
+    explicit RegisteredLock(QString key) : m_key(std::move(key)) {}
+    ~RegisteredLock() override
+    {
+        const QMutexLocker locker(&g_heldMutex);
+        g_heldPaths.remove(m_key);
+    }
+
+private:
+    QString m_key;
+};
 
 } // namespace
 
@@ -80,6 +101,55 @@ std::optional<ChangeStamp> Platform::changeStamp(const QString& path)
 int Platform::removeInterruptedWrites(const QString& /*directory*/)
 {
     return 0;
+}
+
+AppendOutcome Platform::appendToFile(const QString& path, const QByteArray& data, qint64 rotateAt,
+                                     const QString& rotatedPath)
+{
+    AppendOutcome done = AppendOutcome::Appended;
+    if (isLink(path)) {
+        if (!removeLink(path))
+            return AppendOutcome::Failed;
+        done = AppendOutcome::LinkReplaced;
+    }
+    QByteArray contents;
+    if (fileExists(path)) {
+        // Unreadable, the file would be replaced by the new line alone.
+        std::optional<QByteArray> old = readFile(path);
+        if (!old)
+            return AppendOutcome::Failed;
+        contents = std::move(*old);
+        // Not set aside, the full file still takes the line.
+        if (rotateAt > 0 && contents.size() >= rotateAt &&
+            (!fileExists(rotatedPath) || deleteFile(rotatedPath)) && moveFile(path, rotatedPath))
+            contents.clear();
+    } else if (directoryExists(path)) {
+        return AppendOutcome::Failed;
+    }
+    if (!data.isEmpty() && !contents.isEmpty() && !contents.endsWith('\n'))
+        contents += "\r\n";
+    contents += data;
+    return writeFile(path, contents) ? done : AppendOutcome::Failed;
+}
+
+std::unique_ptr<FileLock> Platform::tryLockFile(const QString& path)
+{
+    QString key = path.toCaseFolded();
+    const QMutexLocker locker(&g_heldMutex);
+    if (g_heldPaths.contains(key))
+        return nullptr;
+    g_heldPaths.insert(key);
+    return std::make_unique<RegisteredLock>(std::move(key));
+}
+
+bool Platform::isLink(const QString& /*path*/)
+{
+    return false;
+}
+
+bool Platform::removeLink(const QString& /*path*/)
+{
+    return false;
 }
 
 Platform& platform()

@@ -69,6 +69,28 @@ struct BoundedRun
 // runBounded's answer when the ceiling was reached and the program, with every process it
 // started, was ended.
 inline constexpr int kRunTimedOut = -2;
+// runBounded's answer when the program was asked to end (a signal) and the program, with
+// every process it started, was ended.
+inline constexpr int kRunInterrupted = -3;
+
+// What appending did.
+enum class AppendOutcome
+{
+    Appended,
+    LinkReplaced,
+    Failed
+};
+
+// An exclusive lock on a file, held until this object goes; the system frees it when the
+// process ends, and programs the process starts do not inherit it.
+class FileLock
+{
+public:
+    FileLock() = default;
+    virtual ~FileLock() = default;
+    FileLock(const FileLock&) = delete;
+    FileLock& operator=(const FileLock&) = delete;
+};
 
 // Show-window codes passed with a program start, with the values of SW_HIDE and
 // SW_SHOWNORMAL; scoped, so a backend can include the header that defines those as macros.
@@ -91,7 +113,8 @@ public:
     [[nodiscard]] virtual bool directoryExists(const QString& path) = 0; // trailing "\" accepted
     [[nodiscard]] virtual bool createDirectory(const QString& path) = 0; // one level
     [[nodiscard]] virtual bool removeDirectory(const QString& path) = 0; // empty directories only
-    // Refused (false) when the file is missing, read-only or held open by any process.
+    // Refused (false) when the file is missing, read-only or held open by any process. A link
+    // is removed itself, whatever it names and whatever state that is in.
     [[nodiscard]] virtual bool deleteFile(const QString& path) = 0;
     // Deletes the file a walk found, at exactly that path: every name as spelt on disk, none
     // matched without regard to case, so a twin differing only in case is never taken. Same
@@ -112,8 +135,30 @@ public:
     // default takes the size and modification time findFiles reports.
     [[nodiscard]] virtual std::optional<ChangeStamp> changeStamp(const QString& path);
     // Replaces the file whole: written beside it, flushed and renamed over it, so a failure
-    // leaves the old file as it was and no temporary file behind.
+    // leaves the old file as it was and no temporary file behind. Never through a link: a
+    // link at the name is replaced by the file.
     [[nodiscard]] virtual bool writeFile(const QString& path, const QByteArray& data) = 0;
+    // Appends `data` with one write, under an exclusive lock on the file, so whole lines from
+    // several writers never mix or get lost; the file is created when missing and never
+    // written through a link (a link at the name is removed and a new file started:
+    // LinkReplaced). When the file does not end with "\n", "\r\n" goes first so `data` starts
+    // a line of its own. When the file has reached `rotateAt` bytes (0: never), it is first
+    // renamed to `rotatedPath` (replacing what is there) under the same lock and a new file is
+    // started; when it cannot be, it takes `data` all the same. The default reads and writes
+    // the file whole, for platforms of a single writer.
+    [[nodiscard]] virtual AppendOutcome appendToFile(const QString& path, const QByteArray& data,
+                                                     qint64 rotateAt = 0,
+                                                     const QString& rotatedPath = {});
+    // Takes the exclusive lock on `path` without waiting (the file is created when missing,
+    // never through a link); null when another holder has it or the file cannot be had. The
+    // default knows only the locks of this process, and the paths without regard to case.
+    [[nodiscard]] virtual std::unique_ptr<FileLock> tryLockFile(const QString& path);
+    // True when `path` itself is a symbolic link (or a reparse point), wherever it points.
+    // The default: false.
+    [[nodiscard]] virtual bool isLink(const QString& path);
+    // Removes the link at `path` itself, never what it names; false when it is no link or
+    // stays. The default: false.
+    [[nodiscard]] virtual bool removeLink(const QString& path);
     virtual QString currentDirectory() = 0;
     [[nodiscard]] virtual bool setCurrentDirectory(const QString& path) = 0;
     // The path the program was started by, as a Windows path (links not followed).

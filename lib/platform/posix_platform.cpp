@@ -6,6 +6,7 @@
 #include "lib/platform/bounded_wait.h"
 #include "lib/platform/command_line.h"
 #include "lib/platform/open_files.h"
+#include "lib/platform/safe_files.h"
 #include "lib/platform/wildcard.h"
 
 #include <QCoreApplication>
@@ -229,11 +230,9 @@ bool PosixPlatform::deleteHostFile(const QString& h)
     struct stat st;
     if (h.isEmpty() || !lstatPath(h, st))
         return false;
-    if (S_ISLNK(st.st_mode)) {
-        if (isHostDirectory(h))
-            return false;
-        return ::unlink(encoded(h).constData()) == 0;
-    }
+    // A link goes itself: what it names, and whether that is in use, is no concern of it.
+    if (S_ISLNK(st.st_mode))
+        return removeHostLink(h);
     if (S_ISDIR(st.st_mode) || (st.st_mode & S_IWUSR) == 0)
         return false;
     // Windows refuses to delete a file in use; a database client would otherwise lose the
@@ -388,10 +387,38 @@ bool PosixPlatform::writeFile(const QString& path, const QByteArray& data)
     const QString h = host(path);
     if (h.isEmpty())
         return false;
+    // The name itself is looked at: a link there is replaced, whatever it names.
     struct stat st;
-    if (statPath(h, st) && (S_ISDIR(st.st_mode) || (st.st_mode & S_IWUSR) == 0))
+    if (lstatPath(h, st) &&
+        (S_ISDIR(st.st_mode) || (S_ISREG(st.st_mode) && (st.st_mode & S_IWUSR) == 0)))
         return false; // a directory, or a read-only file
     return writeFileAtomically(h, data);
+}
+
+AppendOutcome PosixPlatform::appendToFile(const QString& path, const QByteArray& data,
+                                          qint64 rotateAt, const QString& rotatedPath)
+{
+    const QString h = host(path);
+    if (h.isEmpty())
+        return AppendOutcome::Failed;
+    return appendToHostFile(h, data, rotateAt, rotateAt > 0 ? host(rotatedPath) : QString());
+}
+
+std::unique_ptr<FileLock> PosixPlatform::tryLockFile(const QString& path)
+{
+    const QString h = host(path);
+    return h.isEmpty() ? nullptr : tryLockHostFile(h);
+}
+
+bool PosixPlatform::isLink(const QString& path)
+{
+    return isHostLink(host(path));
+}
+
+bool PosixPlatform::removeLink(const QString& path)
+{
+    const QString h = host(path);
+    return !h.isEmpty() && removeHostLink(h);
 }
 
 QString PosixPlatform::currentDirectory()

@@ -43,6 +43,11 @@ public:
     std::optional<QByteArray> readFile(const QString& path) override;
     std::optional<ChangeStamp> changeStamp(const QString& path) override;
     bool writeFile(const QString& path, const QByteArray& data) override;
+    AppendOutcome appendToFile(const QString& path, const QByteArray& data, qint64 rotateAt = 0,
+                               const QString& rotatedPath = {}) override;
+    std::unique_ptr<FileLock> tryLockFile(const QString& path) override;
+    bool isLink(const QString& path) override;
+    bool removeLink(const QString& path) override;
     QString currentDirectory() override;
     bool setCurrentDirectory(const QString& path) override;
     QString programPath() override;

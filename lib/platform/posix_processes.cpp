@@ -256,7 +256,7 @@ int PosixPlatform::runBounded(const QString& commandLine, ShowMode /*showMode*/,
                               const BoundedRun& run)
 {
     SpawnExtras extras;
-    extras.ownGroup = run.ceilingSeconds > 0;
+    extras.ownGroup = true; // so a ceiling or a signal ends what the program started too
     if (run.output) {
         extras.outputFd = openOutputCapture();
         if (extras.outputFd < 0)
@@ -269,6 +269,8 @@ int PosixPlatform::runBounded(const QString& commandLine, ShowMode /*showMode*/,
                                             extras.ownGroup, run.whileWaiting);
         if (wait.timedOut)
             rc = kRunTimedOut;
+        else if (wait.interrupted)
+            rc = kRunInterrupted;
         else if (WIFEXITED(wait.status))
             rc = WEXITSTATUS(wait.status);
         else if (WIFSIGNALED(wait.status))

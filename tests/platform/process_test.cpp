@@ -1,3 +1,4 @@
+#include "lib/platform/interruption.h"
 #include "tests/platform/platform_fixture.h"
 
 #include <QProcess>
@@ -175,24 +176,41 @@ TEST_F(Processes, BoundedRunCapturesOutputAndEndsTheWholeFamilyAtItsCeiling)
               3);
     EXPECT_EQ(output, "ol\xc3\xa1\n");
 
-    // the program and the child it started are ended at the ceiling
-    const QString pidFile = prefix.host("C:\\CHILD.PID");
-    QElapsedTimer elapsed;
-    elapsed.start();
-    EXPECT_EQ(platform().runBounded("C:\\BIN\\PROBE.EXE family " + pidFile, ShowMode::Hide,
-                                    {1, nullptr, {}, {}}),
-              kRunTimedOut);
-    EXPECT_LT(elapsed.elapsed(), 10000);
-    const QByteArray pid = prefix.read("C:\\CHILD.PID");
-    ASSERT_FALSE(pid.isEmpty());
-    bool gone = false;
-    for (int i = 0; i < 100 && !gone; ++i) {
-        QFile stat("/proc/" + pid + "/stat");
-        gone = !stat.open(QIODevice::ReadOnly) || stat.readAll().contains(") Z ");
-        if (!gone)
-            QThread::msleep(50);
+    // the program and the child it started are ended at the ceiling, or when the program is
+    // asked to end (a signal) while it waits
+    struct Case
+    {
+        int ceiling;
+        bool interrupt;
+        int expected;
+    };
+    for (const Case& c : {Case{1, false, kRunTimedOut}, Case{0, true, kRunInterrupted},
+                          Case{60, true, kRunInterrupted}}) {
+        const QString pidFile = prefix.host("C:\\CHILD.PID");
+        QFile::remove(pidFile);
+        QElapsedTimer elapsed;
+        elapsed.start();
+        const auto tick = [&] {
+            if (c.interrupt && elapsed.elapsed() > 500)
+                requestInterrupt();
+        };
+        EXPECT_EQ(platform().runBounded("C:\\BIN\\PROBE.EXE family " + pidFile, ShowMode::Hide,
+                                        {c.ceiling, nullptr, {}, tick}),
+                  c.expected)
+            << c.ceiling;
+        clearInterruptRequest();
+        EXPECT_LT(elapsed.elapsed(), 10000);
+        const QByteArray pid = prefix.read("C:\\CHILD.PID");
+        ASSERT_FALSE(pid.isEmpty());
+        bool gone = false;
+        for (int i = 0; i < 100 && !gone; ++i) {
+            QFile stat("/proc/" + pid + "/stat");
+            gone = !stat.open(QIODevice::ReadOnly) || stat.readAll().contains(") Z ");
+            if (!gone)
+                QThread::msleep(50);
+        }
+        EXPECT_TRUE(gone) << "the child " << pid.constData() << " outlived its parent's end";
     }
-    EXPECT_TRUE(gone) << "the child " << pid.constData() << " outlived the ceiling";
 }
 
 } // namespace

@@ -31,6 +31,17 @@ public:
     {
         return inner().writeFile(p, d);
     }
+    AppendOutcome appendToFile(const QString& p, const QByteArray& d, qint64 r = 0,
+                               const QString& rp = {}) override
+    {
+        return inner().appendToFile(p, d, r, rp);
+    }
+    std::unique_ptr<FileLock> tryLockFile(const QString& p) override
+    {
+        return inner().tryLockFile(p);
+    }
+    bool isLink(const QString& p) override { return inner().isLink(p); }
+    bool removeLink(const QString& p) override { return inner().removeLink(p); }
     QString currentDirectory() override { return inner().currentDirectory(); }
     bool setCurrentDirectory(const QString& p) override { return inner().setCurrentDirectory(p); }
     QString programPath() override { return inner().programPath(); }

@@ -1,0 +1,33 @@
+#pragma once
+
+// Requests to end the program from outside (SIGTERM, SIGINT, SIGHUP on a POSIX host; the
+// console's close events on Windows). Work under way that runs other programs ends them and
+// stops at its next safe point; a program with nothing under way quits at once.
+
+#include <functional>
+
+namespace navlor {
+
+// Catches the requests from now on. `whenIdle` runs from the event loop when a request
+// arrives while no work defers it, or when the last deferral ends after one arrived.
+void catchInterruptions(std::function<void()> whenIdle);
+
+// Whether a request to end has arrived.
+bool interruptRequested();
+
+// What a caught signal does, for tests and for a backend without signals.
+void requestInterrupt();
+// Forgets an earlier request (tests).
+void clearInterruptRequest();
+
+// Work that ends itself on a request keeps the program from quitting under it.
+class InterruptDeferral
+{
+public:
+    InterruptDeferral();
+    ~InterruptDeferral();
+    InterruptDeferral(const InterruptDeferral&) = delete;
+    InterruptDeferral& operator=(const InterruptDeferral&) = delete;
+};
+
+} // namespace navlor
