@@ -1,10 +1,13 @@
 // The "A" and "M" commands: the files selected, stored by drive under the spelling the archive
-// already holds them in, and for "M" the sources removed once stored.
+// already holds them in, arj writing in a private directory beside the archive, and for "M"
+// the sources removed once the archive that holds them is in place.
 
 #include "compat/arj/arj_tool.h"
 
+#include "compat/arj/archive_workspace.h"
 #include "compat/arj/arj_names.h"
 #include "compat/arj/arj_tool_helpers.h"
+#include "compat/arj/end_signals.h"
 #include "compat/arj/host_arj.h"
 #include "compat/arj/output_route.h"
 #include "compat/arj/stored_names.h"
@@ -18,6 +21,9 @@
 #include <QTemporaryDir>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 #include <map>
 #include <optional>
 
@@ -80,10 +86,14 @@ QHash<QString, QByteArray> otherCaseSpellings(const QList<SelectedFile>& files,
 
 struct ArjTool::AddRun
 {
-    AddRun(const CommandLine& line, const Archive& archive) : line(line), archive(archive) {}
+    AddRun(const CommandLine& line, const Archive& archive, Archive work)
+        : line(line), archive(archive), work(std::move(work))
+    {
+    }
 
     const CommandLine& line;
     const Archive& archive;
+    const Archive work; // the one arj writes, in the workspace, under the same Windows name
     QHash<QString, FileState> before;     // for "M": each source as it was before the add
     QHash<QString, QByteArray> otherCase; // host path -> the case the archive holds it in
     QHash<QString, QByteArray> storedAs;  // host path -> the other case it went in under
@@ -105,15 +115,69 @@ int ArjTool::add(const CommandLine& line, bool move)
         // Nothing to store: no archive is made, as arj makes none without files.
         return reportUnselected(selection) > 0 ? kWarning : kOk;
     }
-    AddRun run(line, archive);
+    ArchiveWorkspace workspace(archive.hostPath);
+    if (workspace.status() != ArchiveWorkspace::Status::Ready)
+        return refuseArchive(archive, workspace);
+    AddRun run(line, archive, {archive.windowsPath, workspace.archive()});
+    run.lists.placeIn(workspace.directory());
     prepareAdd(run, selection.files, move);
-    if (!storeFiles(run, selection.files))
+    // What arj stored before a step failed is kept, as arj keeps it.
+    if (!storeFiles(run, selection.files)) {
+        commitAdd(run, workspace);
         return kFatal;
+    }
     if (reportUnselected(selection) > 0)
         run.code = std::max<int>(run.code, kWarning);
-    if (!move || run.code >= kFatal)
+    if (!move || run.code >= kFatal) {
+        commitAdd(run, workspace);
         return run.code;
-    return removeMoved(run, selection.files);
+    }
+    // Read before the archive leaves the workspace: its name beside it may be a link by then.
+    int listCode = kOk;
+    const QList<ArchiveEntry> entries = entriesOf(run.work, line.volumes, listCode);
+    if (!commitAdd(run, workspace) || listCode >= kFatal)
+        return std::max(run.code, listCode);
+    return removeMoved(run, selection.files, entries);
+}
+
+int ArjTool::refuseArchive(const Archive& archive, const ArchiveWorkspace& workspace)
+{
+    stopIfEndRequested(); // a copy cut short by a signal
+    if (workspace.status() == ArchiveWorkspace::Status::LinkAtName) {
+        const QByteArray message = QFile::encodeName(
+            QStringLiteral("Can't open ") + archive.windowsPath +
+            QStringLiteral(": its name is a symbolic link, and no archive is written through "
+                           "one\n"));
+        std::fputs(message.constData(), stderr);
+        return kFatal;
+    }
+    // In arj's words, as it fails where it cannot write beside the archive or something else
+    // has its name.
+    const QString cantOpen = QStringLiteral("Can't open ") + archive.windowsPath;
+    const int error = workspace.error();
+    if (error == 0) {
+        m_output(messageListing(cantOpen));
+        return kCantOpen;
+    }
+    QString text = bannerFor({}) + QStringLiteral("\n\n");
+    if (error == ENOENT)
+        text += QStringLiteral("Creating archive  : ") + archive.windowsPath + u'\n';
+    text += QStringLiteral("\nError (%1): %2\n\n")
+                .arg(error)
+                .arg(QString::fromLocal8Bit(std::strerror(error))) +
+            cantOpen + u'\n';
+    m_output(QFile::encodeName(text));
+    return kCantOpen;
+}
+
+bool ArjTool::commitAdd(AddRun& run, ArchiveWorkspace& workspace)
+{
+    stopIfEndRequested();
+    if (workspace.commit())
+        return true;
+    say(QStringLiteral("Can't write ") + run.archive.windowsPath);
+    run.code = std::max<int>(run.code, kFatal);
+    return false;
 }
 
 Selection ArjTool::selectForAdd(const CommandLine& line, const Archive& archive)
@@ -154,11 +218,11 @@ void ArjTool::prepareAdd(AddRun& run, const QList<SelectedFile>& files, bool mov
         for (const SelectedFile& file : files)
             run.before.insert(file.hostPath, stateOf(file.hostPath));
     }
-    if (!run.line.volumes && QFileInfo::exists(run.archive.hostPath)) {
+    if (!run.line.volumes && QFileInfo::exists(run.work.hostPath)) {
         int listCode = kOk;
-        run.otherCase = otherCaseSpellings(files, entriesOf(run.archive, false, listCode, true));
+        run.otherCase = otherCaseSpellings(files, entriesOf(run.work, false, listCode, true));
     }
-    run.rewrite = progressRewrite(run.archive);
+    run.rewrite = progressRewrite(run.work);
     for (const SelectedFile& file : files) {
         run.rewrite.addStored(file.stored);
         run.rewrite.addStored(run.otherCase.value(file.hostPath));
@@ -217,7 +281,7 @@ bool ArjTool::runAdd(AddRun& run, const QList<QByteArray>& names, const QString&
         run.code = kFatal;
         return false;
     }
-    QStringList arguments{QStringLiteral("a"), run.archive.hostPath, kNoIndicator,
+    QStringList arguments{QStringLiteral("a"), run.work.hostPath, kNoIndicator,
                           QStringLiteral("-y")};
     if (run.line.update)
         arguments << QStringLiteral("-u");
@@ -239,16 +303,15 @@ bool ArjTool::runAdd(AddRun& run, const QList<QByteArray>& names, const QString&
     return true;
 }
 
-int ArjTool::removeMoved(AddRun& run, const QList<SelectedFile>& files)
+int ArjTool::removeMoved(AddRun& run, const QList<SelectedFile>& files,
+                         const QList<ArchiveEntry>& entries)
 {
     // Each source goes only when the archive holds it whole and it has not changed since.
-    int listCode = kOk;
     QHash<QByteArray, qint64> stored;
-    for (const ArchiveEntry& entry : entriesOf(run.archive, run.line.volumes, listCode))
+    for (const ArchiveEntry& entry : entries)
         stored.insert(entry.stored, entry.size);
-    if (listCode >= kFatal)
-        return std::max(run.code, listCode);
     for (const SelectedFile& file : files) {
+        stopIfEndRequested();
         const auto it = stored.constFind(run.storedAs.value(file.hostPath, file.stored));
         const FileState now = stateOf(file.hostPath);
         const FileState then = run.before.value(file.hostPath);

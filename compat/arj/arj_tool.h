@@ -21,6 +21,8 @@ class Platform;
 
 namespace navlor::arj {
 
+class ArchiveWorkspace;
+
 class ArjTool
 {
 public:
@@ -29,7 +31,8 @@ public:
     // `output` receives what goes to standard output besides arj's own progress lines.
     ArjTool(Platform& platform, Output output);
 
-    // The arguments after the program name; ARJ's exit code.
+    // The arguments after the program name; ARJ's exit code. Throws EndRequested when a
+    // caught signal ends the run (end_signals.h).
     int run(const QStringList& arguments);
 
 private:
@@ -52,7 +55,13 @@ private:
     bool storeFiles(AddRun& run, const QList<SelectedFile>& files);
     bool storeOnDrive(AddRun& run, QChar drive, const QList<const SelectedFile*>& files);
     bool runAdd(AddRun& run, const QList<QByteArray>& names, const QString& directory, int preload);
-    int removeMoved(AddRun& run, const QList<SelectedFile>& files);
+    // Says why the workspace for `archive` could not be made; ARJ's exit code.
+    int refuseArchive(const Archive& archive, const ArchiveWorkspace& workspace);
+    // The workspace's archive in place of the archive; false (said, and the code raised)
+    // when it could not be put there.
+    bool commitAdd(AddRun& run, ArchiveWorkspace& workspace);
+    int removeMoved(AddRun& run, const QList<SelectedFile>& files,
+                    const QList<ArchiveEntry>& entries);
 
     int extract(const CommandLine& line, bool withPaths);
     bool makeTarget(ExtractRun& run, const QString& baseDirectory);

@@ -5,6 +5,7 @@
 #include "compat/arj/arj_names.h"
 
 #include <QByteArray>
+#include <QDir>
 #include <QFile>
 #include <QList>
 #include <QString>
@@ -23,24 +24,31 @@ inline const QString kNoIndicator = QStringLiteral("-i");
 class ListFiles
 {
 public:
+    // The lists go into `directory` instead, which its owner removes.
+    void placeIn(const QString& directory) { m_placed = directory; }
+
     // A list of stored names, one a line as arj reads them; empty when it cannot be written.
     QString write(const QList<QByteArray>& storedNames)
     {
-        if (!m_dir)
+        if (m_placed.isEmpty() && !m_dir)
             m_dir.emplace();
-        const QString path = m_dir->filePath(QStringLiteral("list%1.txt").arg(++m_count));
-        QFile file(path);
-        if (!m_dir->isValid() || !file.open(QIODevice::WriteOnly))
+        const QString directory = m_placed.isEmpty() ? m_dir->path() : m_placed;
+        if ((m_placed.isEmpty() && !m_dir->isValid()) || !QDir().mkpath(directory))
+            return {};
+        QFile file(directory + QStringLiteral("/list%1.txt").arg(++m_count));
+        // Never over a file already there, such as an archive linked in beside it.
+        if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
             return {};
         QByteArray text;
         for (const QByteArray& name : storedNames)
             text += listFileLine(name) + '\n';
         if (file.write(text) != text.size())
             return {};
-        return path;
+        return file.fileName();
     }
 
 private:
+    QString m_placed;
     std::optional<QTemporaryDir> m_dir;
     int m_count = 0;
 };

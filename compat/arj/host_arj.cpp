@@ -2,6 +2,7 @@
 
 #include "compat/arj/arj_command.h"
 #include "compat/arj/directory_cache_image.h"
+#include "compat/arj/end_signals.h"
 #include "lib/platform/bounded_wait.h"
 #include "lib/platform/process_spawn.h"
 
@@ -9,9 +10,12 @@
 #include <QStandardPaths>
 
 #include <algorithm>
+#include <chrono>
 #include <climits>
 #include <cstring>
+#include <optional>
 
+#include <signal.h>
 #include <sys/mman.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -81,6 +85,10 @@ int loadDirectoryCache()
     return fd;
 }
 
+// arj asked to end after we were: it removes its ARJTEMP.$nn and leaves within this, or is
+// killed, well before the SIGKILL that follows a stopped backup's SIGTERM by 3 s.
+constexpr auto kEndGrace = std::chrono::seconds(2);
+
 constexpr int kFloorSeconds = 600;
 constexpr qint64 kBytesPerSecond = 256 * 1024;
 
@@ -124,6 +132,7 @@ HostResult runHostArj(const HostRun& run)
 {
     HostResult result;
     result.exitCode = kFatal;
+    stopIfEndRequested();
     const QByteArray program = QFile::encodeName(hostArjProgram());
     QList<QByteArray> argv{program};
     for (const QString& a : run.arguments)
@@ -151,11 +160,25 @@ HostResult runHostArj(const HostRun& run)
     }
     result.started = true;
 
-    const BoundedWait waited = waitAtMost(pid, std::max(run.timeoutSeconds, 0), false);
+    // The tick is what makes the wait end on a signal: it passes the signal on to arj.
+    std::optional<std::chrono::steady_clock::time_point> endAskedAt;
+    const auto passOnEnd = [pid, &endAskedAt] {
+        if (endSignal() == 0)
+            return;
+        const auto now = std::chrono::steady_clock::now();
+        if (!endAskedAt) {
+            endAskedAt = now;
+            ::kill(pid, SIGTERM);
+        } else if (now - *endAskedAt >= kEndGrace) {
+            ::kill(pid, SIGKILL);
+        }
+    };
+    const BoundedWait waited = waitAtMost(pid, std::max(run.timeoutSeconds, 0), false, passOnEnd);
     const int status = waited.status;
     result.timedOut = waited.timedOut;
     if (run.capture)
         result.output = takeOutputCapture(capture);
+    stopIfEndRequested();
     result.exitCode = result.timedOut ? kKilled : exitCodeOf(status);
     return result;
 }

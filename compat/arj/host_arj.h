@@ -38,6 +38,7 @@ int directoryCache();
 // set, otherwise ten minutes and four seconds more per megabyte, far beyond a healthy run.
 int hostArjTimeout(qint64 archiveBytes);
 
+// Throws EndRequested once a caught signal has come, after ending arj (end_signals.h).
 HostResult runHostArj(const HostRun& run);
 
 } // namespace navlor::arj

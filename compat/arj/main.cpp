@@ -4,6 +4,7 @@
 
 #include "compat/arj/arj_command.h"
 #include "compat/arj/arj_tool.h"
+#include "compat/arj/end_signals.h"
 #include "lib/platform/platform.h"
 
 #include <QString>
@@ -38,6 +39,7 @@ const char kUsage[] =
 
 int main(int argc, char** argv)
 {
+    navlor::arj::catchEndSignals();
     QStringList given;
     for (int i = 1; i < argc; ++i)
         given << QString::fromLocal8Bit(argv[i]);
@@ -56,5 +58,13 @@ int main(int argc, char** argv)
         // arj writes to the same standard output; ours must come out in order with its.
         std::fflush(stdout);
     });
-    return tool.run(arguments);
+    int code = 0;
+    try {
+        code = tool.run(arguments);
+    } catch (const navlor::arj::EndRequested& end) {
+        return 128 + end.signal;
+    }
+    // A signal that came after the last wait still ends the run as a signal does.
+    const int signal = navlor::arj::endSignal();
+    return signal != 0 ? 128 + signal : code;
 }

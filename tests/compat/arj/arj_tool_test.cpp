@@ -10,6 +10,7 @@
 #include <QDateTime>
 #include <QDir>
 #include <QDirIterator>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QMap>
@@ -22,9 +23,15 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
+#include <cerrno>
 #include <set>
 #include <string>
+#include <thread>
 #include <utility>
+
+#include <signal.h>
+#include <unistd.h>
 
 namespace navlor::test {
 namespace {
@@ -85,6 +92,28 @@ int renameStored(QByteArray& archive, const QMap<QByteArray, QByteArray>& names)
     return -1;
 }
 
+// What a directory holds, links and hidden entries too.
+QStringList entriesIn(const QString& hostDirectory)
+{
+    return QDir(hostDirectory)
+        .entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                   QDir::Name);
+}
+
+// The program `parent` runs (from its main thread) and its arguments; 0 while there is none.
+pid_t childOf(qint64 parent, QByteArrayList& arguments)
+{
+    QFile children(QString("/proc/%1/task/%1/children").arg(parent));
+    const pid_t child = children.open(QIODevice::ReadOnly)
+                            ? children.readAll().trimmed().split(' ').first().toInt()
+                            : 0;
+    QFile cmdline(QString("/proc/%1/cmdline").arg(child));
+    if (child == 0 || !cmdline.open(QIODevice::ReadOnly))
+        return 0;
+    arguments = cmdline.readAll().split('\0');
+    return child;
+}
+
 class ArjProgram : public ::testing::Test
 {
 protected:
@@ -101,10 +130,10 @@ protected:
         prefix.addDrive('E');
     }
 
-    // Runs navlor-arj in the prefix with `arguments` as the C runtime hands them over.
-    Result arj(const QStringList& arguments, const QString& windowsDirectory = "C:\\")
+    // Starts navlor-arj in the prefix with `arguments` as the C runtime hands them over.
+    void start(QProcess& process, const QStringList& arguments,
+               const QString& windowsDirectory = "C:\\")
     {
-        QProcess process;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert("NAVLOR_PREFIX", prefix.root());
         env.insert("ARJ_SW", "-q9"); // arj refuses it: it must not reach arj
@@ -116,6 +145,13 @@ protected:
         process.setWorkingDirectory(prefix.host(windowsDirectory));
         process.start(NAVLOR_ARJ_BINARY, arguments);
         process.closeWriteChannel();
+    }
+
+    // Runs navlor-arj to its end.
+    Result arj(const QStringList& arguments, const QString& windowsDirectory = "C:\\")
+    {
+        QProcess process;
+        start(process, arguments, windowsDirectory);
         if (!process.waitForFinished(60000)) {
             process.kill();
             process.waitForFinished();
@@ -125,6 +161,18 @@ protected:
         EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
         return {process.exitCode(), process.readAllStandardOutput(),
                 process.readAllStandardError()};
+    }
+
+    // A program named arj that runs `body`, to stand in for Debian's.
+    QString hostArj(const QByteArray& body)
+    {
+        const QString path = scripts.filePath("arj");
+        QFile script(path);
+        EXPECT_TRUE(script.open(QIODevice::WriteOnly));
+        script.write("#!/bin/sh\n" + body + '\n');
+        script.close();
+        script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        return path;
     }
 
     bool exists(const QString& windowsPath) const
@@ -221,6 +269,7 @@ protected:
     }
 
     TempPrefix prefix;
+    QTemporaryDir scripts;
     QMap<QString, QString> extraEnv;
 };
 
@@ -689,14 +738,7 @@ TEST_F(ArjProgram, NamesStartingWithADotAreRestoredAndTheRunEnds)
 
 TEST_F(ArjProgram, ArjThatDoesNotFinishIsEndedAtTheBound)
 {
-    QTemporaryDir scratch;
-    const QString stuck = scratch.filePath("arj");
-    QFile script(stuck);
-    ASSERT_TRUE(script.open(QIODevice::WriteOnly));
-    script.write("#!/bin/sh\nexec sleep 120\n");
-    script.close();
-    script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    extraEnv.insert("NAVLOR_HOST_ARJ", stuck);
+    extraEnv.insert("NAVLOR_HOST_ARJ", hostArj("exec sleep 120"));
     extraEnv.insert("NAVLOR_ARJ_TIMEOUT_SECONDS", "1");
     prefix.write("D:\\S.ARJ", "an archive arj never gets through");
     prefix.mkdir("E:\\DESTINO");
@@ -734,6 +776,154 @@ TEST_F(ArjProgram, HelpPrintsTheUsageAndTouchesNothing)
         EXPECT_TRUE(help.output.contains("  T   testa o arquivo")) << ask;
     }
     EXPECT_FALSE(exists("C:\\--HELP.ARJ"));
+}
+
+// In a destination every user can write, a link may wait at the archive's name: nothing is
+// written through it, wherever it leads.
+TEST_F(ArjProgram, AddAndMoveRefuseALinkAtTheArchivesName)
+{
+    prefix.write("C:\\DADOS\\A.DB", "a");
+    prefix.write("C:\\OUTRO\\SEGREDO.DB", "another user's entry");
+    ASSERT_EQ(arj({"A", "C:\\VITIMA.ARJ", "C:\\OUTRO", "*.*"}).code, 0);
+    prefix.write("C:\\VITIMA.TXT", "no archive");
+    prefix.mkdir("D:\\BKP");
+    const QString link = prefix.host("D:\\BKP\\B.ARJ");
+    for (const char* victim : {"C:\\VITIMA.ARJ", "C:\\VITIMA.TXT", "C:\\NOVO.ARJ"}) {
+        QFile::remove(link);
+        ASSERT_TRUE(QFile::link(prefix.host(victim), link));
+        const std::set<std::string> before = everythingBut(prefix.host("E:\\"));
+        for (const char* command : {"A", "M"}) {
+            SCOPED_TRACE(std::string(command) + " over a link to " + victim);
+            const Result added = arj({command, "D:\\BKP\\B.ARJ", "C:\\DADOS", "*.*"});
+            EXPECT_EQ(added.code, 2);
+            EXPECT_TRUE(added.errors.contains("symbolic link")) << added.errors.toStdString();
+            EXPECT_EQ(everythingBut(prefix.host("E:\\")), before);
+        }
+    }
+}
+
+// arj's temporary archive and the list of names stay in a private directory that goes with
+// the run; a hard link the backup keeps to the old archive still holds the old one.
+TEST_F(ArjProgram, AddsAndMovesLeaveOnlyTheArchiveBesideIt)
+{
+    prefix.write("C:\\DADOS\\A.DB", "a");
+    prefix.mkdir("D:\\BKP");
+    const QString bkp = prefix.host("D:\\BKP");
+    ASSERT_EQ(arj({"A", "D:\\BKP\\B.ARJ", "C:\\DADOS", "*.*"}).code, 0);
+    EXPECT_EQ(entriesIn(bkp), QStringList{"B.ARJ"});
+    prefix.write("C:\\DADOS\\B.DB", "b");
+    prefix.write("C:\\NOVOS\\C.DB", "c");
+    for (const QStringList& line : {QStringList{"A", "D:\\BKP\\B.ARJ", "C:\\DADOS", "*.*", "-U"},
+                                    QStringList{"M", "D:\\BKP\\B.ARJ", "C:\\NOVOS\\*.*"}}) {
+        SCOPED_TRACE(line.join(' ').toStdString());
+        QFile::remove(bkp + "/ANTES.ARJ");
+        ASSERT_TRUE(::link(QFile::encodeName(bkp + "/B.ARJ").constData(),
+                           QFile::encodeName(bkp + "/ANTES.ARJ").constData()) == 0);
+        const QByteArray before = prefix.read("D:\\BKP\\B.ARJ");
+        const Result added = arj(line);
+        EXPECT_EQ(added.code, 0) << added.output.toStdString();
+        EXPECT_TRUE(added.output.contains("Updating archive  : D:\\BKP\\B.ARJ\n"))
+            << added.output.toStdString();
+        EXPECT_EQ(entriesIn(bkp), (QStringList{"ANTES.ARJ", "B.ARJ"}));
+        EXPECT_EQ(prefix.read("D:\\BKP\\ANTES.ARJ"), before);
+    }
+    EXPECT_FALSE(exists("C:\\NOVOS\\C.DB"));
+    const QString listing = fromAnsi(arj({"V", "D:\\BKP\\B.ARJ"}).output);
+    EXPECT_EQ(listing.count(QRegularExpression("\\r\\n\\d{3,}\\) ")), 3);
+    for (const char* stored : {") DADOS\\A.DB\r\n", ") DADOS\\B.DB\r\n", ") NOVOS\\C.DB\r\n"})
+        EXPECT_TRUE(listing.contains(stored)) << stored;
+}
+
+// A stopped backup ends navlor-arj with a signal while arj is busy: arj goes with it, soon
+// enough even when it holds out against SIGTERM, and nothing of the run stays behind.
+TEST_F(ArjProgram, ASignalEndsArjAndLeavesTheOldArchiveAndNothingElse)
+{
+    // Text, which arj takes about a second to pack where it stores random bytes at once.
+    QByteArray bytes(12 << 20, Qt::Uninitialized);
+    QRandomGenerator::global()->fillRange(reinterpret_cast<quint32*>(bytes.data()),
+                                          bytes.size() / 4);
+    prefix.write("C:\\GRANDE\\G.DB", bytes.toBase64());
+    prefix.write("C:\\DADOS\\A.DB", "a");
+    prefix.mkdir("D:\\BKP");
+    ASSERT_EQ(arj({"A", "D:\\BKP\\B.ARJ", "C:\\DADOS", "*.*"}).code, 0);
+    const QByteArray archive = prefix.read("D:\\BKP\\B.ARJ");
+    const QString bkp = prefix.host("D:\\BKP");
+
+    const struct
+    {
+        int signal;
+        bool stubborn;
+    } runs[] = {{SIGTERM, false}, {SIGINT, false}, {SIGHUP, false}, {SIGTERM, true}};
+    for (const auto& run : runs) {
+        SCOPED_TRACE(std::to_string(run.signal) + (run.stubborn ? " stubborn" : ""));
+        if (run.stubborn)
+            extraEnv.insert("NAVLOR_HOST_ARJ",
+                            hostArj("trap '' TERM\nwhile :; do sleep 0.1; done"));
+        QProcess process;
+        start(process, {"A", "D:\\BKP\\B.ARJ", "C:\\GRANDE", "*.*"});
+        ASSERT_TRUE(process.waitForStarted());
+        // arj under way, on the archive and the list in the private directory beside it.
+        QByteArrayList arguments;
+        pid_t arjPid = 0;
+        const auto underWay = [&] {
+            arjPid = childOf(process.processId(), arguments);
+            return arguments.size() > 5 && arguments.at(arguments.size() - 2).startsWith('!');
+        };
+        QElapsedTimer waited;
+        waited.start();
+        bool found = false;
+        while (!(found = underWay()) && waited.elapsed() < 10000) {
+        }
+        ASSERT_TRUE(found);
+        const QString written = QFile::decodeName(arguments.at(arguments.size() - 5));
+        const QString list = QFile::decodeName(arguments.at(arguments.size() - 2).mid(1));
+        EXPECT_TRUE(written.startsWith(bkp + "/ARJTEMP-")) << written.toStdString();
+        EXPECT_TRUE(list.startsWith(bkp + "/ARJTEMP-")) << list.toStdString();
+
+        ASSERT_EQ(::kill(pid_t(process.processId()), run.signal), 0);
+        ASSERT_TRUE(process.waitForFinished(3000));
+        EXPECT_EQ(process.exitCode(), 128 + run.signal);
+        EXPECT_NE(::kill(arjPid, 0), 0) << "arj outlived navlor-arj";
+        EXPECT_FALSE(QFile::exists(list));
+        EXPECT_EQ(entriesIn(bkp), QStringList{"B.ARJ"});
+        EXPECT_EQ(prefix.read("D:\\BKP\\B.ARJ"), archive);
+    }
+}
+
+// Another user keeps planting links where arj would put its temporary archive, to a file and
+// to a name arj would create; neither is ever reached.
+TEST_F(ArjProgram, LinksPlantedForArjsTemporaryArchiveAreNeverFollowed)
+{
+    prefix.write("C:\\VITIMA.DB", "nobody writes this");
+    prefix.mkdir("D:\\BKP");
+    const QByteArray shared = QFile::encodeName(prefix.host("D:\\BKP"));
+    const QByteArray links[][2] = {
+        {shared + "/ARJTEMP.$00", QFile::encodeName(prefix.host("C:\\VITIMA.DB"))},
+        {shared + "/ARJTEMP.$01", QFile::encodeName(prefix.host("C:\\NOVO.DB"))}};
+    std::atomic<bool> stop{false};
+    std::atomic<bool> planted{true};
+    std::thread planter([&] {
+        // arj removes a name before it creates it: the link comes back at once.
+        while (!stop) {
+            for (const auto& [link, target] : links) {
+                if (::symlink(target.constData(), link.constData()) != 0 && errno != EEXIST)
+                    planted = false;
+            }
+        }
+    });
+    constexpr int kRuns = 5;
+    for (int i = 0; i < kRuns; ++i) {
+        prefix.write(QString("C:\\DADOS\\F%1.DB").arg(i), randomBytes(20000));
+        const Result added = arj({"A", "D:\\BKP\\B.ARJ", "C:\\DADOS", "*.*", "-U"});
+        EXPECT_EQ(added.code, 0) << added.output.toStdString();
+    }
+    stop = true;
+    planter.join();
+    EXPECT_TRUE(planted);
+    EXPECT_EQ(prefix.read("C:\\VITIMA.DB"), "nobody writes this");
+    EXPECT_FALSE(exists("C:\\NOVO.DB"));
+    const QString listing = fromAnsi(arj({"V", "D:\\BKP\\B.ARJ"}).output);
+    EXPECT_EQ(listing.count(QRegularExpression("\\r\\n\\d{3,}\\) ")), kRuns);
 }
 
 } // namespace
