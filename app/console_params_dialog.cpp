@@ -102,7 +102,10 @@ void TF_NAVLOR_P::BU_SALVARClick()
     GB_LINHAS = m_lines;
     GB_LINHAS[kConsoleFlagsLine] = flags.text();
     GB_LINHAS[kArjOptionLine] = m_ui->E_XP->currentText();
-    GBF_WRITE(consoleParamFile(mainWindow().dataDirectory()));
+    // The store has told the operator why; nothing else is changed, and Salvar can be tried
+    // again or the dialog left with Sair.
+    if (!GBF_WRITE(consoleParamFile(mainWindow().dataDirectory())))
+        return;
 
     if (m_ui->AutoRun2->isChecked()) {
         // The dialog stays open on the failure, the parameters already written.

@@ -29,8 +29,9 @@ public:
     Ui::TF_NAVLOR_P* form() const { return m_ui.get(); }
 
 public slots:
-    // Writes the flags, the ARJ option and the autostart value, then closes accepted. A Run
-    // key that cannot be written ends the action with an AppError and the dialog stays open.
+    // Writes the flags, the ARJ option and the autostart value, then closes accepted. A
+    // parameter file that cannot be written ends the action before the autostart value is
+    // touched; a Run key that cannot be written ends it after. Either way the dialog stays open.
     void BU_SALVARClick();
     // Closes without writing anything.
     void BU_SAIRClick();

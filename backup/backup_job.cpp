@@ -148,8 +148,7 @@ bool saveJob(BackupJob& job, const QString& dataDir)
     GB_LINHAS[kJobLastDateLine] = job.E_ULTIMATU;
     GB_LINHAS[kJobLastTimeLine] = job.E_ULTHORA;
     GB_LINHAS[kJobOptionLine] = job.E_OPCOES;
-    GBF_WRITE(file);
-    return true;
+    return GBF_WRITE(file);
 }
 
 bool recordRun(BackupJob& job, const QString& dataDir, const QString& archivePath)

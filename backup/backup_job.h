@@ -75,10 +75,12 @@ QStringList jobListItems(const QString& dataDir);
 bool loadJob(BackupJob& job, const QString& dataDir, const QString& systemDir);
 
 // Saves the record into the job file of job.E_ITEM; an empty title becomes the period text.
-// False, with nothing written, when E_ITEM names no job.
-bool saveJob(BackupJob& job, const QString& dataDir);
+// False, with the file as it was, when E_ITEM names no job or when the file could not be
+// written (GBF_WRITE has told the operator).
+[[nodiscard]] bool saveJob(BackupJob& job, const QString& dataDir);
 
-// Stamps the record with the archive just written and the clock's date and time, and saves it.
-bool recordRun(BackupJob& job, const QString& dataDir, const QString& archivePath);
+// Stamps the record with the archive just written and the clock's date and time, and saves it;
+// false as for saveJob, the record stamped all the same.
+[[nodiscard]] bool recordRun(BackupJob& job, const QString& dataDir, const QString& archivePath);
 
 } // namespace navlor

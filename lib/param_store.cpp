@@ -51,7 +51,7 @@ void GBF_READ(const QString& name)
     }
 }
 
-void GBF_WRITE(const QString& name)
+bool GBF_WRITE(const QString& name)
 {
     for (int attempt = 1;; ++attempt) {
         processMessages();
@@ -63,7 +63,7 @@ void GBF_WRITE(const QString& name)
             dialogs().message(QString::fromUtf8("Diretório invalido para gravar Parametros (") +
                               path + QStringLiteral(")"));
             processMessages();
-            return;
+            return false;
         }
         if (attempt >= kFirstWarnedAttempt)
             dialogs().message(
@@ -73,11 +73,11 @@ void GBF_WRITE(const QString& name)
         const bool written = platform().writeFile(path, formatParamFile(GB_LINHAS));
         processMessages();
         if (written)
-            return;
+            return true;
         if (attempt == kAttempts) {
             dialogs().message(
                 QStringLiteral("(GBF_WRITE) - ERRO na tentativa de GRAVAR o Arquivo: ") + path);
-            return;
+            return false;
         }
     }
 }

@@ -19,7 +19,8 @@ void GBF_READ(const QString& name);
 
 // Writes the table to file `name` ("\\" in it made "\"); the gaps below the last value become
 // "#" in the table too. A missing directory is refused with a message; a failed write is tried
-// five times like a read. The file is replaced whole, never left half-written.
-void GBF_WRITE(const QString& name);
+// five times like a read. The file is replaced whole, never left half-written. True when it was
+// written; false only after the operator has been told why not.
+[[nodiscard]] bool GBF_WRITE(const QString& name);
 
 } // namespace navlor

@@ -16,12 +16,14 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <stdexcept>
 
@@ -191,17 +193,52 @@ TEST_F(ConsoleParamsTest, SairWritesNothing)
     EXPECT_TRUE(AUTOSTART_ATIVO("NAVLOR"));
 }
 
-TEST_F(ConsoleParamsTest, SaveGoesOnWhenTheParameterFileCannotBeWritten)
+TEST_F(ConsoleParamsTest, AFailedWriteKeepsTheDialogOpenUntilSalvarSucceeds)
 {
-    auto main = createMain();
-    TF_NAVLOR_P dialog;
-    ASSERT_TRUE(QDir(prefix.host("C:\\NAVLOR")).removeRecursively());
-    box(&dialog, "AutoRun2")->setChecked(true);
-    dialog.BU_SALVARClick();
-    ASSERT_EQ(dialogs->messages.size(), 1);
-    EXPECT_TRUE(dialogs->messages[0].contains(kParamFile));
-    EXPECT_TRUE(AUTOSTART_ATIVO("NAVLOR"));
-    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    const QString dataDir = "C:\\NAVLOR";
+    struct Breakage
+    {
+        const char* name;
+        std::function<void()> make;
+        qsizetype messages; // all of them the store's own, the last naming the file
+    };
+    const Breakage breakages[] = {
+        {"no data directory", [&] { ASSERT_TRUE(QDir(prefix.host(dataDir)).removeRecursively()); },
+         1},
+        {"a directory in place of the file",
+         [&] {
+             QFile::remove(prefix.host(kParamFile));
+             prefix.mkdir(kParamFile);
+             ASSERT_TRUE(QFileInfo(prefix.host(kParamFile)).isDir());
+         },
+         3},
+    };
+    for (const Breakage& breakage : breakages) {
+        SCOPED_TRACE(breakage.name);
+        dialogs->messages.clear();
+        auto main = createMain();
+        TF_NAVLOR_P dialog;
+        dialog.show();
+        box(&dialog, "AutoRun2")->setChecked(true);
+        breakage.make();
+
+        dialog.BU_SALVARClick();
+        ASSERT_EQ(dialogs->messages.size(), breakage.messages);
+        EXPECT_TRUE(dialogs->messages.last().contains(kParamFile));
+        EXPECT_TRUE(dialog.isVisible());
+        EXPECT_NE(dialog.result(), QDialog::Accepted);
+        EXPECT_FALSE(AUTOSTART_ATIVO("NAVLOR"));
+
+        ASSERT_TRUE(QDir(prefix.host(dataDir)).removeRecursively());
+        prefix.mkdir(dataDir);
+        dialog.BU_SALVARClick();
+        EXPECT_FALSE(dialog.isVisible());
+        EXPECT_EQ(dialog.result(), QDialog::Accepted);
+        EXPECT_TRUE(prefix.read(kParamFile).endsWith("NNS NN" + blanks(14) + "\r\n"));
+        EXPECT_TRUE(AUTOSTART_ATIVO("NAVLOR"));
+        EXPECT_EQ(dialogs->messages.size(), breakage.messages);
+        AUTOSTART_DESLIGA("NAVLOR");
+    }
 }
 
 // ---- autostart and the main window -----------------------------------------------------------

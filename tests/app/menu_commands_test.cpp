@@ -369,7 +369,7 @@ TEST_F(MenuCommands, ExitDuringTheBackupPassKeepsTheNextJobFromStarting)
         job.CB_ATIVAR = true;
         job.E_ORIGEM = "C:\\VALDOROW\\DADOS";
         job.E_DESTINO = "D:\\VLDRBKPA";
-        saveJob(job, data);
+        ASSERT_TRUE(saveJob(job, data));
     }
     open("C:\\VALDOROW\\NAVLOR.EXE");
     ASSERT_EQ(main->dataDirectory(), data);

@@ -101,7 +101,7 @@ protected:
         job.E_TITULO = QStringLiteral("Dados");
         job.E_ORIGEM = QStringLiteral("C:\\NADA");
         job.E_DESTINO = QStringLiteral("C:\\BKP");
-        saveJob(job, kDataDir);
+        ASSERT_TRUE(saveJob(job, kDataDir));
     }
 
     std::unique_ptr<TF_NAVLOR> create()

@@ -93,7 +93,7 @@ protected:
         job.E_EXCLUIR = QStringLiteral("*.ARJ *_.EXE");
         job.E_ORIGEM = source;
         job.E_DESTINO = QStringLiteral("D:\\VLDRBKPA");
-        saveJob(job, kDataDir);
+        ASSERT_TRUE(saveJob(job, kDataDir));
     }
 
     QByteArray jobFile() const { return prefix.read(jobParFile(kDataDir, 0)); }
@@ -228,7 +228,7 @@ TEST_F(BackupEndToEnd, ArchiveUpToDateAlreadyIsACompleteRun)
     BackupJob job;
     loadJob(job, kDataDir, QStringLiteral("C:\\VALDOROW"));
     job.E_ULTIMATU.clear();
-    saveJob(job, kDataDir);
+    ASSERT_TRUE(saveJob(job, kDataDir));
     clock().set(clock().now().addSecs(3600));
     EXPECT_EQ(startupPass().last(), "BKP Concluído (00)");
     EXPECT_EQ(prefix.read(kArchive), archived);
@@ -307,7 +307,7 @@ TEST_F(BackupEndToEnd, ArchiveThatLacksOrHoldsAnOlderSelectedFileIsNoBackup)
         BackupJob job;
         loadJob(job, kDataDir, QStringLiteral("C:\\VALDOROW"));
         job.E_ULTIMATU.clear();
-        saveJob(job, kDataDir);
+        EXPECT_TRUE(saveJob(job, kDataDir));
         return startupPass();
     };
 
@@ -343,7 +343,7 @@ TEST_F(BackupEndToEnd, WhileTheArchiverRunsTheWindowLivesAndTakesOnlyTheStopClic
     loadJob(second, kDataDir, QStringLiteral("C:\\VALDOROW"));
     second.CB_ATIVAR = true;
     second.E_ORIGEM = QStringLiteral("C:\\VALDOROW\\DADOS");
-    saveJob(second, kDataDir);
+    ASSERT_TRUE(saveJob(second, kDataDir));
     const QString script = prefix.root() + QStringLiteral("/slow-arj");
     {
         QFile file(script);

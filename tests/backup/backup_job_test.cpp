@@ -2,8 +2,11 @@
 #include "backup/job_batch_text.h"
 #include "lib/ansi_text.h"
 #include "lib/param_store.h"
+#include "tests/support/forwarding_platform.h"
 #include "tests/support/scripted_dialogs.h"
 #include "tests/support/temp_prefix.h"
+
+#include <QFileInfo>
 
 #include <gtest/gtest.h>
 
@@ -245,6 +248,37 @@ TEST_F(Jobs, RecordingARunStampsArchiveDateAndTime)
     // Everything else is saved as it stands.
     EXPECT_EQ(saved.at(kJobTitleLine - 1), QStringLiteral("Semanal"));
     EXPECT_EQ(saved.at(kJobFlagsLine - 1).left(3), QStringLiteral("SSN"));
+}
+
+// Every write fails, however the disk is.
+class RefusedWrites : public test::ForwardingPlatform
+{
+public:
+    bool writeFile(const QString&, const QByteArray&) override { return false; }
+};
+
+TEST_F(Jobs, AFileThatCannotBeWrittenIsReportedAndLeftAsItWas)
+{
+    writeJob(2, {"Antigo", "#", "#", "#", "#", "#", "#", "#", "#", "SSN"});
+    const QByteArray before = prefix.read(jobParFile(kDataDir, 2));
+    BackupJob job = loaded(QStringLiteral("02"));
+    job.E_TITULO = QStringLiteral("Novo");
+    {
+        test::ScopedPlatform<RefusedWrites> refused;
+        EXPECT_FALSE(saveJob(job, kDataDir));
+        EXPECT_FALSE(recordRun(job, kDataDir, QStringLiteral("D:\\X.ARJ")));
+    }
+    EXPECT_EQ(prefix.read(jobParFile(kDataDir, 2)), before);
+    ASSERT_FALSE(shown->messages.isEmpty());
+    EXPECT_EQ(shown->messages.last(),
+              QStringLiteral("(GBF_WRITE) - ERRO na tentativa de GRAVAR o Arquivo: ") +
+                  jobParFile(kDataDir, 2));
+
+    // On the real disk: a directory where the job file should be.
+    prefix.mkdir(jobParFile(kDataDir, 3));
+    job.E_ITEM = QStringLiteral("03");
+    EXPECT_FALSE(saveJob(job, kDataDir));
+    EXPECT_TRUE(QFileInfo(prefix.host(jobParFile(kDataDir, 3))).isDir());
 }
 
 TEST_F(Jobs, NumbersAboveFiftyAreNeverReadOrWritten)

@@ -247,7 +247,7 @@ TEST_F(BackupRun, MissingArchiverEndsTheRunWithoutTouchingTheJob)
 {
     ASSERT_TRUE(navlor::platform().deleteFile(kHome));
     BackupJob job = exampleJob();
-    saveJob(job, console.data);
+    ASSERT_TRUE(saveJob(job, console.data));
     const QByteArray before = jobFile(0);
 
     EXPECT_EQ(runJob(job, "", console), RunResult::ArchiverMissing);
@@ -271,7 +271,7 @@ TEST_F(BackupRun, UnreachableDestinationIsRetriedOnTheClockAndAskedAboutEvery31R
 {
     BackupJob job = exampleJob();
     job.E_DESTINO = QStringLiteral("Q:\\VLDRBKPA");
-    saveJob(job, console.data);
+    ASSERT_TRUE(saveJob(job, console.data));
     const QByteArray before = jobFile(0);
     shown->confirmAnswers = {true, false};
 
@@ -396,7 +396,7 @@ TEST_F(BackupRun, BatExecuteRunsTheJobsOwnBatchAndRecordsTheComputedArchive)
 TEST_F(BackupRun, ArchiveNotWrittenIsReportedAndTheJobStaysDue)
 {
     BackupJob job = exampleJob();
-    saveJob(job, console.data);
+    ASSERT_TRUE(saveJob(job, console.data));
     const QByteArray before = jobFile(0);
     platform->writesArchive = false;
 
@@ -468,7 +468,7 @@ TEST_F(BackupRun, FailuresAreLoggedAndNeverRecorded)
         console.messages.clear();
         navlor::platform().deleteFile(kArchive);
         BackupJob job = exampleJob();
-        saveJob(job, console.data);
+        ASSERT_TRUE(saveJob(job, console.data));
         const QByteArray before = jobFile(0);
         c.arrange(job);
 
@@ -538,7 +538,7 @@ protected:
         job.E_NOMEARQ = "BKP" + job.E_ITEM;
         job.E_TITULO = "Job " + job.E_ITEM;
         job.CB_ATIVAR = active;
-        saveJob(job, console.data);
+        ASSERT_TRUE(saveJob(job, console.data));
     }
 };
 
@@ -576,10 +576,10 @@ TEST_F(Pass, CountsAndLogsItsJobsAndIgnoresAForeignArchiverOption)
     broken.E_ITEM = "05";
     broken.CB_ATIVAR = true;
     broken.E_ORIGEM = "C:\\NAO_HA";
-    saveJob(broken, console.data);
+    ASSERT_TRUE(saveJob(broken, console.data));
     GB_LINHAS.clear();
     GB_LINHAS[11] = "-HF2 & DEL C:\\*.*";
-    GBF_WRITE(console.data + "\\NAV_LOR");
+    ASSERT_TRUE(GBF_WRITE(console.data + "\\NAV_LOR"));
     platform->archive.clear();
     platform->onRun = [this](const QString& batch) {
         prefix.write(fromAnsi(prefix.read(batch)).section(u'"', 1, 1), "ARJ");

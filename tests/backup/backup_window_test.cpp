@@ -15,6 +15,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QFocusEvent>
 #include <QHeaderView>
 #include <QLineEdit>
@@ -69,7 +70,7 @@ protected:
         job.CB_ATIVAR = active;
         job.E_ORIGEM = "C:\\VALDOROW\\DADOS";
         job.E_DESTINO = "D:\\VLDRBKPA";
-        saveJob(job, kDataDir);
+        EXPECT_TRUE(saveJob(job, kDataDir));
         return job;
     }
 
@@ -166,7 +167,7 @@ TEST_F(BackupWindow, BatExecuteSwapsWhichControlsCanBeEdited)
     // loading a job that runs its own batch ends with the same rule
     BackupJob own = storedJob(4, true);
     own.CB_BATEXECUTE = true;
-    saveJob(own, kDataDir);
+    EXPECT_TRUE(saveJob(own, kDataDir));
     saveJobBatch(kDataDir, 4, "ECHO proprio\n");
     ui->LIST->setCurrentRow(4);
     ui->BU_ABRIR->click();
@@ -254,6 +255,27 @@ TEST_F(BackupWindow, SavingAnUntitledJobStoresThePeriodAsTitleAndRefreshesTheLis
     EXPECT_EQ(GB_LINHAS[kJobTitleLine], "5 - Mensal");
 }
 
+TEST_F(BackupWindow, AJobThatCannotBeSavedKeepsWhatWasTypedUntilItCan)
+{
+    open();
+    ui->LIST->setCurrentRow(12);
+    ui->BU_ABRIR->click();
+    ui->E_PERIODO->setCurrentText("5 - Mensal");
+    const QString file = jobParFile(kDataDir, 12);
+    prefix.mkdir(file); // a directory where the job file should be
+    ui->BU_SALVAR->click();
+    ASSERT_FALSE(shown->messages.isEmpty());
+    EXPECT_EQ(shown->messages.last(),
+              "(GBF_WRITE) - ERRO na tentativa de GRAVAR o Arquivo: " + file);
+    EXPECT_EQ(ui->E_TITULO->text(), "");
+    EXPECT_EQ(ui->LIST->item(12)->text(), "12 - ");
+
+    ASSERT_TRUE(QDir(prefix.host(file)).removeRecursively());
+    ui->BU_SALVAR->click();
+    EXPECT_EQ(ui->E_TITULO->text(), "5 - Mensal");
+    EXPECT_EQ(ui->LIST->item(12)->text(), "12 - 5 - Mensal");
+}
+
 TEST_F(BackupWindow, ValuesWithCommandSyntaxAreNeverSaved)
 {
     open();
@@ -309,7 +331,7 @@ TEST_F(BackupWindow, FailedCheckShowsTheMessageLineInABox)
 {
     BackupJob job = storedJob(0, true, "Dados");
     job.E_ORIGEM = "C:\\SUMIU";
-    saveJob(job, kDataDir);
+    EXPECT_TRUE(saveJob(job, kDataDir));
     open();
     ui->BU_ABRIR->click();
     ui->BU_EXECUTAR->click();
@@ -359,10 +381,10 @@ TEST_F(BackupWindow, MapListsEveryJobAndFillsTheTitledOnes)
     BackupJob first = storedJob(0, true, "Dados");
     first.E_ARQGRA = "D:\\VLDRBKPA\\BKP00_04_DIARIO.ARJ";
     first.E_ULTIMATU = "05/03/26";
-    saveJob(first, kDataDir);
+    EXPECT_TRUE(saveJob(first, kDataDir));
     BackupJob third = storedJob(3, false, "Fiscal");
     third.E_PERIODO = "5 - Mensal";
-    saveJob(third, kDataDir);
+    EXPECT_TRUE(saveJob(third, kDataDir));
     open();
     ui->LIST->setCurrentRow(9);
 
@@ -402,7 +424,7 @@ TEST_F(BackupWindow, RestoreOpensTheExtractWindowOnTheLastArchive)
 {
     BackupJob ran = storedJob(5, true, "Dados");
     ran.E_ARQGRA = "D:\\VLDRBKPA\\BKP05_04_DIARIO.ARJ";
-    saveJob(ran, kDataDir);
+    EXPECT_TRUE(saveJob(ran, kDataDir));
     open();
     QStringList origins;
     shown->onShowModal = [&origins](QWidget* extract) {

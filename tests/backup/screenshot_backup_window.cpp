@@ -43,7 +43,7 @@ void job(int number, const QString& title, const QString& period, const QString&
     job.E_ARQGRA = archive;
     job.E_ULTIMATU = lastRun;
     job.E_ULTHORA = lastRun.isEmpty() ? QString() : QStringLiteral("08:00:12");
-    navlor::saveJob(job, data);
+    (void)navlor::saveJob(job, data); // a picture needs no checked write
 }
 
 } // namespace

@@ -96,7 +96,7 @@ TEST_F(ParamStore, WriteFillsGapsWithPlaceholderAndReadsBackEmpty)
     GB_LINHAS[1] = "A";
     GB_LINHAS[3] = "C";
     GB_LINHAS[7] = "#";
-    GBF_WRITE(kFile);
+    EXPECT_TRUE(GBF_WRITE(kFile));
     EXPECT_EQ(prefix.read(kFile), QByteArray("A\r\n#\r\nC\r\n"));
     EXPECT_EQ(GB_LINHAS[2], "#"); // the gap stays filled in memory
     EXPECT_EQ(GB_LINHAS[7], "");
@@ -113,7 +113,7 @@ TEST_F(ParamStore, WriteBytesAreAnsiWithCrLfAndBlanksKept)
     GB_LINHAS[1] = QString::fromUtf8("  Diretório de Cópia ");
     GB_LINHAS[2] = " #";
     GB_LINHAS[4] = QString::fromUtf8("€ – “x”");
-    GBF_WRITE(kFile);
+    EXPECT_TRUE(GBF_WRITE(kFile));
     EXPECT_EQ(prefix.read(kFile),
               QByteArray("  Diret\xF3rio de C\xF3pia \r\n #\r\n#\r\n\x80 \x96 \x93x\x94\r\n"));
 
@@ -127,7 +127,7 @@ TEST_F(ParamStore, WriteBytesAreAnsiWithCrLfAndBlanksKept)
 TEST_F(ParamStore, EmptyTableWritesAnEmptyFile)
 {
     prefix.write(kFile, "old contents\r\n");
-    GBF_WRITE(kFile);
+    EXPECT_TRUE(GBF_WRITE(kFile));
     EXPECT_TRUE(QFile::exists(prefix.host(kFile)));
     EXPECT_EQ(prefix.read(kFile), QByteArray());
 }
@@ -154,7 +154,7 @@ TEST_F(ParamStore, ReadReplacesEverySlotAndStopsAt189)
 TEST_F(ParamStore, WriteNormalisesDoubledBackslashes)
 {
     GB_LINHAS[1] = "X";
-    GBF_WRITE("C:\\\\NAVLOR\\\\VD_BKPA_00.PAR");
+    EXPECT_TRUE(GBF_WRITE("C:\\\\NAVLOR\\\\VD_BKPA_00.PAR"));
     EXPECT_EQ(prefix.read(kFile), QByteArray("X\r\n"));
     EXPECT_TRUE(shown->messages.isEmpty());
 }
@@ -164,7 +164,7 @@ TEST_F(ParamStore, NetworkNameIsWrittenFromTheRootOfTheCurrentDrive)
     const QString hostCurrent = QDir::currentPath();
     ASSERT_TRUE(platform().setCurrentDirectory("C:\\NAVLOR"));
     GB_LINHAS[1] = "X";
-    GBF_WRITE("\\\\NAVLOR\\NET.PAR");
+    EXPECT_TRUE(GBF_WRITE("\\\\NAVLOR\\NET.PAR"));
     QDir::setCurrent(hostCurrent);
     EXPECT_TRUE(shown->messages.isEmpty());
     EXPECT_EQ(prefix.read("C:\\NAVLOR\\NET.PAR"), QByteArray("X\r\n"));
@@ -175,11 +175,13 @@ TEST_F(ParamStore, WriteRefusesAMissingDirectoryOnce)
     test::ScopedPlatform<FlakyFiles> flaky;
     GB_LINHAS[1] = "X";
     GB_LINHAS[3] = "Z";
-    GBF_WRITE("NAV_LOR");
-    GBF_WRITE("C:\\NOWHERE\\\\NAV_LOR");
+    prefix.write("C:\\NAVLOR\\ARQ", "a file, not a directory");
+    EXPECT_FALSE(GBF_WRITE("NAV_LOR"));
+    EXPECT_FALSE(GBF_WRITE("C:\\NOWHERE\\\\NAV_LOR"));
+    EXPECT_FALSE(GBF_WRITE("C:\\NAVLOR\\ARQ\\NAV_LOR"));
     const QString refused = QString::fromUtf8("Diretório invalido para gravar Parametros (");
-    EXPECT_EQ(shown->messages,
-              QStringList({refused + "NAV_LOR)", refused + "C:\\NOWHERE\\NAV_LOR)"}));
+    EXPECT_EQ(shown->messages, QStringList({refused + "NAV_LOR)", refused + "C:\\NOWHERE\\NAV_LOR)",
+                                            refused + "C:\\NAVLOR\\ARQ\\NAV_LOR)"}));
     EXPECT_EQ(flaky->writes, 0);
     EXPECT_FALSE(QDir(prefix.host("C:\\")).exists("NOWHERE"));
     EXPECT_EQ(GB_LINHAS[2], "#"); // normalised all the same
@@ -211,14 +213,14 @@ TEST_F(ParamStore, UnwritableFileIsTriedFiveTimesWithWarningsThenError)
     test::ScopedPlatform<FlakyFiles> flaky;
     flaky->writeFailures = 100;
     GB_LINHAS[1] = "new";
-    GBF_WRITE(kFile);
+    EXPECT_FALSE(GBF_WRITE(kFile));
     EXPECT_EQ(flaky->writes, 5);
     EXPECT_EQ(shown->messages, QStringList({kWriteWarning, kWriteWarning, kWriteError}));
     EXPECT_EQ(prefix.read(kFile), QByteArray("keep\r\n"));
 
     shown->messages.clear();
     flaky->writeFailures = 3;
-    GBF_WRITE(kFile);
+    EXPECT_TRUE(GBF_WRITE(kFile));
     EXPECT_EQ(shown->messages, QStringList({kWriteWarning}));
     EXPECT_EQ(prefix.read(kFile), QByteArray("new\r\n"));
 }
@@ -228,7 +230,7 @@ TEST_F(ParamStore, FailedRealWriteLeavesNoTemporaryFile)
     // A directory where the file should be: the backend cannot put the file in its place.
     prefix.mkdir(kFile);
     GB_LINHAS[1] = "X";
-    GBF_WRITE(kFile);
+    EXPECT_FALSE(GBF_WRITE(kFile));
     EXPECT_EQ(shown->messages, QStringList({kWriteWarning, kWriteWarning, kWriteError}));
     const QStringList left =
         QDir(prefix.host(kDir)).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
