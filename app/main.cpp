@@ -3,6 +3,7 @@
 #include "app/installation_start.h"
 #include "app/main_window.h"
 #include "app/usage.h"
+#include "lib/platform/interruption.h"
 #include "lib/platform/platform.h"
 #include "lib/widgets/helper_window.h"
 #include "lib/widgets/qt_dialogs.h"
@@ -50,6 +51,9 @@ int main(int argc, char** argv)
         std::fflush(stdout);
     });
     navlor::TF_GBF helper;
+    // SIGTERM (a stop of the service, a shutdown), SIGINT, SIGHUP: a pass under way ends its
+    // archiver and logs; otherwise the program ends at once.
+    navlor::catchInterruptions([] { QApplication::quit(); });
     mainWindow.show();
     const int code = QApplication::exec();
     // A scheduler or a monitoring script sees whether the start-up pass left a job undone.

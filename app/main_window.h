@@ -44,8 +44,9 @@ public:
     QList<QWidget*> batchControls() const override;
     void setStopRequested(bool stop);
     bool startupTimerActive() const { return TM_GERAL.isActive(); }
-    // The program's exit status: 1 when a job of the start-up pass failed, else 0.
-    int exitStatus() const { return m_failedJobs > 0 ? 1 : 0; }
+    // The program's exit status: 1 when a job of the start-up pass failed or the pass was
+    // interrupted, else 0.
+    int exitStatus() const { return m_failedJobs > 0 || m_interrupted ? 1 : 0; }
     // The visible text of the message line, the list left as it is.
     void setMessageText(const QString& text) override;
     void clearMessageText();
@@ -100,8 +101,9 @@ private:
     std::unique_ptr<Ui::TF_NAVLOR> m_ui;
     std::unique_ptr<WindowOpener> m_opener;
     int m_failedJobs = 0;
-    int m_sairMargin = 0;    // from Sair's right edge to the window's
-    int m_messageMargin = 0; // from the message line's right edge to the window's
+    bool m_interrupted = false; // asked to end before the start-up run was through
+    int m_sairMargin = 0;       // from Sair's right edge to the window's
+    int m_messageMargin = 0;    // from the message line's right edge to the window's
 
 public:
     // Start-up run, one second after creation unless started with "/N".

@@ -8,11 +8,14 @@
 
 #include "backup/backup_log.h"
 #include "backup/backup_window.h"
+#include "backup/pass_lock.h"
 #include "lib/console_flags.h"
 #include "lib/dates.h"
 #include "lib/dialogs.h"
 #include "lib/file_lists.h"
+#include "lib/param_store.h"
 #include "lib/platform/clock.h"
+#include "lib/platform/interruption.h"
 #include "lib/platform/platform.h"
 #include "lib/program_start.h"
 
@@ -34,6 +37,8 @@ void sleepSeconds(int seconds)
 void TF_NAVLOR::TM_GERALTimer()
 {
     TM_GERAL.stop(); // the run happens once, even when a nested message loop ticks again
+    // A request to end the program during the run ends it at the next safe point, below.
+    InterruptDeferral running;
 
     // Jobs whose last good copy is too old, for whoever looks at the screen or the log.
     for (const QString& warning : overdueWarnings(dataDirectory(), today()))
@@ -54,8 +59,10 @@ void TF_NAVLOR::TM_GERALTimer()
         m_ui->BAR->setValue(second);
         processMessages();
         // "Parar/Cancelar" (or "Sair", "BKP Aut.", which do the same first) disables the
-        // button: the run ends here and touches nothing.
-        if (!m_ui->BU_CANCELAR->isEnabled()) {
+        // button: the run ends here and touches nothing. So does a request to end.
+        if (interruptRequested())
+            m_interrupted = true;
+        if (!m_ui->BU_CANCELAR->isEnabled() || m_interrupted) {
             m_ui->BAR->hide();
             return;
         }
@@ -68,11 +75,28 @@ void TF_NAVLOR::TM_GERALTimer()
     {
         // Nobody may be there to answer: a box closes itself and the pass goes on.
         UnattendedBoxes unattended;
-        EXCLUI_LCK();
-        EXCLUI_NET();
-        EXCLUI_QSQ();
-        sleepSeconds(2);
-        BKP_AUTOMATICO();
+        // Another pass (a second log-on, the timer) finishes its clean-up and jobs first.
+        GBF_READ(consoleParamFile(dataDirectory()));
+        const PassLock lock(
+            dataDirectory(), archiverCeilingSeconds(GB_LINHAS[kArchiverCeilingLine]),
+            [this] { ADD_MSG(passLockWaitText()); }, [] { processMessages(); });
+        if (lock.held()) {
+            EXCLUI_LCK();
+            EXCLUI_NET();
+            EXCLUI_QSQ();
+            sleepSeconds(2);
+            BKP_AUTOMATICO();
+        } else {
+            const QString text =
+                interruptRequested()
+                    ? QStringLiteral("ERRO - BKP automático interrompido")
+                    : QStringLiteral("ERRO - outra execução do NAVLOR não terminou - BKP "
+                                     "automático não executado");
+            ADD_MSG(text);
+            (void)BackupLog(dataDirectory()).note(text);
+            ++m_failedJobs;
+        }
+        m_interrupted = m_interrupted || interruptRequested();
     }
 
     m_ui->BU_BKPA->setEnabled(true);
@@ -141,7 +165,9 @@ void TF_NAVLOR::BKP_AUTOMATICO()
     }
     {
         TF_BKPA window(this); // never shown: only its controls are worked on
-        m_failedJobs += window.runAllActiveJobs().failed;
+        const PassResult result = window.runAllActiveJobs();
+        m_failedJobs += result.failed;
+        m_interrupted = m_interrupted || result.interrupted;
     }
     processMessages();
 }

@@ -137,12 +137,21 @@ private:
     QSet<QString> m_components;
 };
 
-// A name no archive entry can carry; the archiver leaves such files out.
-bool storable(const QString& name)
+} // namespace
+
+// A name an archive entry can carry: Windows-1252 holds every character of it and Windows
+// allows it. The archiver leaves any other file out, so it must not go unmentioned.
+bool storableName(const QString& name)
 {
-    return !name.contains(u'*') && !name.contains(u'?') && !name.contains(u'\\') &&
-           !name.contains(u'\n') && !name.contains(QChar::ReplacementCharacter);
+    for (const QChar c : name) {
+        if (c.unicode() < 0x20 || QStringView(u"\\*?<>|\"").contains(c) ||
+            c == QChar::ReplacementCharacter)
+            return false;
+    }
+    return fromAnsi(toAnsi(name)) == name;
 }
+
+namespace {
 
 // "NNN) NAME": the length of the number, 0 when the line names no entry.
 qsizetype entryNumberLength(const QString& line)
@@ -239,8 +248,7 @@ QList<SelectedFile> filesSelectedBy(const BackupJob& job, const QString& archive
                 const bool selected =
                     std::any_of(group.masks.begin(), group.masks.end(),
                                 [&](const WildcardMask& m) { return m.matches(e.name); });
-                if (!selected || !storable(e.name) ||
-                    e.name.endsWith(QLatin1String(".delta"), Qt::CaseInsensitive) ||
+                if (!selected || e.name.endsWith(QLatin1String(".delta"), Qt::CaseInsensitive) ||
                     exclusions.excludes(relativeDirectory, e.name))
                     continue;
                 const QString path = pathInDirectory(directory, e.name);
@@ -248,7 +256,7 @@ QList<SelectedFile> filesSelectedBy(const BackupJob& job, const QString& archive
                 if (key == archiveKey || seen.contains(key))
                     continue;
                 seen.insert(key);
-                files << SelectedFile{path, path.mid(3), e.size, e.modified};
+                files << SelectedFile{path, path.mid(3), e.size, e.modified, storableName(e.name)};
             }
         }
     }
@@ -266,10 +274,13 @@ QString listingShortfall(const QList<ListedEntry>& listed, const QList<SelectedF
     qsizetype stale = 0;
     QString firstMissing;
     QString firstStale;
+    QString firstUnstorable;
     for (const SelectedFile& file : selected) {
         const auto found = byName.constFind(nameKey(file.stored));
         if (found == byName.constEnd()) {
-            if (missing++ == 0)
+            if (!file.storable && firstUnstorable.isEmpty())
+                firstUnstorable = file.path;
+            else if (file.storable && missing++ == 0)
                 firstMissing = file.path;
             continue;
         }
@@ -282,6 +293,8 @@ QString listingShortfall(const QList<ListedEntry>& listed, const QList<SelectedF
         }
     }
     QStringList reasons;
+    if (!firstUnstorable.isEmpty())
+        reasons << QStringLiteral("arquivo não copiável: ") + firstUnstorable;
     if (missing > 0)
         reasons << countText(missing, "arquivo fora do BKP", "arquivos fora do BKP") +
                        QStringLiteral(", o primeiro: ") + firstMissing;

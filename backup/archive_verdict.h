@@ -34,7 +34,12 @@ struct SelectedFile
     QString stored; // the name the archive holds it under: relative to the drive root
     qint64 size = 0;
     QDateTime modified;
+    bool storable = true; // see storableName
 };
+
+// Whether an archive entry can carry `name` (a file name): Windows-1252 holds every
+// character and none is one Windows forbids in names (\ * ? < > | ").
+bool storableName(const QString& name);
 
 // The files the job's line selects, found as the archiver finds them: its masks (a mask with
 // a directory looks there) in the source, subdirectories with "-R", hidden and system entries
@@ -45,7 +50,8 @@ struct SelectedFile
 QList<SelectedFile> filesSelectedBy(const BackupJob& job, const QString& archivePath);
 
 // Empty when every selected file stands in the listing (names compared without regard to
-// case) with its size and a time no older than its own; else why not, in a few words.
+// case) with its size and a time no older than its own; else why not, in a few words. A file
+// whose name cannot be stored and is not in the listing is "arquivo não copiável".
 QString listingShortfall(const QList<ListedEntry>& listed, const QList<SelectedFile>& selected);
 
 struct ArchiveVerdict

@@ -173,8 +173,9 @@ bool BackupLog::note(const QString& text)
     return append(text);
 }
 
-// The whole log is read and written back with the line added, as the parameter files are:
-// a kill or a full disk leaves the log as it was before the line, never half of it.
+// One write of a whole line, appended under a lock on the log: lines of two passes, or of a
+// pass and the window, never mix or get lost, and a kill leaves the log as it was before the
+// line or with it whole.
 bool BackupLog::append(const QString& text)
 {
     const QDateTime stamp = now();
@@ -182,24 +183,18 @@ bool BackupLog::append(const QString& text)
         toAnsi(dateText(stamp.date()) + u' ' + timeText(stamp.time()) + u' ' + oneLine(text)) +
         "\r\n";
     const QString path = backupLogPath(m_dataDirectory);
-    QByteArray log;
-    if (const std::optional<QByteArray> bytes = platform().readFile(path))
-        log = *bytes;
-    else if (platform().fileExists(path))
-        return false; // a log there but unreadable must not be replaced by one line
-
-    if (log.size() >= kBackupLogLimit) {
-        const QString old = backupOldLogPath(m_dataDirectory);
-        if (platform().fileExists(old))
-            (void)platform().deleteFile(old);
-        // When the old log cannot be moved aside, its copy is written over NAVLOR.OLD; when
-        // even that fails the line still goes to the full log rather than being lost.
-        if (platform().moveFile(path, old) || platform().writeFile(old, log))
-            log.clear();
+    Platform& p = platform();
+    const AppendOutcome outcome =
+        p.appendToFile(path, line, kBackupLogLimit, backupOldLogPath(m_dataDirectory));
+    if (outcome == AppendOutcome::LinkReplaced) {
+        // Whoever put a link there wanted our lines in another file; they start a new log.
+        const QByteArray said =
+            toAnsi(dateText(stamp.date()) + u' ' + timeText(stamp.time()) +
+                   QStringLiteral(" ATENÇÃO - link no lugar do log removido: ") + path) +
+            "\r\n";
+        (void)p.appendToFile(path, said);
     }
-    if (!log.isEmpty() && !log.endsWith('\n'))
-        log += "\r\n"; // a last line typed without its end keeps ours on a line of its own
-    return platform().writeFile(path, log + line);
+    return outcome != AppendOutcome::Failed;
 }
 
 std::optional<QDate> lastValidBackup(const QString& dataDirectory, const QString& number)

@@ -25,12 +25,13 @@ class BackupLog
 public:
     explicit BackupLog(QString dataDirectory);
 
-    bool passStarted();                 // "INICIO BKP AUTOMATICO"
-    bool passEnded(int ok, int failed); // "FIM BKP AUTOMATICO - n OK, n ERRO"
-    bool jobOk(const QString& number, const QString& archivePath); // "BKP nn OK path"
+    [[nodiscard]] bool passStarted();                 // "INICIO BKP AUTOMATICO"
+    [[nodiscard]] bool passEnded(int ok, int failed); // "FIM BKP AUTOMATICO - n OK, n ERRO"
+    [[nodiscard]] bool jobOk(const QString& number, const QString& archivePath); // "BKP nn OK path"
     // "BKP nn ERRO path - reason"; an empty path writes "-".
-    bool jobError(const QString& number, const QString& archivePath, const QString& reason);
-    bool note(const QString& text);
+    [[nodiscard]] bool jobError(const QString& number, const QString& archivePath,
+                                const QString& reason);
+    [[nodiscard]] bool note(const QString& text);
 
 private:
     bool append(const QString& text);

@@ -3,8 +3,10 @@
 #include "backup/backup_log.h"
 #include "backup/changed_files.h"
 #include "backup/database_freeze.h"
+#include "backup/destination_leftovers.h"
 #include "backup/job_batch_text.h"
 #include "backup/job_field_check.h"
+#include "backup/pass_lock.h"
 #include "backup/schedule.h"
 #include "backup/test_restore.h"
 #include "lib/console_flags.h"
@@ -12,6 +14,7 @@
 #include "lib/dialogs.h"
 #include "lib/param_store.h"
 #include "lib/platform/clock.h"
+#include "lib/platform/interruption.h"
 #include "lib/platform/platform.h"
 #include "lib/program_start.h"
 #include "lib/text_utils.h"
@@ -248,6 +251,26 @@ bool BackupConsole::testRestoreWanted()
 
 namespace {
 
+// The log whose failure the pass has already mentioned: once is enough for the operator.
+QString& logFailureSaid()
+{
+    static QString path;
+    return path;
+}
+
+// A log line that could not be written is said on the message line, once per pass.
+bool logged(bool written, BackupConsole& console)
+{
+    if (written)
+        return true;
+    const QString path = backupLogPath(console.dataDirectory());
+    if (logFailureSaid() != path) {
+        logFailureSaid() = path;
+        console.ADD_MSG(QStringLiteral("ATENÇÃO - log não gravado: ") + path);
+    }
+    return false;
+}
+
 // How a run tells what happened: the message line and, past the session, the log.
 class RunReport
 {
@@ -257,20 +280,22 @@ public:
     {
     }
     BackupLog& log() { return m_log; }
+    // Whether every line of the run reached the log.
+    bool logComplete() const { return m_logComplete; }
     RunResult fail(RunResult result, const QString& archivePath, const QString& reason)
     {
-        (void)m_log.jobError(m_job.E_ITEM, archivePath, reason);
+        record(m_log.jobError(m_job.E_ITEM, archivePath, interrupted(reason)));
         return result;
     }
     RunResult failWith(RunResult result, const QString& archivePath, const QString& text)
     {
-        m_console.ADD_MSG(prefix(QStringLiteral("ERRO")) + text);
+        m_console.ADD_MSG(prefix(QStringLiteral("ERRO")) + interrupted(text));
         return fail(result, archivePath, text);
     }
     // The precise reason first; the line ends on the archive that is not there.
     RunResult notWritten(const QString& archivePath, const QString& reason)
     {
-        m_console.ADD_MSG(prefix(QStringLiteral("ERRO")) + reason);
+        m_console.ADD_MSG(prefix(QStringLiteral("ERRO")) + interrupted(reason));
         m_console.ADD_MSG(QStringLiteral("ERRO - ARQUIVO DE BKP NÃO GERADO - ") + archivePath);
         return fail(RunResult::ArchiveNotWritten, archivePath, reason);
     }
@@ -278,18 +303,25 @@ public:
     {
         const QString line = prefix(QStringLiteral("ATENÇÃO")) + text;
         m_console.ADD_MSG(line);
-        (void)m_log.note(line);
+        record(m_log.note(line));
     }
+    void record(bool written) { m_logComplete = logged(written, m_console) && m_logComplete; }
 
 private:
     QString prefix(const QString& kind) const
     {
         return kind + QStringLiteral(" - BKP (") + m_job.E_ITEM + QStringLiteral(") - ");
     }
+    // Whatever failed once the program was asked to end failed because of it.
+    static QString interrupted(const QString& reason)
+    {
+        return interruptRequested() ? QStringLiteral("interrompido") : reason;
+    }
 
     BackupConsole& m_console;
     const BackupJob& m_job;
     BackupLog m_log;
+    bool m_logComplete = true;
 };
 
 QString withReason(const QString& path, const QString& reason)
@@ -459,6 +491,10 @@ RunResult runJob(BackupJob& job, const QString& archiverOption, BackupConsole& c
         return report.fail(RunResult::DestinationGivenUp, {}, console.messageText());
     if (!checkSource(job, console))
         return report.fail(RunResult::SourceMissing, {}, console.messageText());
+    // What a killed archiver left before this process held the lock is nobody's now.
+    const QDateTime lockedAt = PassLock::heldSince().value_or(now());
+    for (const QString& leftover : removeArchiverLeftovers(job.E_DESTINO, lockedAt))
+        console.ADD_MSG(QStringLiteral("Removido arquivo temporário abandonado - ") + leftover);
 
     const ArchiveName archive = archiveName(job.E_PERIODO, today(), job.E_DESTINO, job.E_NOMEARQ);
     console.ADD_MSG(QStringLiteral("Executando BKP (") + job.E_ITEM + QStringLiteral(") - ") +
@@ -470,12 +506,22 @@ RunResult runJob(BackupJob& job, const QString& archiverOption, BackupConsole& c
     job.Memo1 = backupCommandLine(archiver, archiverOption, archive.path, job, firebird);
 
     Platform& p = platform();
+    // Another user's link where the archive goes would have the archiver merge, or write,
+    // a file nobody meant; it goes, and the job stops when it cannot.
+    const QString generated = pathInDirectory(job.E_DESTINO, QStringLiteral("BKPA.BAT"));
+    for (const QString& path : {archive.path, generated}) {
+        if (!p.isLink(path))
+            continue;
+        if (!p.removeLink(path))
+            return report.failWith(RunResult::BatchNotWritten, archive.path,
+                                   QStringLiteral("link não removido: ") + path);
+        report.warn(QStringLiteral("link removido: ") + path);
+    }
     if (job.E_OPCOES.startsWith(u'1') && p.fileExists(archive.path))
         (void)p.deleteFile(archive.path); // one that stays is judged by the verdict
 
     // Only the line just composed may run: a BKPA.BAT that cannot be replaced (read-only,
     // held open) could hold any command.
-    const QString generated = pathInDirectory(job.E_DESTINO, QStringLiteral("BKPA.BAT"));
     if ((p.fileExists(generated) && !p.deleteFile(generated)) ||
         !p.writeFile(generated, batchFileBytes(job.Memo1)))
         return report.failWith(RunResult::BatchNotWritten, archive.path,
@@ -488,11 +534,16 @@ RunResult runJob(BackupJob& job, const QString& archiverOption, BackupConsole& c
     if (result != RunResult::Recorded)
         return result;
 
+    // A run that cannot be stamped would run again and again, unseen: it fails.
+    if (!recordRun(job, dataDir, archive.path))
+        return report.failWith(RunResult::NotStamped, archive.path,
+                               QStringLiteral("não foi possível gravar a data da execução em ") +
+                                   jobParFile(dataDir, *number));
     console.ADD_MSG(QStringLiteral("BKP Concluído (") + job.E_ITEM + u')');
-    recordRun(job, dataDir, archive.path);
-    (void)report.log().jobOk(job.E_ITEM, archive.path);
+    report.record(report.log().jobOk(job.E_ITEM, archive.path));
     console.jobChanged(job);
-    return RunResult::Recorded;
+    // Nobody can see afterwards what the log does not hold.
+    return report.logComplete() ? RunResult::Recorded : RunResult::NotLogged;
 }
 
 RunResult executeJob(BackupJob& job, const QString& archiverOption, BackupConsole& console,
@@ -505,11 +556,13 @@ RunResult executeJob(BackupJob& job, const QString& archiverOption, BackupConsol
     }
     if (!isDue(job.E_PERIODO, today(), job.E_ULTIMATU))
         return RunResult::NotDue;
+    if (parametersShowing)
+        logFailureSaid().clear(); // a run of its own
     if (lastRunInFuture(job.E_ULTIMATU, today())) {
         const QString text = QStringLiteral("ATENÇÃO - BKP (") + job.E_ITEM +
                              QStringLiteral(") - data da última execução no futuro");
         console.ADD_MSG(text);
-        (void)BackupLog(console.dataDirectory()).note(text);
+        (void)logged(BackupLog(console.dataDirectory()).note(text), console);
     }
     return runJob(job, archiverOption, console);
 }
@@ -522,14 +575,31 @@ PassResult runAllActiveJobs(BackupJob& job, const QString& archiverOption, Backu
     console.ADD_MSG(QStringLiteral("Verificando BKP Automático"));
     processMessages();
     const QString dataDir = console.dataDirectory();
+    logFailureSaid().clear();
     BackupLog log(dataDir);
-    (void)log.passStarted();
+    // Two passes at once would run each other's batch lines: the second one waits.
+    const PassLock lock(
+        dataDir, console.archiverCeilingSeconds(), [&] { console.ADD_MSG(passLockWaitText()); },
+        [] { processMessages(); });
+    if (!lock.held()) {
+        result.interrupted = interruptRequested();
+        const QString text =
+            result.interrupted
+                ? QStringLiteral("ERRO - BKP automático interrompido")
+                : QStringLiteral("ERRO - outra execução do NAVLOR não terminou - BKP automático "
+                                 "não executado");
+        console.ADD_MSG(text);
+        (void)logged(log.note(text), console);
+        ++result.failed;
+        return result;
+    }
+    (void)logged(log.passStarted(), console);
     if (const std::optional<QString> ignored = ignoredArchiverOption(dataDir)) {
         const QString text =
             QStringLiteral("ATENÇÃO - opção do ARJ inválida na linha 11 de NAV_LOR ignorada: ") +
             *ignored;
         console.ADD_MSG(text);
-        (void)log.note(text);
+        (void)logged(log.note(text), console);
     }
     std::vector<int> active;
     for (int number = kFirstJob; number <= kLastJob; ++number) {
@@ -540,7 +610,7 @@ PassResult runAllActiveJobs(BackupJob& job, const QString& archiverOption, Backu
     for (size_t index = 0; index < active.size(); ++index) {
         const int number = active[index];
         // The job under way is finished first; the next one does not start.
-        if (console.stopRequested())
+        if (console.stopRequested() || interruptRequested())
             break;
         // Read again: a job saved meanwhile runs as it now stands.
         GBF_READ(jobParFile(dataDir, number));
@@ -557,7 +627,9 @@ PassResult runAllActiveJobs(BackupJob& job, const QString& archiverOption, Backu
             ++result.failed;
     }
     console.passPosition(1, 1);
-    (void)log.passEnded(result.ok, result.failed);
+    result.interrupted = interruptRequested();
+    if (!logged(log.passEnded(result.ok, result.failed), console) && result.failed == 0)
+        ++result.failed; // a pass whose end is not in the log did not end as it says
     return result;
 }
 

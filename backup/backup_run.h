@@ -71,6 +71,8 @@ enum class RunResult
     BatchNotWritten, // BKPA.BAT could not be replaced
     BatchFailed,     // the job's own batch ended with an error, or not at all
     ArchiveNotWritten,
+    NotStamped, // the archive is good, the job file did not take the date of the run
+    NotLogged,  // recorded, but a line of the run is not in the log
     Recorded
 };
 
@@ -82,6 +84,7 @@ struct PassResult
 {
     int ok = 0;
     int failed = 0;
+    bool interrupted = false; // the program was asked to end during the pass
 };
 
 // The line that archives `files` again into the archive, replacing their entries.
@@ -125,7 +128,9 @@ RunResult executeJob(BackupJob& job, const QString& archiverOption, BackupConsol
                      bool parametersShowing);
 
 // The start-up pass: every active job in number order, loaded into `job`, executed, until the
-// stop flag is ticked between two jobs. The pass and each run go to the log.
+// stop flag is ticked or the program is asked to end between two jobs. The pass and each run
+// go to the log. It holds the installation's pass lock, waiting for another pass up to the
+// archiver ceiling; a pass that never got the lock counts one failure.
 PassResult runAllActiveJobs(BackupJob& job, const QString& archiverOption, BackupConsole& console);
 
 // The console's archiver option (line 11 of its parameter file): "", "-HF2" or "-HF1"; any

@@ -5,10 +5,12 @@
 #include "backup/backup_run.h"
 #include "backup/job_batch_text.h"
 #include "backup/job_field_check.h"
+#include "backup/pass_lock.h"
 #include "lib/choose_directory.h"
 #include "lib/dialogs.h"
 #include "lib/param_store.h"
 #include "lib/platform/clock.h"
+#include "lib/platform/interruption.h"
 #include "lib/platform/platform.h"
 #include "lib/program_start.h"
 #include "lib/text_utils.h"
@@ -319,8 +321,11 @@ void TF_BKPA::saveJob()
         dialogs().message(fieldFaultText(current.E_ITEM, *fault));
         return;
     }
-    navlor::saveJob(current, dataDirectory());
+    // Unsaved, the controls keep what was typed for another try; the store has said why.
+    if (!navlor::saveJob(current, dataDirectory()))
+        return;
     showJob(current);
+    fillJobList();
 }
 
 void TF_BKPA::applyBatExecuteRule()
@@ -357,7 +362,6 @@ void TF_BKPA::BU_ABRIRClick()
 void TF_BKPA::BU_SALVARClick()
 {
     saveJob();
-    fillJobList();
 }
 
 void TF_BKPA::BU_MENUClick()
@@ -372,8 +376,19 @@ void TF_BKPA::BU_EXECUTARClick()
         return;
     m_running = true;
     BackupJob current = job();
-    executeJob(current, m_archiverOption, *m_console,
-               m_ui->PC_GERAL->currentWidget() == m_ui->TS_PARAM);
+    {
+        // The same lock as the start-up pass: a click during a pass waits for it.
+        InterruptDeferral running;
+        const PassLock lock(
+            dataDirectory(), m_console->archiverCeilingSeconds(),
+            [this] { m_console->ADD_MSG(passLockWaitText()); }, [] { processMessages(); });
+        if (lock.held())
+            (void)executeJob(current, m_archiverOption, *m_console,
+                             m_ui->PC_GERAL->currentWidget() == m_ui->TS_PARAM);
+        else if (!interruptRequested())
+            dialogs().message(
+                QStringLiteral("Outra execução do NAVLOR não terminou - BKP não executado"));
+    }
     showJob(current);
     m_running = false;
 }

@@ -52,6 +52,11 @@ QStringList ChangeWatch::changed()
             continue;
         }
         const std::optional<ChangeStamp> now = p.changeStamp(path);
+        // One never seen at all (a name the host cannot reach by it) stays demanded.
+        if (!now && !kept->has_value()) {
+            ++i;
+            continue;
+        }
         if (!now) {
             m_stamps.remove(key(path));
             m_files.removeAt(i);

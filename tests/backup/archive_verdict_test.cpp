@@ -43,6 +43,11 @@ TEST(ArchiveVerdict, ShortfallNamesWhatIsMissingOrOlder)
     auto file = [&](const char* stored, qint64 size, const QDateTime& time) {
         return SelectedFile{QStringLiteral("C:\\") + stored, stored, size, time};
     };
+    auto unstorable = [&](const char* name) {
+        SelectedFile selected = file(name, 304, stored);
+        selected.storable = false;
+        return selected;
+    };
     struct Case
     {
         const char* name;
@@ -65,9 +70,27 @@ TEST(ArchiveVerdict, ShortfallNamesWhatIsMissingOrOlder)
           file("VALDOROW\\DADOS\\AÇÃO.DB", 1, stored)},
          "2 arquivos fora do BKP, o primeiro: C:\\VALDOROW\\NOVO.DB; 1 arquivo desatualizado no "
          "BKP, o primeiro: C:\\VALDOROW\\DADOS\\AÇÃO.DB"},
+        {"a name the archiver cannot store is said first and never passed over",
+         {file("VALDOROW\\NOVO.DB", 1, stored), unstorable("VALDOROW\\RELAT\uFFFDRIO.DB")},
+         QStringLiteral("arquivo não copiável: C:\\VALDOROW\\RELAT\uFFFDRIO.DB; 1 arquivo fora do "
+                        "BKP, o primeiro: C:\\VALDOROW\\NOVO.DB")},
+        {"stored all the same under its name: nothing to say",
+         {unstorable("VALDOROW\\DADOS\\PARAMS.DB")},
+         {}},
     };
     for (const Case& c : cases)
         EXPECT_EQ(listingShortfall(listed, c.selected), c.shortfall) << c.name;
+}
+
+TEST(ArchiveVerdict, StorableNamesAreThoseWindows1252AndWindowsAllow)
+{
+    for (const char16_t* name : {u"PARAMS.DB", u"AÇÃO.DB", u"nota fiscal (2).txt", u"€uro.DB"})
+        EXPECT_TRUE(storableName(QString::fromUtf16(name)))
+            << QString::fromUtf16(name).toStdString();
+    for (const char16_t* name : {u"RELAT\uFFFDRIO.DB", u"a*b", u"a?b", u"a\\b", u"a<b", u"a>b",
+                                 u"a|b", u"a\"b", u"tab\tname", u"日本.DB", u"Ωmega.DB"})
+        EXPECT_FALSE(storableName(QString::fromUtf16(name)))
+            << QString::fromUtf16(name).toStdString();
 }
 
 } // namespace

@@ -7,7 +7,9 @@
 #include "tests/support/scripted_dialogs.h"
 #include "tests/support/temp_prefix.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 #include <gtest/gtest.h>
 
@@ -134,39 +136,25 @@ TEST_F(BackupLogTest, WarnsOfActiveJobsWithoutAValidCopyForLongerThanTheirPeriod
               (QStringList{warning.arg("03", "01/03/26"), warning.arg("12", "01/03/26")}));
 }
 
-// Fails the reads and writes of the paths it is given, and every move.
-class FailingFiles : public test::ForwardingPlatform
-{
-public:
-    bool writeFile(const QString& path, const QByteArray& data) override
-    {
-        return !failing.contains(path) && inner().writeFile(path, data);
-    }
-    std::optional<QByteArray> readFile(const QString& path) override
-    {
-        return failing.contains(path) ? std::nullopt : inner().readFile(path);
-    }
-    bool moveFile(const QString&, const QString&) override { return false; }
-    QStringList failing;
-};
-
-TEST_F(BackupLogTest, AFailedWriteAnswersFalseAndLeavesTheLogAsItWas)
+TEST_F(BackupLogTest, NoLineGoesIntoADirectoryOrThroughALink)
 {
     EXPECT_FALSE(BackupLog("C:\\NAO\\EXISTE").passStarted());
-    logs("", "antes\r\n");
-    test::ScopedPlatform<FailingFiles> failing;
-    failing->failing = {kLog}; // unwritable, and unreadable: never replaced by one line
-    EXPECT_FALSE(BackupLog(kData).jobOk("00", "D:\\B\\X.ARJ"));
-    EXPECT_EQ(prefix.read(kLog), "antes\r\n");
 
-    // a full log that cannot be set aside still takes the line
-    failing->failing = {kOld};
-    const QByteArray full(kBackupLogLimit, 'a');
-    logs("", full);
+    // a directory where the log goes takes nothing
+    logs("", "");
+    ASSERT_TRUE(QDir().mkpath(prefix.host(kLog)));
+    EXPECT_FALSE(BackupLog(kData).jobOk("00", "D:\\B\\X.ARJ"));
+    ASSERT_TRUE(QDir().rmdir(prefix.host(kLog)));
+
+    // a link where the log goes: the file it names stays as it was, a new log starts
+    prefix.write("C:\\ALVO.TXT", "root only\r\n");
+    ASSERT_TRUE(QFile::link(prefix.host("C:\\ALVO.TXT"), prefix.host(kLog)));
     EXPECT_TRUE(BackupLog(kData).note("x"));
-    const QByteArray grown = prefix.read(kLog);
-    EXPECT_TRUE(grown.startsWith(full + "\r\n") && grown.endsWith(" x\r\n"));
-    EXPECT_EQ(grown.size(), full.size() + 23);
+    EXPECT_EQ(prefix.read("C:\\ALVO.TXT"), "root only\r\n");
+    EXPECT_FALSE(QFileInfo(prefix.host(kLog)).isSymLink());
+    const QByteArray started = prefix.read(kLog);
+    EXPECT_TRUE(started.startsWith("05/03/26 10:00:00 x\r\n")) << started.constData();
+    EXPECT_TRUE(started.contains("link no lugar do log removido")) << started.constData();
 }
 
 } // namespace

@@ -68,7 +68,7 @@ void SampleInstallation::setConsoleFlags(const QString& flags) const
 }
 
 void SampleInstallation::start(QProcess& process, const QString& program,
-                               const QStringList& arguments)
+                               const QStringList& arguments, const QString& outputName)
 {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("NAVLOR_PREFIX"), m_prefix);
@@ -83,14 +83,14 @@ void SampleInstallation::start(QProcess& process, const QString& program,
     environment.remove(QStringLiteral("NAVLOR_CMD"));
     process.setProcessEnvironment(environment);
     process.setWorkingDirectory(host(QStringLiteral("C:\\VALDOROW")));
-    process.setStandardOutputFile(m_dir.path() + QStringLiteral("/stdout.txt"));
-    process.setStandardErrorFile(m_dir.path() + QStringLiteral("/stderr.txt"));
+    process.setStandardOutputFile(m_dir.path() + u'/' + outputName + QStringLiteral(".txt"));
+    process.setStandardErrorFile(m_dir.path() + u'/' + outputName + QStringLiteral("-err.txt"));
     process.start(host(program), arguments);
 }
 
-QString SampleInstallation::output() const
+QString SampleInstallation::output(const QString& outputName) const
 {
-    QFile file(m_dir.path() + QStringLiteral("/stdout.txt"));
+    QFile file(m_dir.path() + u'/' + outputName + QStringLiteral(".txt"));
     return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
 }
 

@@ -39,10 +39,11 @@ public:
 
     // Starts `program` (a Windows path) by the path of its link in the prefix, with the
     // prefix's environment, an offscreen display (or the one set) and standard output kept in a
-    // file.
-    void start(QProcess& process, const QString& program, const QStringList& arguments = {});
-    // What the last started program wrote to its standard output so far.
-    QString output() const;
+    // file of that `outputName`, so programs run side by side each have their own.
+    void start(QProcess& process, const QString& program, const QStringList& arguments = {},
+               const QString& outputName = QStringLiteral("stdout"));
+    // What the last program started with `outputName` wrote to its standard output so far.
+    QString output(const QString& outputName = QStringLiteral("stdout")) const;
 
 private:
     QTemporaryDir m_dir;
