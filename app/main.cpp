@@ -18,13 +18,16 @@
 
 int main(int argc, char** argv)
 {
-    // "--help" and "--version" answer before anything starts: no window, no pass.
+    // "--help", "--version" and an unknown option answer before anything starts: no window,
+    // no pass.
     QStringList arguments;
     for (int i = 1; i < argc; ++i)
         arguments << QString::fromLocal8Bit(argv[i]);
-    if (const std::optional<QString> information = navlor::informationFor(arguments)) {
-        std::fputs(information->toLocal8Bit().constData(), stdout);
-        return 0;
+    const navlor::CommandLine line = navlor::readCommandLine(arguments);
+    if (line.kind != navlor::CommandLine::Kind::Start) {
+        const bool refused = line.kind == navlor::CommandLine::Kind::Refused;
+        std::fputs(line.text.toLocal8Bit().constData(), refused ? stderr : stdout);
+        return refused ? 2 : 0;
     }
 
     // Started by another path than the installation's link (the desktop menu starts the

@@ -1,5 +1,7 @@
 #include "app/main_window.h"
 
+#include "app/usage.h"
+
 #include "ui_main_window.h"
 
 #include "app/subsystem_windows.h"
@@ -172,8 +174,8 @@ void TF_NAVLOR::FormCreate(const QStringList& arguments)
     m_ui->CB_MINIMIZAR->setChecked(
         ConsoleFlags::forStartup(readConsoleFlags(dataDirectory)).closeWhenDone);
 
-    // Only an exact "/N" in first place keeps the start-up run from starting.
-    if (arguments.isEmpty() || arguments.first() != QLatin1String("/N"))
+    // "/N" (any case) keeps the start-up run from starting.
+    if (readCommandLine(arguments).startupPass)
         TM_GERAL.start();
 
     m_ui->AUTORUN1->setChecked(AUTOSTART_ATIVO(QStringLiteral("NAVLOR")));

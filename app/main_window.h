@@ -44,9 +44,14 @@ public:
     QList<QWidget*> batchControls() const override;
     void setStopRequested(bool stop);
     bool startupTimerActive() const { return TM_GERAL.isActive(); }
-    // The program's exit status: 1 when a job of the start-up pass failed or the pass was
-    // interrupted, else 0.
-    int exitStatus() const { return m_failedJobs > 0 || m_interrupted ? 1 : 0; }
+    // The program's exit status: 2 when the start-up pass found no installation or no job to
+    // run, 1 when a job failed or the pass was interrupted, else 0.
+    int exitStatus() const
+    {
+        if (m_nothingToDo)
+            return 2;
+        return m_failedJobs > 0 || m_interrupted ? 1 : 0;
+    }
     // The visible text of the message line, the list left as it is.
     void setMessageText(const QString& text) override;
     void clearMessageText();
@@ -102,6 +107,7 @@ private:
     std::unique_ptr<WindowOpener> m_opener;
     int m_failedJobs = 0;
     bool m_interrupted = false; // asked to end before the start-up run was through
+    bool m_nothingToDo = false; // the start-up run found no installation or no job file
     int m_sairMargin = 0;       // from Sair's right edge to the window's
     int m_messageMargin = 0;    // from the message line's right edge to the window's
 

@@ -72,7 +72,10 @@ void TF_NAVLOR::TM_GERALTimer()
     m_ui->BAR->hide();
     m_ui->BU_CANCELAR->hide();
 
-    {
+    if (systemDirectory() == QLatin1String("**")) {
+        // Nothing to clean and nothing to copy: whoever watches must not see a green pass.
+        m_nothingToDo = true;
+    } else {
         // Nobody may be there to answer: a box closes itself and the pass goes on.
         UnattendedBoxes unattended;
         // Another pass (a second log-on, the timer) finishes its clean-up and jobs first.
@@ -161,6 +164,16 @@ void TF_NAVLOR::BKP_AUTOMATICO()
     // "Parar BKP Aut" skips this one backup only.
     if (m_ui->CB_PARARBKP->isChecked()) {
         m_ui->CB_PARARBKP->setChecked(false);
+        return;
+    }
+    bool anyJob = false;
+    for (int number = kFirstJob; number <= kLastJob && !anyJob; ++number)
+        anyJob = platform().fileExists(jobParFile(dataDirectory(), number));
+    if (!anyJob) {
+        const QString text = QStringLiteral("ERRO - nenhum BKP configurado em ") + dataDirectory();
+        ADD_MSG(text);
+        (void)BackupLog(dataDirectory()).note(text);
+        m_nothingToDo = true;
         return;
     }
     {

@@ -13,10 +13,12 @@ QString usageText()
         "Cancelar\" interrompe), exclui os arquivos de bloqueio do Paradox (*.LCK), o arquivo\n"
         "de controle de rede C:\\PDOXUSRS.NET e as tabelas temporárias _QSQ*, inicia o NETLOG,\n"
         "executa os BKPs automáticos devidos e fecha sozinho. Status de saída: 0 quando todos os\n"
-        "BKPs da passagem foram feitos, 1 quando algum falhou (veja NAVLOR.LOG na pasta de "
-        "dados).\n"
+        "BKPs da passagem foram feitos, 1 quando algum falhou ou a passagem foi interrompida\n"
+        "(veja NAVLOR.LOG na pasta de dados), 2 quando não há instalação, nenhum BKP\n"
+        "configurado ou uma opção desconhecida.\n"
         "\n"
         "  /N             abre o console sem a passagem de início, para usar o menu\n"
+        "                 (maiúsculas ou minúsculas, como no Windows: /n)\n"
         "  --help, -h, /? mostra esta ajuda\n"
         "  --version      mostra a versão\n"
         "\n"
@@ -30,17 +32,30 @@ QString versionText()
     return QStringLiteral("navlor " NAVLOR_VERSION "\n");
 }
 
-std::optional<QString> informationFor(const QStringList& arguments)
+CommandLine readCommandLine(const QStringList& arguments)
 {
-    if (arguments.isEmpty())
-        return std::nullopt;
-    const QString& first = arguments.first();
-    if (first == QLatin1String("--help") || first == QLatin1String("-h") ||
-        first == QLatin1String("/?"))
-        return usageText();
-    if (first == QLatin1String("--version"))
-        return versionText();
-    return std::nullopt;
+    CommandLine line;
+    for (const QString& argument : arguments) {
+        const auto is = [&](const char* option) {
+            return argument.compare(QLatin1String(option), Qt::CaseInsensitive) == 0;
+        };
+        if (is("--help") || is("-h") || is("/?"))
+            return {CommandLine::Kind::Information, usageText(), false};
+        if (is("--version"))
+            return {CommandLine::Kind::Information, versionText(), false};
+        if (is("/N")) {
+            line.startupPass = false;
+            continue;
+        }
+        // An option misread would run the clean-up under connected users: refused before
+        // anything starts.
+        if (argument.startsWith(u'-') || argument.startsWith(u'/'))
+            return {CommandLine::Kind::Refused,
+                    QStringLiteral("navlor: opção desconhecida: ") + argument +
+                        QStringLiteral("\n\n") + usageText(),
+                    false};
+    }
+    return line;
 }
 
 } // namespace navlor

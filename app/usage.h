@@ -1,6 +1,7 @@
 #pragma once
 
-// What the program answers on its command line without starting: its usage and its version.
+// What the program answers on its command line without starting (its usage, its version, a
+// refusal), and whether a start runs the start-up pass.
 
 #include <QStringList>
 
@@ -13,9 +14,19 @@ QString usageText();
 // "navlor <version>".
 QString versionText();
 
-// For a first argument that asks for the usage ("--help", "-h", "/?") or the version
-// ("--version"), the text to print; nothing for any other command line, which starts the
-// console as usual.
-std::optional<QString> informationFor(const QStringList& arguments);
+// What the command line asks for. Options are read without regard to case, as on Windows.
+struct CommandLine
+{
+    enum class Kind
+    {
+        Start,       // the console, with or without the start-up pass
+        Information, // print `text` (usage, version) and end with 0
+        Refused      // print `text` (what is wrong, then the usage) to standard error, end with 2
+    };
+    Kind kind = Kind::Start;
+    QString text;
+    bool startupPass = true; // no "/N"
+};
+CommandLine readCommandLine(const QStringList& arguments);
 
 } // namespace navlor

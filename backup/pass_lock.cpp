@@ -51,6 +51,12 @@ PassLock::PassLock(const QString& dataDirectory, int waitSeconds,
     }
     Platform& p = platform();
     std::unique_ptr<FileLock> lock = p.tryLockFile(path);
+    // No lock file at all: none can be made there (a read-only or missing data directory), so
+    // no pass holds one either. Waiting would only keep the backup from running.
+    if (!lock && !p.fileExists(path)) {
+        m_held = true;
+        return;
+    }
     if (!lock && waiting)
         waiting();
     for (int second = 0; !lock && second < waitSeconds && !interruptRequested(); ++second) {

@@ -1,4 +1,5 @@
 #include "app/main_window.h"
+#include "app/usage.h"
 
 #include "lib/dates.h"
 #include "tests/support/fixed_paths_platform.h"
@@ -111,15 +112,48 @@ TEST_F(MainWindowTest, FillsInformationLabelsAndFixesYearWindow)
     EXPECT_EQ(twoDigitYearWindow(), 90);
 }
 
-TEST_F(MainWindowTest, OnlyExactSlashNInFirstPlaceKeepsStartupTimerOff)
+TEST_F(MainWindowTest, SlashNInAnyCaseKeepsStartupTimerOff)
 {
-    EXPECT_FALSE(create({"/N"})->startupTimerActive());
-    EXPECT_FALSE(create({"/N", "X"})->startupTimerActive());
+    EXPECT_FALSE(create({"/n"})->startupTimerActive());
+    EXPECT_FALSE(create({"X", "/N"})->startupTimerActive());
     EXPECT_TRUE(create({})->startupTimerActive());
-    EXPECT_TRUE(create({"/n"})->startupTimerActive());
-    EXPECT_TRUE(create({"X", "/N"})->startupTimerActive());
-    EXPECT_TRUE(create({"/N "})->startupTimerActive());
     EXPECT_EQ(create({})->TM_GERAL.interval(), 1000);
+}
+
+TEST(CommandLine, OptionsAreReadWithoutRegardToCaseAndAnyOtherIsRefused)
+{
+    using Kind = CommandLine::Kind;
+    struct Case
+    {
+        QStringList arguments;
+        Kind kind;
+        bool startupPass;
+        const char* text; // the start of what is printed
+    };
+    const QList<Case> cases{
+        {{}, Kind::Start, true, ""},
+        {{"/N"}, Kind::Start, false, ""},
+        {{"/n"}, Kind::Start, false, ""},
+        {{"EMPRESA", "/n"}, Kind::Start, false, ""},
+        {{"EMPRESA"}, Kind::Start, true, ""},
+        {{"--HELP"}, Kind::Information, false, "Uso: navlor"},
+        {{"/?"}, Kind::Information, false, "Uso: navlor"},
+        {{"--Version"}, Kind::Information, false, "navlor "},
+        {{"-n"}, Kind::Refused, false, "navlor: opção desconhecida: -n\n\nUso: navlor"},
+        {{"/N", "--bogus"}, Kind::Refused, false, "navlor: opção desconhecida: --bogus\n"},
+        {{"/N "}, Kind::Refused, false, "navlor: opção desconhecida: /N \n"},
+        {{"/NN"}, Kind::Refused, false, "navlor: opção desconhecida: /NN\n"},
+    };
+    for (const Case& c : cases) {
+        const CommandLine line = readCommandLine(c.arguments);
+        const std::string name = c.arguments.join(' ').toStdString();
+        EXPECT_EQ(line.kind, c.kind) << name;
+        EXPECT_EQ(line.startupPass, c.startupPass) << name;
+        if (*c.text)
+            EXPECT_TRUE(line.text.startsWith(QString::fromUtf8(c.text))) << name;
+        else
+            EXPECT_TRUE(line.text.isEmpty()) << name;
+    }
 }
 
 TEST_F(MainWindowTest, StartupTimerTickRunsOnce)

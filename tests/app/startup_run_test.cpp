@@ -279,6 +279,12 @@ TEST_F(StartupRunTest, StopBackupTickedDuringCountDownSkipsOnlyTheBackup)
     EXPECT_TRUE(recorder->started.isEmpty()); // flag 6 "N"
 }
 
+// What a pass says of an installation without a single job file.
+QString noJobs(const TF_NAVLOR& window)
+{
+    return QStringLiteral("ERRO - nenhum BKP configurado em ") + window.dataDirectory();
+}
+
 TEST_F(StartupRunTest, BlankFlagsDeleteOnlyTheNetFileAndStartNetlog)
 {
     makeInstallation();
@@ -288,8 +294,8 @@ TEST_F(StartupRunTest, BlankFlagsDeleteOnlyTheNetFileAndStartNetlog)
     window->TM_GERALTimer();
 
     EXPECT_EQ(window->messages(),
-              QStringList({"Deletando arquivo - C:\\PDOXUSRS.NET",
-                           QString::fromUtf8("Verificando BKP Automático"), "CONCLUIDO"}));
+              QStringList({"Deletando arquivo - C:\\PDOXUSRS.NET", noJobs(*window), "CONCLUIDO"}));
+    EXPECT_EQ(window->exitStatus(), 2); // nothing to back up is no good pass
     EXPECT_FALSE(exists(kNetFile));
     EXPECT_TRUE(exists(kLockFiles[0]));
     EXPECT_TRUE(exists(kQueryTables[0]));
@@ -312,8 +318,7 @@ TEST_F(StartupRunTest, FlagsNoLeaveNetFileAndNetlogAndKeepTheWindowOpen)
 
     window->TM_GERALTimer();
 
-    EXPECT_EQ(window->messages(),
-              QStringList({QString::fromUtf8("Verificando BKP Automático"), "CONCLUIDO"}));
+    EXPECT_EQ(window->messages(), QStringList({noJobs(*window), "CONCLUIDO"}));
     expectNothingDeleted();
     EXPECT_TRUE(recorder->started.isEmpty());
     EXPECT_FALSE(window->findChild<QCheckBox*>("CB_MINIMIZAR")->isChecked());
@@ -354,10 +359,9 @@ TEST_F(StartupRunTest, MissingSystemDirectoryCountsNothingAndDeletesNothingElsew
     EXPECT_TRUE(messages.first().startsWith(QString::fromUtf8("Instalação não encontrada em ")))
         << messages.first().toStdString();
     EXPECT_TRUE(messages.first().contains("NAVLOR_PREFIX"));
-    EXPECT_EQ(messages.mid(1),
-              QStringList({"Deletando arquivos *.LCK = 0", "Deletando arquivos _QSQ*.DB* = 0",
-                           "Deletando arquivos _QSQ*.MB = 0",
-                           QString::fromUtf8("Verificando BKP Automático"), "CONCLUIDO"}));
+    // nothing to clean, nothing to copy, and a status no monitor takes for a good pass
+    EXPECT_EQ(messages.mid(1), QStringList({"CONCLUIDO"}));
+    EXPECT_EQ(window->exitStatus(), 2);
     EXPECT_TRUE(exists("C:\\OUTROS\\PDOXUSRS.LCK"));
     EXPECT_TRUE(exists("C:\\_QSQ1.DB"));
 }

@@ -60,8 +60,15 @@ TEST(PassLock, OnePassAtATimeNestedHoldersShareItAndAWaitEnds)
     EXPECT_EQ(before.secsTo(prefix.clock().now()), 7);
 
     other.reset();
-    const PassLock free(kData, 0, {});
-    EXPECT_TRUE(free.held());
+    {
+        const PassLock free(kData, 0, {});
+        EXPECT_TRUE(free.held());
+    }
+
+    // Where no lock file can be made, nobody holds one: no wait.
+    const PassLock nowhere(QStringLiteral("C:\\NAO\\EXISTE"), 600, [&] { ++waits; });
+    EXPECT_TRUE(nowhere.held());
+    EXPECT_EQ(waits, 1);
 }
 
 TEST(DestinationLeftovers, OnlyWhatAKilledArchiverLeftBeforeTheLockGoes)

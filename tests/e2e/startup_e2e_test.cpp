@@ -12,6 +12,7 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QScopeGuard>
+#include <QThread>
 
 #include <gtest/gtest.h>
 
@@ -196,22 +197,41 @@ TEST(StartupEndToEnd, PararCancelarDuringTheCountDownLeavesEveryFileInPlace)
     EXPECT_TRUE(messages(sample.output()).isEmpty()) << sample.output().toStdString();
 }
 
-// Asking the program how to use it, or its version, runs nothing.
-TEST(StartupEndToEnd, HelpAndVersionAnswerWithoutThePass)
+// Asking the program how to use it, or its version, runs nothing; nor does an option it does
+// not know, which is refused with 2 before anything is deleted.
+TEST(StartupEndToEnd, HelpVersionAndUnknownOptionsRunNothing)
 {
     SampleInstallation sample;
     ASSERT_TRUE(sample.error().isEmpty()) << sample.error().toStdString();
-    const QList<std::pair<QString, QString>> asks{{"--help", "/N"},
-                                                  {"-h", "Uso: navlor"},
-                                                  {"/?", "NAVLOR_PREFIX"},
-                                                  {"--version", "navlor 1."}};
-    for (const auto& [argument, shown] : asks) {
+    struct Ask
+    {
+        QString argument;
+        int exitCode;
+        QString shown; // on standard output, or on standard error for a refusal
+    };
+    const QList<Ask> asks{{"--help", 0, "/N"},
+                          {"-h", 0, "Uso: navlor"},
+                          {"/?", 0, "NAVLOR_PREFIX"},
+                          {"--version", 0, "navlor 1."},
+                          {"-n", 2, QString::fromUtf8("navlor: opção desconhecida: -n")},
+                          {"--bogus", 2, QString::fromUtf8("navlor: opção desconhecida: --bogus")},
+                          {"/X", 2, QString::fromUtf8("navlor: opção desconhecida: /X")}};
+    for (const Ask& ask : asks) {
         QProcess navlor;
-        sample.start(navlor, kProgram, {argument});
-        ASSERT_TRUE(navlor.waitForFinished(10000)) << argument.toStdString();
-        EXPECT_EQ(navlor.exitCode(), 0);
-        EXPECT_TRUE(sample.output().contains(shown)) << sample.output().toStdString();
+        sample.start(navlor, kProgram, {ask.argument});
+        ASSERT_TRUE(navlor.waitForFinished(10000)) << ask.argument.toStdString();
+        EXPECT_EQ(navlor.exitCode(), ask.exitCode) << ask.argument.toStdString();
+        const QString shown = ask.exitCode == 0 ? sample.output() : sample.output("stdout-err");
+        EXPECT_TRUE(shown.contains(ask.shown)) << ask.argument.toStdString() << shown.toStdString();
     }
+    // "/n" is "/N": the console opens, and past the count-down nothing has been deleted.
+    QProcess console;
+    sample.start(console, kProgram, {"/n"});
+    ASSERT_TRUE(console.waitForStarted());
+    QThread::msleep(9000);
+    EXPECT_EQ(console.state(), QProcess::Running);
+    console.kill();
+    console.waitForFinished();
     for (const QString& file : kStale)
         EXPECT_TRUE(sample.exists(file)) << file.toStdString();
     EXPECT_TRUE(sample.names(kBackups, "*").isEmpty());
