@@ -6,6 +6,7 @@
 
 #include "app/subsystem_windows.h"
 
+#include "backup/backup_log.h"
 #include "backup/backup_run.h"
 #include "backup/backup_window.h"
 #include "lib/console_flags.h"
@@ -188,6 +189,15 @@ void TF_NAVLOR::FormShow()
     // with or without the start-up pass.
     for (const QString& line : thawLeftoverDatabases(dataDirectory()))
         ADD_MSG(line);
+    // What went wrong while nobody watched, for whoever looks now, with or without the pass:
+    // the last pass's failed jobs, and jobs whose last good copy is too old.
+    if (!m_warningsShown) {
+        m_warningsShown = true;
+        if (const std::optional<QString> failure = lastPassFailure(dataDirectory()))
+            ADD_MSG(*failure);
+        for (const QString& warning : overdueWarnings(dataDirectory(), today()))
+            ADD_MSG(warning);
+    }
     m_ui->LA_DIR1->setText(systemDirectoryRule());
     m_ui->LA_COMPREDE->setText(NOME_COMPUTADOR());
 }

@@ -106,10 +106,11 @@ private:
     std::unique_ptr<Ui::TF_NAVLOR> m_ui;
     std::unique_ptr<WindowOpener> m_opener;
     int m_failedJobs = 0;
-    bool m_interrupted = false; // asked to end before the start-up run was through
-    bool m_nothingToDo = false; // the start-up run found no installation or no job file
-    int m_sairMargin = 0;       // from Sair's right edge to the window's
-    int m_messageMargin = 0;    // from the message line's right edge to the window's
+    bool m_interrupted = false;   // asked to end before the start-up run was through
+    bool m_nothingToDo = false;   // the start-up run found no installation or no job file
+    bool m_warningsShown = false; // the last pass's failures and overdue jobs, said once
+    int m_sairMargin = 0;         // from Sair's right edge to the window's
+    int m_messageMargin = 0;      // from the message line's right edge to the window's
 
 public:
     // Start-up run, one second after creation unless started with "/N".

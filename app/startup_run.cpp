@@ -40,9 +40,6 @@ void TF_NAVLOR::TM_GERALTimer()
     // A request to end the program during the run ends it at the next safe point, below.
     InterruptDeferral running;
 
-    // Jobs whose last good copy is too old, for whoever looks at the screen or the log.
-    for (const QString& warning : overdueWarnings(dataDirectory(), today()))
-        ADD_MSG(warning);
     // A first start on an empty machine says where the installation was looked for.
     if (systemDirectory() == QLatin1String("**")) {
         const QString hint = platform().installationHint();

@@ -212,6 +212,33 @@ std::optional<QDate> lastValidBackup(const QString& dataDirectory, const QString
     return std::nullopt;
 }
 
+std::optional<QString> lastPassFailure(const QString& dataDirectory)
+{
+    const std::optional<QByteArray> bytes = platform().readFile(backupLogPath(dataDirectory));
+    if (!bytes)
+        return std::nullopt;
+    // The last pass that ended: from its end back to its start.
+    const QList<QByteArray> lines = bytes->split('\n');
+    qsizetype end = lines.size() - 1;
+    while (end >= 0 && !lines[end].contains(" FIM BKP AUTOMATICO - "))
+        --end;
+    if (end < 0 || lines[end].trimmed().endsWith(" 0 ERRO"))
+        return std::nullopt;
+    QStringList failed;
+    for (qsizetype i = end - 1; i >= 0 && !lines[i].contains(" INICIO BKP AUTOMATICO"); --i) {
+        std::array<QByteArrayView, 5> five; // date, time, "BKP", number, "ERRO"
+        if (splitWords(lines[i], five) == 5 && five[2] == "BKP" && five[4] == "ERRO")
+            failed.prepend(QStringLiteral("BKP (%1)").arg(QString::fromLatin1(five[3])));
+    }
+    failed.removeDuplicates();
+    std::array<QByteArrayView, 1> date;
+    splitWords(lines[end], date);
+    return QStringLiteral("ATENÇÃO - último BKP automático com erro em ") +
+           QString::fromLatin1(date[0]) + QStringLiteral(": ") +
+           (failed.isEmpty() ? QStringLiteral("veja NAVLOR.LOG")
+                             : failed.join(QStringLiteral(", ")));
+}
+
 QStringList overdueWarnings(const QString& dataDirectory, const QDate& today)
 {
     // The jobs that could be overdue at all, with the age each may reach.

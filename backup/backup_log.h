@@ -47,4 +47,9 @@ std::optional<QDate> lastValidBackup(const QString& dataDirectory, const QString
 // copy is older than its period allows, in job order.
 QStringList overdueWarnings(const QString& dataDirectory, const QDate& today);
 
+// "ATENÇÃO - último BKP automático com erro em dd/MM/yy: BKP (nn), BKP (nn)" when the last
+// pass that ended in NAVLOR.LOG ended with failed jobs; nothing once a later pass ended
+// without one.
+std::optional<QString> lastPassFailure(const QString& dataDirectory);
+
 } // namespace navlor

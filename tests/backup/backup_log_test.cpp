@@ -157,5 +157,37 @@ TEST_F(BackupLogTest, NoLineGoesIntoADirectoryOrThroughALink)
     EXPECT_TRUE(started.contains("link no lugar do log removido")) << started.constData();
 }
 
+TEST_F(BackupLogTest, TheLastPassThatEndedWithFailedJobsIsNamedUntilOneEndsWell)
+{
+    const QByteArray failing = "07/12/26 07:00:00 INICIO BKP AUTOMATICO\r\n"
+                               "07/12/26 07:00:05 BKP 00 OK D:\\B\\X.ARJ\r\n"
+                               "07/12/26 07:00:09 BKP 04 ERRO - - origem\r\n"
+                               "07/12/26 07:00:12 BKP 07 ERRO D:\\B\\Y.ARJ - teste\r\n"
+                               "07/12/26 07:00:13 FIM BKP AUTOMATICO - 1 OK, 2 ERRO\r\n";
+    const QString said = QString::fromUtf8(
+        "ATENÇÃO - último BKP automático com erro em 07/12/26: BKP (04), BKP (07)");
+    struct Case
+    {
+        const char* name;
+        QByteArray log;
+        std::optional<QString> expected;
+    };
+    const QList<Case> cases{
+        {"no log", {}, std::nullopt},
+        {"failed jobs named", failing, said},
+        {"a run of \"Executar\" afterwards changes nothing", failing + ok("08/12/26", "04"), said},
+        {"a pass that never ended is not the last one",
+         failing + "08/12/26 07:00:00 INICIO BKP AUTOMATICO\r\n", said},
+        {"a later good pass",
+         failing + "08/12/26 07:00:00 INICIO BKP AUTOMATICO\r\n08/12/26 07:00:10 FIM BKP "
+                   "AUTOMATICO - 3 OK, 0 ERRO\r\n",
+         std::nullopt},
+    };
+    for (const Case& c : cases) {
+        logs("", c.log);
+        EXPECT_EQ(lastPassFailure(kData), c.expected) << c.name;
+    }
+}
+
 } // namespace
 } // namespace navlor

@@ -72,6 +72,17 @@ TEST(UnattendedFailures, FailedJobsAreLoggedNeverRecordedAndSetTheExitStatus)
     EXPECT_TRUE(sample.output().contains(
         QString::fromUtf8("ATENÇÃO - BKP (03) sem cópia válida desde ") + tenDaysAgo))
         << sample.output().toStdString();
+
+    // Whoever opens the console afterwards, even without the pass, is told.
+    QProcess console;
+    sample.start(console, kProgram, {"/n"});
+    const QString told = QString::fromUtf8("ATENÇÃO - último BKP automático com erro em ") +
+                         QDate::currentDate().toString("dd/MM/yy") +
+                         ": BKP (00), BKP (05), BKP (07)";
+    EXPECT_TRUE(waitUntil([&] { return sample.output().contains(told); }, 15000))
+        << sample.output().toStdString();
+    console.kill();
+    console.waitForFinished();
 }
 
 // A new file copied with its old time stamp, then a destination disk that fills up: the
