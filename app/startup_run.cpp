@@ -19,6 +19,8 @@
 #include "lib/platform/platform.h"
 #include "lib/program_start.h"
 
+#include <QGuiApplication>
+
 namespace navlor {
 
 namespace {
@@ -73,8 +75,11 @@ void TF_NAVLOR::TM_GERALTimer()
         // Nothing to clean and nothing to copy: whoever watches must not see a green pass.
         m_nothingToDo = true;
     } else {
-        // Nobody may be there to answer: a box closes itself and the pass goes on.
-        UnattendedBoxes unattended;
+        // Nobody may be there to answer: a box closes itself and the pass goes on. Without a
+        // display (the service) nobody can even see it: it is answered at once.
+        const QString screen = QGuiApplication::platformName();
+        UnattendedBoxes unattended(kUnattendedBoxSeconds, screen == QLatin1String("offscreen") ||
+                                                              screen == QLatin1String("minimal"));
         // Another pass (a second log-on, the timer) finishes its clean-up and jobs first.
         GBF_READ(consoleParamFile(dataDirectory()));
         const PassLock lock(

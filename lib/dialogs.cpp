@@ -40,6 +40,7 @@ std::unique_ptr<Dialogs>& current()
 // Process-wide; atomic, so reading them off the window thread is safe.
 std::atomic<int> g_unattendedSeconds{0};
 std::atomic<int> g_unattendedClosed{0};
+std::atomic<bool> g_unattendedAtOnce{false};
 
 } // namespace
 
@@ -58,14 +59,21 @@ void noteUnattendedBoxClosed()
     ++g_unattendedClosed;
 }
 
-UnattendedBoxes::UnattendedBoxes(int seconds)
-    : m_previous(g_unattendedSeconds.exchange(std::max(seconds, 0)))
+UnattendedBoxes::UnattendedBoxes(int seconds, bool atOnce)
+    : m_previous(g_unattendedSeconds.exchange(std::max(seconds, 0))),
+      m_previousAtOnce(g_unattendedAtOnce.exchange(atOnce && seconds > 0))
 {
 }
 
 UnattendedBoxes::~UnattendedBoxes()
 {
     g_unattendedSeconds.store(m_previous);
+    g_unattendedAtOnce.store(m_previousAtOnce);
+}
+
+bool unattendedBoxesAnswerAtOnce()
+{
+    return g_unattendedAtOnce.load();
 }
 
 Dialogs& dialogs()

@@ -67,17 +67,23 @@ inline constexpr int kUnattendedBoxSeconds = 60;
 // For the scope of the unattended pass every box closes itself after `seconds`, with the
 // answer that ends the job without loss (OK for a message, Cancel for a question). The
 // previous value comes back at the end of the scope, so guards nest.
+// With `atOnce` (no display: the service) a box is answered at once, as it would be at the end
+// of its wait, since nobody can ever see it.
 class UnattendedBoxes
 {
 public:
-    explicit UnattendedBoxes(int seconds = kUnattendedBoxSeconds);
+    explicit UnattendedBoxes(int seconds = kUnattendedBoxSeconds, bool atOnce = false);
     ~UnattendedBoxes();
     UnattendedBoxes(const UnattendedBoxes&) = delete;
     UnattendedBoxes& operator=(const UnattendedBoxes&) = delete;
 
 private:
     int m_previous;
+    bool m_previousAtOnce;
 };
+
+// Whether boxes of the unattended pass are answered without being shown.
+bool unattendedBoxesAnswerAtOnce();
 
 // Lets the application handle its pending window messages ("Application.ProcessMessages").
 void processMessages();

@@ -64,6 +64,10 @@ int execBox(QMessageBox& box, QMessageBox::StandardButton timeoutAnswer, const Q
     int remaining = unattendedBoxSeconds();
     if (remaining <= 0)
         return box.exec();
+    if (unattendedBoxesAnswerAtOnce()) {
+        noteUnattendedBoxClosed();
+        return timeoutAnswer;
+    }
     bool timedOut = false;
     box.setInformativeText(countdown.arg(remaining));
     QTimer tick(&box);

@@ -10,6 +10,7 @@
 #include <QCompleter>
 #include <QDialog>
 #include <QDialogButtonBox>
+#include <QElapsedTimer>
 #include <QFileDialog>
 #include <QFileSystemModel>
 #include <QKeyEvent>
@@ -417,6 +418,18 @@ TEST(QtDialogsTest, UnattendedBoxesCountDownAndCloseWithTheHarmlessAnswer)
     UnattendedBoxes shorter(1);
     dialogs.message("Backup concluído.");
     EXPECT_EQ(unattendedBoxesClosed(), closedBefore + 2);
+
+    // Without a display nobody could ever answer: no box is shown, the same answer comes at once.
+    {
+        UnattendedBoxes headless(kUnattendedBoxSeconds, true);
+        QElapsedTimer elapsed;
+        elapsed.start();
+        EXPECT_FALSE(dialogs.confirm("Tentar novamente?"));
+        dialogs.message("Origem inexistente.");
+        EXPECT_LT(elapsed.elapsed(), 1000);
+    }
+    EXPECT_FALSE(unattendedBoxesAnswerAtOnce());
+    EXPECT_EQ(unattendedBoxesClosed(), closedBefore + 4);
 }
 
 TEST(QtDialogsTest, AnOperatorStillAnswersAndWithoutTheGuardNothingClosesByItself)

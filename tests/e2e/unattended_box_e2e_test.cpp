@@ -1,5 +1,6 @@
-// A failure that shows a box in the unattended pass: nobody answers it, it closes itself after
-// a minute, and the pass goes on with the next job and ends the program.
+// A failure that shows a box in the unattended pass without a display (the service): nobody
+// could see it, it is answered at once, and the pass goes on with the next job and ends the
+// program.
 
 #include "tests/e2e/sample_installation.h"
 
@@ -35,7 +36,7 @@ TEST(UnattendedBox, MissingSourceBoxClosesItselfAndTheNextJobRuns)
     if (!ended)
         navlor.kill();
     ASSERT_TRUE(ended) << "still open after 200 s: " << sample.output().toStdString();
-    EXPECT_GE(elapsed.elapsed(), 60000); // the box waited its minute
+    EXPECT_LT(elapsed.elapsed(), 45000); // no minute waited for nobody
     EXPECT_EQ(navlor.exitCode(), 1);
 
     const QString today = QDate::currentDate().toString("dd/MM/yy");
