@@ -4,6 +4,8 @@
 
 #include "app/main_window.h"
 
+#include "app/failure_notice.h"
+
 #include "ui_main_window.h"
 
 #include "backup/backup_log.h"
@@ -103,6 +105,12 @@ void TF_NAVLOR::TM_GERALTimer()
         }
         m_interrupted = m_interrupted || interruptRequested();
     }
+
+    // Someone who was not watching learns it from the desktop.
+    if (m_failedJobs > 0)
+        (void)notifyFailedPass(
+            lastPassFailure(dataDirectory())
+                .value_or(QStringLiteral("Veja NAVLOR.LOG em ") + dataDirectory()));
 
     m_ui->BU_BKPA->setEnabled(true);
     m_ui->BU_SAIR->setEnabled(true);

@@ -8,7 +8,7 @@ PACKAGES=(
   libjpeg62-turbo-dev zlib1g-dev
   firebird3.0-server firebird3.0-utils pxlib-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  arj xvfb xauth xdg-utils xdotool
+  arj xvfb xauth xdg-utils xdotool dbus-daemon
   clang libclang-rt-14-dev clang-format
   poppler-utils fontconfig fonts-dejavu-core
   qt6-translations-l10n lintian

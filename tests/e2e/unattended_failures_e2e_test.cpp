@@ -1,8 +1,10 @@
 // The real program's unattended pass when backups fail: nothing failed is recorded, the log
 // says what happened, the exit status says that something did, and the pass never stops.
 
+#include "tests/e2e/notification_listener.h"
 #include "tests/e2e/pass_jobs.h"
 #include "tests/e2e/sample_installation.h"
+#include "tests/support/scoped_env.h"
 
 #include <QDate>
 #include <QDir>
@@ -49,6 +51,10 @@ TEST(UnattendedFailures, FailedJobsAreLoggedNeverRecordedAndSetTheExitStatus)
                          QFileDevice::FileModificationTime);
     }
     const QByteArray consoleParameters = sample.read(kData + "\\NAV_LOR");
+    // A desktop on a session bus of its own, to be told of the failure.
+    NotificationListener desktop;
+    ASSERT_TRUE(desktop.error().isEmpty()) << desktop.error().toStdString();
+    const test::ScopedEnv bus("DBUS_SESSION_BUS_ADDRESS", desktop.address().toLatin1());
 
     EXPECT_EQ(runPass(sample, 100), 1) << sample.output().toStdString();
 
@@ -72,6 +78,12 @@ TEST(UnattendedFailures, FailedJobsAreLoggedNeverRecordedAndSetTheExitStatus)
     EXPECT_TRUE(sample.output().contains(
         QString::fromUtf8("ATENÇÃO - BKP (03) sem cópia válida desde ") + tenDaysAgo))
         << sample.output().toStdString();
+
+    EXPECT_EQ(desktop.received(),
+              QStringList(QString::fromUtf8("NAVLOR: BKP automático com erro | ATENÇÃO - último "
+                                            "BKP automático com erro em ") +
+                          QDate::currentDate().toString("dd/MM/yy") +
+                          ": BKP (00), BKP (05), BKP (07) | 2"));
 
     // Whoever opens the console afterwards, even without the pass, is told.
     QProcess console;
