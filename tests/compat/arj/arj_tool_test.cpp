@@ -30,6 +30,7 @@
 #include <thread>
 #include <utility>
 
+#include <fcntl.h>
 #include <signal.h>
 #include <unistd.h>
 
@@ -107,10 +108,21 @@ pid_t childOf(qint64 parent, QByteArrayList& arguments)
     const pid_t child = children.open(QIODevice::ReadOnly)
                             ? children.readAll().trimmed().split(' ').first().toInt()
                             : 0;
-    QFile cmdline(QString("/proc/%1/cmdline").arg(child));
-    if (child == 0 || !cmdline.open(QIODevice::ReadOnly))
+    if (child == 0)
         return 0;
-    arguments = cmdline.readAll().split('\0');
+    // One read: a second one at an offset could come after an exec and splice two command
+    // lines together.
+    const int fd = ::open(QString("/proc/%1/cmdline").arg(child).toLocal8Bit().constData(),
+                          O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return 0;
+    QByteArray text(1 << 16, '\0');
+    const ssize_t got = ::read(fd, text.data(), text.size());
+    ::close(fd);
+    if (got <= 0)
+        return 0;
+    text.truncate(got);
+    arguments = text.split('\0');
     return child;
 }
 
