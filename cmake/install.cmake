@@ -45,7 +45,10 @@ install(FILES ${NAVLOR_MAN_OUTPUTS} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 # come disabled ("systemctl enable --now navlor@USER.timer").
 install(FILES ${PROJECT_SOURCE_DIR}/assets/systemd/navlor@.service
               ${PROJECT_SOURCE_DIR}/assets/systemd/navlor@.timer
+              ${PROJECT_SOURCE_DIR}/assets/systemd/navlor-failure@.service
         DESTINATION lib/systemd/system)
+# What navlor-failure@.service runs; the unit names it by its packaged path.
+install(PROGRAMS ${PROJECT_SOURCE_DIR}/assets/systemd/navlor-failure DESTINATION libexec/navlor)
 set(NAVLOR_ICON_SIZES 48 128)
 foreach(size IN LISTS NAVLOR_ICON_SIZES)
     install(FILES ${PROJECT_SOURCE_DIR}/assets/navlor_icon_${size}.png

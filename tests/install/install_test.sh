@@ -114,13 +114,41 @@ if [ -f "$service" ] && [ -f "$timer" ]; then
         fail "navlor@.service does not run the pass"
     grep -qx 'Persistent=true' "$timer" || fail "navlor@.timer forgets a day the machine was off"
     grep -q '^OnCalendar=' "$timer" || fail "navlor@.timer has no time"
+    failure="$units/navlor-failure@.service"
+    grep -qx 'OnFailure=navlor-failure@%i.service' "$service" || fail "a failed pass tells nobody"
+    grep -qx 'EnvironmentFile=-/etc/default/navlor' "$failure" ||
+        fail "navlor-failure@.service does not read /etc/default/navlor (or needs it)"
+    grep -qx 'SyslogLevel=err' "$failure" || fail "navlor-failure@.service logs below err"
+    notifier=$(sed -n 's/^ExecStart=\/usr\/\([^ ]*\) %i$/\1/p' "$failure")
+    [ -n "$notifier" ] && [ -x "$usr/$notifier" ] ||
+        fail "navlor-failure@.service runs '$notifier', which is not installed"
     if command -v systemd-analyze >/dev/null; then
-        systemd-analyze verify "$service" "$timer" >/dev/null 2>&1 ||
+        systemd-analyze verify "$service" "$timer" "$failure" >/dev/null 2>&1 ||
             echo "note: systemd-analyze could not verify the units here" >&2
     fi
 else
     fail "lib/systemd/system/navlor@.service and navlor@.timer are missing"
 fi
+
+# ---- the failure notifier: its journal line, then the administrator's command ----------------
+
+notifier="$usr/libexec/navlor/navlor-failure"
+told="$work/told"
+while IFS='|' read -r command want_status want_told want_line; do
+    rm -f "$told"
+    said=$(NAVLOR_ON_FAILURE="$command" "$notifier" operador 2>&1)
+    status=$?
+    [ "$status" = "$want_status" ] || fail "notifier with '$command' exited $status"
+    [ "$(cat "$told" 2>/dev/null)" = "$want_told" ] || fail "notifier with '$command' told '$(cat "$told" 2>/dev/null)'"
+    printf '%s\n' "$said" | grep -qF "$want_line" || fail "notifier with '$command' said '$said'"
+done <<EOF
+|0||ERRO - BKP automático do usuário operador falhou: journalctl -u navlor@operador.service
+echo "\$NAVLOR_USER \$NAVLOR_UNIT" > $told|0|operador navlor@operador.service|usuário operador falhou
+echo parcial > $told; exit 3|3|parcial|ERRO - NAVLOR_ON_FAILURE terminou com 3
+EOF
+rm -f "$told"
+NAVLOR_ON_FAILURE="touch $told" "$notifier" >/dev/null 2>&1 && fail "notifier ran with no user"
+[ -e "$told" ] && fail "notifier with no user ran the command"
 
 # ---- the installed programs run --------------------------------------------------------------
 
