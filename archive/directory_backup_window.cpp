@@ -30,12 +30,6 @@ QString openDialogFilter()
     return QStringLiteral("Todos arquivos|*.*|Compactados *.ARJ|*.ARJ|Base de Dados *.DB|*.DB");
 }
 
-// The letter of the system drive, a shared value nothing in the console assigns.
-QString systemDriveLetter()
-{
-    return {};
-}
-
 QString missingArchiverMessage()
 {
     return QStringLiteral("Programa ARJ.EXE não localizado no diretório ") + GB_GLOBAIS.GB_DIR1 +
@@ -124,7 +118,7 @@ void TF_BKPDIR::FormCreate()
         CB_EXECUTARChange();
     if (m_ui->E_B_DIRORIGEM->text().isEmpty()) {
         m_ui->E_B_DIRORIGEM->setText(GB_GLOBAIS.GB_DIRDEFAULT);
-        m_ui->E_B_DIRDESTINO->setText(systemDriveLetter() + QStringLiteral(":\\VLDRBKPB"));
+        m_ui->E_B_DIRDESTINO->setText(firstUseDestination());
         m_ui->CB_B_OPERACAO->setEditText(QStringLiteral("M"));
         m_ui->CB_B_SUBDIR->setChecked(true);
     }

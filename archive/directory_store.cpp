@@ -2,6 +2,7 @@
 
 #include "lib/file_lists.h"
 #include "lib/registry_settings.h"
+#include "lib/system_info.h"
 #include "lib/text_utils.h"
 
 namespace navlor {
@@ -64,6 +65,16 @@ QString directoryPart(const QString& path)
 {
     const qsizetype cut = std::max(path.lastIndexOf(u'\\'), path.lastIndexOf(u':'));
     return path.left(cut + 1);
+}
+
+QString firstUseDestination()
+{
+    const QString windows = DIR_WINDOWS();
+    QChar drive = u'C';
+    if (windows.size() >= 2 && windows.at(1) == u':' && windows.at(0).isLetter() &&
+        windows.at(0).unicode() < 0x80)
+        drive = windows.at(0).toUpper();
+    return drive + QStringLiteral(":\\VLDRBKPB");
 }
 
 QString chooserStart(const QString& text)

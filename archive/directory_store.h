@@ -22,6 +22,10 @@ void recordDirectoryHistory(const QString& entry, const QStringList& items);
 // Up to and including the last "\" or ":"; empty when there is neither.
 QString directoryPart(const QString& path);
 
+// The destination a first use offers: VLDRBKPB at the root of the system drive, the drive
+// that holds the Windows directory ("C:\VLDRBKPB"); drive C: when that names no drive.
+QString firstUseDestination();
+
 // Where a chooser opens for the text of its field: the field, or up to three times its
 // directory part, while that is no existing directory; in the end "C:\".
 QString chooserStart(const QString& text);

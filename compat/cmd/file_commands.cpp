@@ -3,7 +3,6 @@
 #include "compat/cmd/console.h"
 #include "compat/cmd/file_paths.h"
 #include "compat/cmd/interpreter.h"
-#include "lib/ansi_text.h"
 #include "lib/platform/platform.h"
 #include "lib/platform/wildcard.h"
 
@@ -355,11 +354,7 @@ void Interpreter::typeFiles(const QStringList& arguments)
             if (files.size() > 1)
                 writeError(u'\n' + file + u'\n');
             const QByteArray bytes = m_platform.readFile(file).value_or(QByteArray());
-            // A terminal shows host text; anywhere else the bytes go on as they are.
-            if (isTerminal(1))
-                writeOutput(fromAnsi(bytes).remove(u'\r'));
-            else
-                writeOutputBytes(bytes);
+            writeOutputWindowsText(bytes);
         }
     }
 }

@@ -47,7 +47,7 @@ TEST_F(DirectoryWindow, FirstUseOffersAnEmptyMoveThatStopsOnTheDefaultDirectory)
     EXPECT_EQ(window->ARQ_ARJ(), kArj);
     EXPECT_EQ(control<QTabWidget>("PC_GERAL")->currentWidget()->objectName(), "TS_BKP");
     EXPECT_EQ(text("E_B_DIRORIGEM"), "");
-    EXPECT_EQ(text("E_B_DIRDESTINO"), ":\\VLDRBKPB");
+    EXPECT_EQ(text("E_B_DIRDESTINO"), "C:\\VLDRBKPB");
     EXPECT_EQ(text("E_NOMEARQ"), ".ARJ");
     EXPECT_EQ(control<QComboBox>("CB_B_OPERACAO")->currentText(), "M");
     EXPECT_TRUE(control<QCheckBox>("CB_B_SUBDIR")->isChecked());

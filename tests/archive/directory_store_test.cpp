@@ -4,6 +4,8 @@
 #include "lib/registry_settings.h"
 #include "tests/support/temp_prefix.h"
 
+#include <QFile>
+
 #include <gtest/gtest.h>
 
 namespace navlor {
@@ -152,6 +154,28 @@ TEST(DirectoryStorePlaces, ListingFileAndChooserStart)
     // A directory part ends in "\\" and is its own directory part: no further up than that.
     EXPECT_EQ(chooserStart("C:\\DADOS\\EMPRESA\\NADA\\ARQ.ARJ"), "C:\\");
     EXPECT_EQ(chooserStart("Q:\\SEM\\DRIVE"), "C:\\");
+}
+
+TEST(DirectoryStorePlaces, FirstUseDestinationIsOnTheSystemDrive)
+{
+    const struct
+    {
+        const char* windowsDirectory; // nullptr: the prefix's default
+        const char* destination;
+    } cases[] = {
+        {nullptr, "C:\\VLDRBKPB"},
+        {"d:\\winnt", "D:\\VLDRBKPB"},
+        {"\\\\SERVIDOR\\WINDOWS", "C:\\VLDRBKPB"},
+    };
+    for (const auto& c : cases) {
+        test::TempPrefix prefix;
+        if (c.windowsDirectory) {
+            QFile ini(prefix.root() + "/system.ini");
+            ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
+            ini.write(QByteArray("[Version]\nWindowsDirectory=") + c.windowsDirectory + "\n");
+        }
+        EXPECT_EQ(firstUseDestination(), c.destination) << c.destination;
+    }
 }
 
 } // namespace

@@ -14,7 +14,7 @@ struct CmdRun
 {
     int exitCode = -1;
     QByteArray out; // standard output as written (Windows-1252, CR LF)
-    QString err;
+    QString err;    // standard error (written as standard output is), with "\n" line ends
     // Standard output as lines, without the blank lines and command echoes of ECHO ON.
     QStringList lines() const
     {
@@ -57,7 +57,7 @@ protected:
         CmdRun result;
         result.exitCode = child.exitStatus() == QProcess::NormalExit ? child.exitCode() : -1;
         result.out = child.readAllStandardOutput();
-        result.err = QString::fromUtf8(child.readAllStandardError());
+        result.err = fromAnsi(child.readAllStandardError()).replace("\r\n", "\n");
         return result;
     }
 
