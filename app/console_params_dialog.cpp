@@ -21,10 +21,8 @@ TF_NAVLOR_P* F_NAVLOR_P = nullptr;
 namespace {
 
 // The client area the dialog was designed for: 532 x 263 outside, less the frame.
-constexpr int kClientWidth = 524;
-constexpr int kClientHeight = 232;
-
-const QString kAutostartName = QStringLiteral("NAVLOR");
+constexpr int kDialogWidth = 524;
+constexpr int kDialogHeight = 232;
 
 TF_NAVLOR& mainWindow()
 {
@@ -57,10 +55,10 @@ void TF_NAVLOR_P::fixSizeAndCentre()
     // The path follows its caption, however wide the host's font draws it.
     QLabel* caption = m_ui->Label2;
     m_ui->LA_PARAM->move(caption->x() + caption->sizeHint().width(), m_ui->LA_PARAM->y());
-    m_ui->LA_PARAM->resize(kClientWidth - m_ui->LA_PARAM->x() - caption->x(),
+    m_ui->LA_PARAM->resize(kDialogWidth - m_ui->LA_PARAM->x() - caption->x(),
                            m_ui->LA_PARAM->height());
 
-    setFixedSize(kClientWidth, kClientHeight);
+    setFixedSize(kDialogWidth, kDialogHeight);
     // Centred on the desktop, not over the main window; a moved dialog keeps its place.
     centreOnScreen(*this);
 }
@@ -85,7 +83,7 @@ void TF_NAVLOR_P::FormCreate()
         m_ui->E_XP->setCurrentIndex(item);
     m_ui->E_XP->setEditText(arjOption);
 
-    m_ui->AutoRun2->setChecked(AUTOSTART_ATIVO(kAutostartName));
+    m_ui->AutoRun2->setChecked(AUTOSTART_ATIVO(kConsoleAutostartName));
 }
 
 void TF_NAVLOR_P::BU_SALVARClick()
@@ -109,12 +107,12 @@ void TF_NAVLOR_P::BU_SALVARClick()
 
     if (m_ui->AutoRun2->isChecked()) {
         // The dialog stays open on the failure, the parameters already written.
-        if (!AUTOSTART_LIGA(kAutostartName, mainWindow().programPath())) {
-            dialogs().message(autostartFailure(kAutostartName));
+        if (!AUTOSTART_LIGA(kConsoleAutostartName, mainWindow().programPath())) {
+            dialogs().message(autostartFailure(kConsoleAutostartName));
             return;
         }
     } else {
-        AUTOSTART_DESLIGA(kAutostartName);
+        AUTOSTART_DESLIGA(kConsoleAutostartName);
     }
     accept();
 }

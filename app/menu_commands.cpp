@@ -21,8 +21,6 @@ namespace navlor {
 
 namespace {
 
-const QString kAutostartName = QStringLiteral("NAVLOR");
-
 // Every file of the mask on the whole of the drive or tree the mask starts from.
 int deleteOverTree(const QString& mask)
 {
@@ -72,7 +70,7 @@ void TF_NAVLOR::Parmetros1Click()
         dialogs().showModal(&dialog);
     }
     // The dialog may have switched the autostart value either way.
-    m_ui->AUTORUN1->setChecked(AUTOSTART_ATIVO(kAutostartName));
+    m_ui->AUTORUN1->setChecked(AUTOSTART_ATIVO(kConsoleAutostartName));
     processMessages();
 }
 
@@ -190,13 +188,13 @@ void TF_NAVLOR::AUTORUN1Click()
     struct FollowRunKey
     {
         QAction* mark;
-        ~FollowRunKey() { mark->setChecked(AUTOSTART_ATIVO(kAutostartName)); }
+        ~FollowRunKey() { mark->setChecked(AUTOSTART_ATIVO(kConsoleAutostartName)); }
     } follow{m_ui->AUTORUN1};
 
     if (m_ui->AUTORUN1->isChecked())
-        AUTOSTART_DESLIGA(kAutostartName);
-    else if (!AUTOSTART_LIGA(kAutostartName, m_ui->LA_DIRATUAL->text()))
-        dialogs().message(autostartFailure(kAutostartName));
+        AUTOSTART_DESLIGA(kConsoleAutostartName);
+    else if (!AUTOSTART_LIGA(kConsoleAutostartName, m_ui->LA_DIRATUAL->text()))
+        dialogs().message(autostartFailure(kConsoleAutostartName));
 }
 
 } // namespace navlor

@@ -38,6 +38,9 @@ struct GlobalValues
 
 extern GlobalValues GB_GLOBAIS;
 
+// The value under which the console starts itself at log-on.
+inline const QString kConsoleAutostartName = QStringLiteral("NAVLOR");
+
 // Machine-wide Run key. LIGA answers false when the key cannot be opened or the value not
 // written (the caller shows autostartFailure); DESLIGA fails silently.
 [[nodiscard]] bool AUTOSTART_LIGA(const QString& name, const QString& data);

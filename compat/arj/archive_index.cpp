@@ -18,7 +18,7 @@ constexpr quint16 kHeaderId = 0xEA60;
 constexpr qsizetype kLargestHeader = 2600;
 // Fields after the header size; the fixed part ends with the chapters.
 constexpr qsizetype kFixedPart = 30;
-constexpr qsizetype kFlags = 4;
+constexpr qsizetype kFlagsOffset = 4;
 constexpr qsizetype kFileType = 6;
 constexpr qsizetype kPackedSize = 12;
 constexpr qsizetype kOriginalSize = 16;
@@ -143,7 +143,7 @@ std::optional<QList<ArchiveEntry>> readHeaders(Reader& reader)
         const auto* nameEnd = static_cast<const char*>(std::memchr(name, 0, end - name));
         if (!nameEnd || !std::memchr(nameEnd + 1, 0, end - nameEnd - 1))
             return std::nullopt;
-        const auto flags = static_cast<quint8>(header[kFlags]);
+        const auto flags = static_cast<quint8>(header[kFlagsOffset]);
         const auto type = static_cast<quint8>(header[kFileType]);
         if (mainHeader) {
             if (type != kMainHeader || (flags & kVolumeFlag) || header[kLastChapter] != 0)
