@@ -7,6 +7,7 @@
 #include "backup/job_batch_text.h"
 #include "backup/job_field_check.h"
 #include "backup/pass_lock.h"
+#include "backup/run_report.h"
 #include "backup/schedule.h"
 #include "backup/test_restore.h"
 #include "lib/console_flags.h"
@@ -19,208 +20,7 @@
 #include "lib/program_start.h"
 #include "lib/text_utils.h"
 
-#include <algorithm>
-#include <vector>
-
 namespace navlor {
-
-namespace {
-
-const QString kArchiverName = QStringLiteral("ARJ.EXE");
-
-// Rounds of two seconds before the operator is asked about a missing destination.
-constexpr int kRoundsBeforeAsking = 30;
-constexpr int kRoundMilliseconds = 2000;
-
-QString singleBackslashes(const QString& text)
-{
-    return TROCA_TEXTO(text, QStringLiteral("\\\\"), QStringLiteral("\\"), 0);
-}
-
-// Posts a failure and shows the message line in a box, as every failed check does.
-void postAndShow(BackupConsole& console, const QString& text)
-{
-    console.ADD_MSG(text);
-    dialogs().message(console.messageText());
-}
-
-// The archiver is used from the program's directory; a copy that cannot be made there (a
-// read-only program directory) leaves the file found to be used where it is.
-QString useFromHome(const QString& found, const QString& home)
-{
-    Platform& p = platform();
-    (void)p.copyFile(found, home);
-    return p.fileExists(home) ? home : found;
-}
-
-bool checkSource(const BackupJob& job, BackupConsole& console)
-{
-    if (platform().directoryExists(job.E_ORIGEM))
-        return true;
-    postAndShow(
-        console,
-        QStringLiteral("Não foi possivel LOCALIZAR o diretório de Origem - BKP CANCELADO - ") +
-            job.E_ORIGEM + QStringLiteral("   - ") + job.E_ITEM);
-    return false;
-}
-
-bool jobIsActive(const QString& flagsLine)
-{
-    return COMPLETA_BRANCOS(flagsLine, kJobFlagsWidth).at(0) == u'S';
-}
-
-} // namespace
-
-QString exclusionSwitches(const QString& exclusions)
-{
-    const QString trimmed = trimControls(exclusions);
-    if (trimmed.isEmpty())
-        return {};
-    return TROCA_TEXTO(u' ' + trimmed, QStringLiteral(" "), QStringLiteral(" -X"), 0);
-}
-
-QString rearchiveCommandLine(const QString& archiver, const QString& option,
-                             const QString& archivePath, const QStringList& files)
-{
-    QString line = u'"' + archiver + QStringLiteral("\" A \"") + option + archivePath + u'"';
-    for (const QString& file : files)
-        line += QStringLiteral(" \"") + file + u'"';
-    return line;
-}
-
-QString backupCommandLine(const QString& archiver, const QString& option,
-                          const QString& archivePath, const BackupJob& job, bool firebird)
-{
-    QString line = archiver;
-    line += QStringLiteral(" A \"");
-    line += option;
-    line += archivePath;
-    line += QStringLiteral("\" \"");
-    line += job.E_ORIGEM;
-    line += QStringLiteral("\" ");
-    if (!trimControls(job.E_TIPOARQ).isEmpty())
-        line += u' ' + job.E_TIPOARQ;
-    line += QStringLiteral(" -U ");
-    if (job.CB_SUBDIR)
-        line += QStringLiteral("-R ");
-    if (!job.E_EXCLUIR.isEmpty())
-        line += u' ' + exclusionSwitches(job.E_EXCLUIR);
-    if (firebird)
-        line += QStringLiteral(" -X*.DELTA");
-    return line;
-}
-
-QString archiverHomePath(const QString& programPath)
-{
-    return singleBackslashes(programPath.left(programPath.lastIndexOf(u'\\') + 1) + kArchiverName);
-}
-
-QString locateArchiver(BackupConsole& console)
-{
-    Platform& p = platform();
-    const QString home = archiverHomePath(console.programPath());
-    // The installation's own copies are brought next to the program.
-    const QString dir1 = console.systemDirectory();
-    const QStringList installed{
-        dir1 + QStringLiteral("\\EXE\\ARJ.EXE"),
-        dir1.left(1) + QStringLiteral(":\\VLDRBKP\\ARJ.EXE"),
-        dir1 + QStringLiteral("\\VLDRBKP\\ARJ.EXE"),
-    };
-    if (p.fileExists(home)) {
-        // A copy made before the installation's archiver was upgraded would keep running the
-        // old one: a newer installed archiver replaces it.
-        const std::optional<FileStamp> used = fileStamp(home);
-        for (const QString& candidate : installed) {
-            const std::optional<FileStamp> offered = fileStamp(candidate);
-            if (!offered || !used || *offered == *used || offered->modified <= used->modified)
-                continue;
-            if (p.deleteFile(home) && !p.copyFile(candidate, home))
-                return candidate; // the copy failed: the installed one is used where it is
-            break;
-        }
-        return home;
-    }
-
-    QString uncopied;
-    for (const QString& candidate : installed) {
-        if (p.fileExists(home))
-            break;
-        if (p.fileExists(candidate)) {
-            (void)p.copyFile(candidate, home);
-            if (uncopied.isEmpty())
-                uncopied = candidate;
-        }
-    }
-    if (p.fileExists(home))
-        return home;
-
-    const QStringList system{
-        QStringLiteral("C:\\ARJ.EXE"),
-        QStringLiteral("C:\\WINDOWS\\ARJ.EXE"),
-        QStringLiteral("C:\\WINDOWS\\SYSTEM\\ARJ.EXE"),
-    };
-    for (const QString& candidate : system) {
-        if (p.fileExists(candidate))
-            return candidate;
-    }
-    if (!uncopied.isEmpty())
-        return uncopied;
-
-    const QStringList found = console.searchFiles(dir1, kArchiverName);
-    console.ADD_MSG(QStringLiteral("Localizando programa ARJ.EXE"));
-    processMessages();
-    const QString failure =
-        QStringLiteral("Não foi possivel LOCALIZAR o programa ARJ.EXE - BKP Diário CANCELADO");
-    if (found.isEmpty() || !p.fileExists(found.first())) {
-        postAndShow(console, failure);
-        return {};
-    }
-    return useFromHome(found.first(), home);
-}
-
-bool checkDestination(const QString& destination, BackupConsole& console)
-{
-    Platform& p = platform();
-    if (!p.directoryExists(destination))
-        (void)p.createDirectory(destination);
-    int rounds = 0;
-    for (;;) {
-        processMessages();
-        if (p.directoryExists(destination))
-            return true;
-        if (rounds > kRoundsBeforeAsking) {
-            rounds = 0;
-            const bool retry = dialogs().confirm(
-                QStringLiteral("Não foi possivel CRIAR/GRAVAR no diretório de Destino, ou o "
-                               "Terminal da rede não está Conectado - ") +
-                    destination + QStringLiteral(" - Tentar novamente ?"),
-                QStringLiteral("ERRO NO DIRETÓRIO DE DESTINO"));
-            if (!retry) {
-                console.ADD_MSG(QStringLiteral("Não foi possivel CRIAR o diretório de Destino - ") +
-                                destination);
-                return false;
-            }
-        }
-        // Starting a program on the drive wakes a network drive that has gone to sleep.
-        (void)p.winExec(destination.left(1) + QStringLiteral(":\\AAAA.EXE"), ShowMode::ShowNormal);
-        p.clock().sleep(kRoundMilliseconds);
-        ++rounds;
-    }
-}
-
-std::optional<FileStamp> fileStamp(const QString& path)
-{
-    for (const DirEntry& entry : platform().findFiles(path)) {
-        if (!entry.directory)
-            return FileStamp{entry.size, entry.modified};
-    }
-    return std::nullopt;
-}
-
-bool writtenBetween(const std::optional<FileStamp>& before, const std::optional<FileStamp>& after)
-{
-    return after && (!before || *before != *after);
-}
 
 bool runFailed(RunResult result)
 {
@@ -250,84 +50,6 @@ bool BackupConsole::testRestoreWanted()
 }
 
 namespace {
-
-// The log whose failure the pass has already mentioned: once is enough for the operator.
-QString& logFailureSaid()
-{
-    static QString path;
-    return path;
-}
-
-// A log line that could not be written is said on the message line, once per pass.
-bool logged(bool written, BackupConsole& console)
-{
-    if (written)
-        return true;
-    const QString path = backupLogPath(console.dataDirectory());
-    if (logFailureSaid() != path) {
-        logFailureSaid() = path;
-        console.ADD_MSG(QStringLiteral("ATENÇÃO - log não gravado: ") + path);
-    }
-    return false;
-}
-
-// How a run tells what happened: the message line and, past the session, the log.
-class RunReport
-{
-public:
-    RunReport(BackupConsole& console, const BackupJob& job)
-        : m_console(console), m_job(job), m_log(console.dataDirectory())
-    {
-    }
-    BackupLog& log() { return m_log; }
-    // Whether every line of the run reached the log.
-    bool logComplete() const { return m_logComplete; }
-    RunResult fail(RunResult result, const QString& archivePath, const QString& reason)
-    {
-        record(m_log.jobError(m_job.E_ITEM, archivePath, interrupted(reason)));
-        return result;
-    }
-    RunResult failWith(RunResult result, const QString& archivePath, const QString& text)
-    {
-        m_console.ADD_MSG(prefix(QStringLiteral("ERRO")) + interrupted(text));
-        return fail(result, archivePath, text);
-    }
-    // The precise reason first; the line ends on the archive that is not there.
-    RunResult notWritten(const QString& archivePath, const QString& reason)
-    {
-        m_console.ADD_MSG(prefix(QStringLiteral("ERRO")) + interrupted(reason));
-        m_console.ADD_MSG(QStringLiteral("ERRO - ARQUIVO DE BKP NÃO GERADO - ") + archivePath);
-        return fail(RunResult::ArchiveNotWritten, archivePath, reason);
-    }
-    void warn(const QString& text)
-    {
-        const QString line = prefix(QStringLiteral("ATENÇÃO")) + text;
-        m_console.ADD_MSG(line);
-        record(m_log.note(line));
-    }
-    void record(bool written) { m_logComplete = logged(written, m_console) && m_logComplete; }
-
-private:
-    QString prefix(const QString& kind) const
-    {
-        return kind + QStringLiteral(" - BKP (") + m_job.E_ITEM + QStringLiteral(") - ");
-    }
-    // Whatever failed once the program was asked to end failed because of it.
-    static QString interrupted(const QString& reason)
-    {
-        return interruptRequested() ? QStringLiteral("interrompido") : reason;
-    }
-
-    BackupConsole& m_console;
-    const BackupJob& m_job;
-    BackupLog m_log;
-    bool m_logComplete = true;
-};
-
-QString withReason(const QString& path, const QString& reason)
-{
-    return reason.isEmpty() ? path : path + QStringLiteral(" (") + reason + u')';
-}
 
 QStringList pathsOf(const QList<SelectedFile>& files)
 {
@@ -386,6 +108,8 @@ RunResult runGeneratedLine(BackupJob& job, const QList<SelectedFile>& selected,
     const int code =
         runBatchJudged(generated, ceiling, console.batchWaiter(job.E_ITEM, archive.path));
     const QList<DatabaseFreeze::Failure> unthawed = freeze.thaw();
+    if (cancelRequested())
+        return report.cancelled(archive.path);
     if (code == kRunTimedOut)
         return report.failWith(RunResult::ArchiveNotWritten, archive.path,
                                QStringLiteral("tempo máximo do arquivador esgotado (") +
@@ -440,6 +164,8 @@ RunResult runOwnBatch(BackupJob& job, int number, const QString& archiver,
     const std::optional<FileStamp> before = fileStamp(archive.path);
     const int code = runBatchJudged(jobBatFile(dataDir, number), ceiling,
                                     console.batchWaiter(job.E_ITEM, archive.path));
+    if (cancelRequested())
+        return report.cancelled(archive.path);
     if (code == kRunTimedOut)
         return report.failWith(RunResult::BatchFailed, archive.path,
                                QStringLiteral("tempo máximo do arquivador esgotado (") +
@@ -488,7 +214,9 @@ RunResult runJob(BackupJob& job, const QString& archiverOption, BackupConsole& c
     if (archiver.isEmpty())
         return report.fail(RunResult::ArchiverMissing, {}, console.messageText());
     if (!checkDestination(job.E_DESTINO, console))
-        return report.fail(RunResult::DestinationGivenUp, {}, console.messageText());
+        return cancelRequested()
+                   ? report.cancelled({})
+                   : report.fail(RunResult::DestinationGivenUp, {}, console.messageText());
     if (!checkSource(job, console))
         return report.fail(RunResult::SourceMissing, {}, console.messageText());
     // What a killed archiver left before this process held the lock is nobody's now.
@@ -531,8 +259,11 @@ RunResult runJob(BackupJob& job, const QString& archiverOption, BackupConsole& c
         job.CB_BATEXECUTE ? runOwnBatch(job, *number, archiver, archive, ceiling, console, report)
                           : runGeneratedLine(job, selected, archiver, archiverOption, archive,
                                              generated, ceiling, console, report);
+    // A stage the operator cancelled has said so already.
     if (result != RunResult::Recorded)
-        return result;
+        return cancelRequested() ? RunResult::Cancelled : result;
+    if (cancelRequested())
+        return report.cancelled(archive.path);
 
     // A run that cannot be stamped would run again and again, unseen: it fails.
     if (!recordRun(job, dataDir, archive.path))
@@ -546,15 +277,22 @@ RunResult runJob(BackupJob& job, const QString& archiverOption, BackupConsole& c
     return report.logComplete() ? RunResult::Recorded : RunResult::NotLogged;
 }
 
+QString notDueQuestion(const QString& number)
+{
+    return QStringLiteral("BKP (") + number +
+           QStringLiteral(") não está programado para hoje. Executar assim mesmo?");
+}
+
 RunResult executeJob(BackupJob& job, const QString& archiverOption, BackupConsole& console,
-                     bool parametersShowing)
+                     bool parametersShowing, bool askWhenNotDue)
 {
     if (!job.CB_ATIVAR) {
         if (parametersShowing)
             dialogs().message(QStringLiteral("O BKP Atual não está ativo"));
         return RunResult::NotActive;
     }
-    if (!isDue(job.E_PERIODO, today(), job.E_ULTIMATU))
+    if (!isDue(job.E_PERIODO, today(), job.E_ULTIMATU) &&
+        !(askWhenNotDue && dialogs().confirm(notDueQuestion(job.E_ITEM))))
         return RunResult::NotDue;
     if (parametersShowing)
         logFailureSaid().clear(); // a run of its own
@@ -565,87 +303,6 @@ RunResult executeJob(BackupJob& job, const QString& archiverOption, BackupConsol
         (void)logged(BackupLog(console.dataDirectory()).note(text), console);
     }
     return runJob(job, archiverOption, console);
-}
-
-PassResult runAllActiveJobs(BackupJob& job, const QString& archiverOption, BackupConsole& console)
-{
-    PassResult result;
-    if (console.stopRequested())
-        return result;
-    console.ADD_MSG(QStringLiteral("Verificando BKP Automático"));
-    processMessages();
-    const QString dataDir = console.dataDirectory();
-    logFailureSaid().clear();
-    BackupLog log(dataDir);
-    // Two passes at once would run each other's batch lines: the second one waits.
-    const PassLock lock(
-        dataDir, console.archiverCeilingSeconds(), [&] { console.ADD_MSG(passLockWaitText()); },
-        [] { processMessages(); });
-    if (!lock.held()) {
-        result.interrupted = interruptRequested();
-        const QString text =
-            result.interrupted
-                ? QStringLiteral("ERRO - BKP automático interrompido")
-                : QStringLiteral("ERRO - outra execução do NAVLOR não terminou - BKP automático "
-                                 "não executado");
-        console.ADD_MSG(text);
-        (void)logged(log.note(text), console);
-        ++result.failed;
-        return result;
-    }
-    (void)logged(log.passStarted(), console);
-    if (const std::optional<QString> ignored = ignoredArchiverOption(dataDir)) {
-        const QString text =
-            QStringLiteral("ATENÇÃO - opção do ARJ inválida na linha 11 de NAV_LOR ignorada: ") +
-            *ignored;
-        console.ADD_MSG(text);
-        (void)logged(log.note(text), console);
-    }
-    std::vector<int> active;
-    for (int number = kFirstJob; number <= kLastJob; ++number) {
-        GBF_READ(jobParFile(dataDir, number));
-        if (jobIsActive(GB_LINHAS[kJobFlagsLine]))
-            active.push_back(number);
-    }
-    for (size_t index = 0; index < active.size(); ++index) {
-        const int number = active[index];
-        // The job under way is finished first; the next one does not start.
-        if (console.stopRequested() || interruptRequested())
-            break;
-        // Read again: a job saved meanwhile runs as it now stands.
-        GBF_READ(jobParFile(dataDir, number));
-        if (!jobIsActive(GB_LINHAS[kJobFlagsLine]))
-            continue;
-        console.passPosition(int(index) + 1, int(active.size()));
-        job.E_ITEM = jobNumberText(number);
-        loadJob(job, dataDir, console.systemDirectory());
-        console.jobChanged(job);
-        const RunResult run = executeJob(job, archiverOption, console, false);
-        if (run == RunResult::Recorded)
-            ++result.ok;
-        else if (runFailed(run))
-            ++result.failed;
-    }
-    console.passPosition(1, 1);
-    result.interrupted = interruptRequested();
-    if (!logged(log.passEnded(result.ok, result.failed), console) && result.failed == 0)
-        ++result.failed; // a pass whose end is not in the log did not end as it says
-    return result;
-}
-
-QString readArchiverOption(const QString& dataDirectory)
-{
-    GBF_READ(consoleParamFile(dataDirectory));
-    return validArchiverOption(GB_LINHAS[kArjOptionLine]).value_or(QString());
-}
-
-std::optional<QString> ignoredArchiverOption(const QString& dataDirectory)
-{
-    GBF_READ(consoleParamFile(dataDirectory));
-    const QString line = GB_LINHAS[kArjOptionLine];
-    if (validArchiverOption(line))
-        return std::nullopt;
-    return line;
 }
 
 } // namespace navlor

@@ -73,6 +73,7 @@ enum class RunResult
     ArchiveNotWritten,
     NotStamped, // the archive is good, the job file did not take the date of the run
     NotLogged,  // recorded, but a line of the run is not in the log
+    Cancelled,  // the operator's "Cancelar": the run's programs ended, nothing recorded
     Recorded
 };
 
@@ -115,6 +116,9 @@ QString locateArchiver(BackupConsole& console);
 // operator gives up.
 bool checkDestination(const QString& destination, BackupConsole& console);
 
+// Whether the job's source directory is there; posts and shows the failure itself.
+bool checkSource(const BackupJob& job, BackupConsole& console);
+
 // Thaws the Firebird databases a run that did not end left frozen; the lines for the message
 // line, which are in the log already.
 QStringList thawLeftoverDatabases(const QString& dataDirectory);
@@ -123,9 +127,13 @@ QStringList thawLeftoverDatabases(const QString& dataDirectory);
 RunResult runJob(BackupJob& job, const QString& archiverOption, BackupConsole& console);
 
 // "Executar": runs the job when it is active and due. An inactive job is mentioned only when
-// its parameters are on show.
+// its parameters are on show. `askWhenNotDue`: an active job that is not due runs when the
+// operator says so, as a due one would.
 RunResult executeJob(BackupJob& job, const QString& archiverOption, BackupConsole& console,
-                     bool parametersShowing);
+                     bool parametersShowing, bool askWhenNotDue = false);
+
+// "BKP (nn) não está programado para hoje. Executar assim mesmo?"
+QString notDueQuestion(const QString& number);
 
 // The start-up pass: every active job in number order, loaded into `job`, executed, until the
 // stop flag is ticked or the program is asked to end between two jobs. The pass and each run

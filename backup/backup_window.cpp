@@ -6,6 +6,8 @@
 #include "backup/job_batch_text.h"
 #include "backup/job_field_check.h"
 #include "backup/pass_lock.h"
+#include "backup/run_report.h"
+#include "backup/window_console.h"
 #include "lib/choose_directory.h"
 #include "lib/dialogs.h"
 #include "lib/param_store.h"
@@ -15,13 +17,11 @@
 #include "lib/program_start.h"
 #include "lib/text_utils.h"
 #include "lib/widgets/console_window.h"
-#include "lib/widgets/input_gate.h"
 #include "lib/widgets/jpeg_image.h"
 #include "lib/widgets/print_window.h"
 #include "lib/widgets/window_helpers.h"
 
-#include <QElapsedTimer>
-#include <QLocale>
+#include <QCloseEvent>
 #include <QMouseEvent>
 #include <QSignalBlocker>
 
@@ -37,92 +37,6 @@ namespace {
 // Columns of the map: number, last run, title, last archive, period.
 constexpr int kMapColumnWidths[] = {37, 56, 229, 324, 86};
 
-// "00:12 - 1.234 KB": the time a batch has run and how far its archive has grown (arj builds an
-// updated archive beside the old one, as ARJTEMP.$nn).
-QString progressText(qint64 seconds, const QString& archivePath)
-{
-    qint64 bytes = 0;
-    const QString directory = archivePath.left(archivePath.lastIndexOf(u'\\') + 1);
-    for (const QString& pattern : {archivePath, directory + QStringLiteral("ARJTEMP.*")}) {
-        for (const DirEntry& entry : platform().findFiles(pattern))
-            bytes = std::max(bytes, entry.size);
-    }
-    return QStringLiteral("%1:%2 - %3 KB")
-        .arg(seconds / 60, 2, 10, QLatin1Char('0'))
-        .arg(seconds % 60, 2, 10, QLatin1Char('0'))
-        .arg(QLocale(QLocale::Portuguese, QLocale::Brazil).toString((bytes + 1023) / 1024));
-}
-
-// The console as the backup window sees it: the main window's controls, and the file search
-// window driven without being shown.
-class WindowConsole final : public BackupConsole
-{
-public:
-    explicit WindowConsole(TF_BKPA& window) : m_window(window) {}
-
-    QString dataDirectory() override
-    {
-        return mainConsole() ? mainConsole()->dataDirectory() : QString();
-    }
-    QString systemDirectory() override
-    {
-        return mainConsole() ? mainConsole()->systemDirectory() : QStringLiteral("**");
-    }
-    QString programPath() override
-    {
-        return mainConsole() ? mainConsole()->programPath() : platform().programPath();
-    }
-    void ADD_MSG(const QString& text) override
-    {
-        m_last = text;
-        if (mainConsole())
-            mainConsole()->ADD_MSG(text);
-    }
-    QString messageText() override { return mainConsole() ? mainConsole()->messageText() : m_last; }
-    bool stopRequested() override { return mainConsole() && mainConsole()->stopRequested(); }
-    QStringList searchFiles(const QString& directory, const QString& name) override
-    {
-        // Without the file search window the archiver is not looked for any further.
-        WindowOpener* opener = windowOpener();
-        return opener ? opener->searchWithWindow(&m_window, directory, name) : QStringList();
-    }
-    void jobChanged(const BackupJob& job) override { m_window.showJob(job); }
-    void passPosition(int index, int count) override
-    {
-        m_index = index;
-        m_count = count;
-    }
-    // The window repaints and shows how the batch is getting on; only "Parar BKP Aut" and
-    // "Sair" take a click meanwhile, and they still take effect between jobs.
-    std::function<void()> batchWaiter(const QString& number, const QString& archivePath) override
-    {
-        if (!mainConsole())
-            return {};
-        auto gate = std::make_shared<InputGate>(mainConsole()->batchControls());
-        auto elapsed = std::make_shared<QElapsedTimer>();
-        elapsed->start();
-        auto shown = std::make_shared<qint64>(-1);
-        const QString position = QStringLiteral("Executando BKP (%1) - %2 de %3 - ")
-                                     .arg(number)
-                                     .arg(m_index)
-                                     .arg(m_count);
-        return [gate, elapsed, shown, position, archivePath] {
-            processMessages();
-            const qint64 seconds = elapsed->elapsed() / 1000;
-            if (!mainConsole() || seconds == *shown)
-                return;
-            *shown = seconds;
-            mainConsole()->setMessageText(position + progressText(seconds, archivePath));
-        };
-    }
-
-private:
-    TF_BKPA& m_window;
-    QString m_last;
-    int m_index = 1;
-    int m_count = 1;
-};
-
 } // namespace
 
 TF_BKPA::TF_BKPA(QWidget* parent)
@@ -130,7 +44,7 @@ TF_BKPA::TF_BKPA(QWidget* parent)
 {
     m_ui->setupUi(this);
     setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
-    m_console = std::make_unique<WindowConsole>(*this);
+    m_console = makeWindowConsole(*this);
 
     QTableWidget* grid = m_ui->GRID_MAPA;
     for (int column = 0; column < grid->columnCount(); ++column)
@@ -170,6 +84,7 @@ void TF_BKPA::connectHandlers()
     connect(ui.BU_EXECUTAR, &QPushButton::clicked, this, &TF_BKPA::BU_EXECUTARClick);
     connect(ui.BU_BAT_SALVAR, &QPushButton::clicked, this, &TF_BKPA::BU_BAT_SALVARClick);
     connect(ui.BU_BAT_EXECUTAR, &QPushButton::clicked, this, &TF_BKPA::BU_BAT_EXECUTARClick);
+    connect(ui.BU_CANCELAR, &QPushButton::clicked, this, &TF_BKPA::BU_CANCELARClick);
     connect(ui.E_PERIODO, &QComboBox::activated, this, &TF_BKPA::E_PERIODOChange);
     connect(ui.CB_BATEXECUTE, &QCheckBox::clicked, this, &TF_BKPA::CB_BATEXECUTEClick);
 
@@ -313,6 +228,16 @@ void TF_BKPA::loadJob()
     showJob(current);
 }
 
+// A source that is not there (yet) is saved only when the operator says so.
+bool TF_BKPA::sourceAcceptedForSaving()
+{
+    const QString source = m_ui->E_ORIGEM->text();
+    if (trimControls(source).isEmpty() || platform().directoryExists(source))
+        return true;
+    return dialogs().confirm(
+        QStringLiteral("O diretório de Origem não existe. Salvar assim mesmo?"));
+}
+
 void TF_BKPA::saveJob()
 {
     BackupJob current = job();
@@ -321,6 +246,8 @@ void TF_BKPA::saveJob()
         dialogs().message(fieldFaultText(current.E_ITEM, *fault));
         return;
     }
+    if (!sourceAcceptedForSaving())
+        return;
     // Unsaved, the controls keep what was typed for another try; the store has said why.
     if (!navlor::saveJob(current, dataDirectory()))
         return;
@@ -375,22 +302,79 @@ void TF_BKPA::BU_EXECUTARClick()
     if (m_running)
         return;
     m_running = true;
+    CancelRequest cancel;
+    m_cancel = &cancel;
+    setRunControls(true);
+    runOwnJob();
+    setRunControls(false);
+    m_cancel = nullptr;
+    m_running = false;
+}
+
+void TF_BKPA::runOwnJob()
+{
     BackupJob current = job();
+    const QString number = current.E_ITEM;
     {
         // The same lock as the start-up pass: a click during a pass waits for it.
         InterruptDeferral running;
         const PassLock lock(
             dataDirectory(), m_console->archiverCeilingSeconds(),
             [this] { m_console->ADD_MSG(passLockWaitText()); }, [] { processMessages(); });
-        if (lock.held())
+        if (lock.held()) {
             (void)executeJob(current, m_archiverOption, *m_console,
-                             m_ui->PC_GERAL->currentWidget() == m_ui->TS_PARAM);
-        else if (!interruptRequested())
+                             m_ui->PC_GERAL->currentWidget() == m_ui->TS_PARAM, true);
+        } else if (cancelRequested()) {
+            m_console->ADD_MSG(QStringLiteral("ERRO - BKP (") + number + QStringLiteral(") - ") +
+                               cancelledReason());
+            (void)logged(BackupLog(dataDirectory()).jobError(number, {}, cancelledReason()),
+                         *m_console);
+        } else if (!interruptRequested()) {
             dialogs().message(
                 QStringLiteral("Outra execução do NAVLOR não terminou - BKP não executado"));
+        }
     }
     showJob(current);
-    m_running = false;
+}
+
+// While "Executar" runs only "Cancelar" takes a click: nothing else may start or close.
+void TF_BKPA::setRunControls(bool running)
+{
+    m_ui->PC_GERAL->setEnabled(!running);
+    m_ui->MainMenu1->setEnabled(!running);
+    for (QAction* action : actions())
+        action->setEnabled(!running);
+    m_ui->BU_CANCELAR->setEnabled(running);
+    if (running)
+        m_ui->BU_CANCELAR->setFocus();
+}
+
+void TF_BKPA::BU_CANCELARClick()
+{
+    if (m_cancel)
+        m_cancel->cancel();
+}
+
+void TF_BKPA::showStatus(const QString& text)
+{
+    m_ui->LA_MSG->setText(text);
+}
+
+void TF_BKPA::closeEvent(QCloseEvent* event)
+{
+    // Closing under a run would leave it without its window: refused until it ends.
+    if (m_cancel) {
+        event->ignore();
+        return;
+    }
+    QDialog::closeEvent(event);
+}
+
+void TF_BKPA::reject()
+{
+    if (m_cancel)
+        return; // Escape during a run
+    QDialog::reject();
 }
 
 PassResult TF_BKPA::runAllActiveJobs()

@@ -7,6 +7,7 @@
 #include "backup/backup_job.h"
 #include "backup/backup_run.h"
 #include "lib/dialogs.h"
+#include "lib/platform/interruption.h"
 #include "lib/widgets/window_helpers.h"
 
 #include <QDialog>
@@ -42,6 +43,11 @@ public:
 
     Ui::TF_BKPA* form() const { return m_ui.get(); }
 
+    // Whether a job runs from this window's "Executar".
+    bool ownRunGoing() const { return m_cancel != nullptr; }
+    // The status line: what the message line shows of the run.
+    void showStatus(const QString& text);
+
 public slots:
     void LISTClick();
     void LISTDblClick();
@@ -61,9 +67,12 @@ public slots:
     void BU_BAT_SALVARClick();
     void BU_BAT_EXECUTARClick();
     void BU_SAIRClick();
+    void BU_CANCELARClick();
+    void reject() override;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     void FormCreate();
@@ -76,12 +85,16 @@ private:
     void loadJob();
     void saveJob();
     void applyBatExecuteRule();
+    bool sourceAcceptedForSaving();
+    void runOwnJob();
+    void setRunControls(bool running);
     QString dataDirectory() const;
 
     std::unique_ptr<Ui::TF_BKPA> m_ui;
     std::unique_ptr<BackupConsole> m_console;
     QString m_archiverOption;
     bool m_running = false;
+    CancelRequest* m_cancel = nullptr; // of the run "Executar" started
 
 public:
     // "Diretórios": only shows the destination's files.

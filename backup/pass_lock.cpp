@@ -59,7 +59,8 @@ PassLock::PassLock(const QString& dataDirectory, int waitSeconds,
     }
     if (!lock && waiting)
         waiting();
-    for (int second = 0; !lock && second < waitSeconds && !interruptRequested(); ++second) {
+    for (int second = 0;
+         !lock && second < waitSeconds && !interruptRequested() && !cancelRequested(); ++second) {
         if (tick)
             tick();
         p.clock().sleep(1000);

@@ -23,7 +23,8 @@ class PassLock
 public:
     // Takes the lock of the installation in `dataDirectory`. When another process holds it,
     // `waiting` is called once, then the lock is asked for every second for up to
-    // `waitSeconds`, `tick` called between; a request to end the program stops the wait.
+    // `waitSeconds`, `tick` called between; a request to end the program, or the current run's
+    // cancel request, stops the wait.
     // Within this process the lock is taken once and shared by nested holders. Where no lock
     // file can be made at all (a read-only data directory) the work goes on unlocked.
     PassLock(const QString& dataDirectory, int waitSeconds, const std::function<void()>& waiting,

@@ -2,11 +2,15 @@
 
 #include "lib/platform/interruption.h"
 
+#include <QByteArray>
+#include <QFile>
+
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <thread>
 
+#include <dirent.h>
 #include <poll.h>
 #include <signal.h>
 #include <sys/mman.h>
@@ -20,6 +24,11 @@ namespace {
 
 // Time a program gets to end on SIGTERM before it is killed.
 constexpr int kGraceMilliseconds = 3000;
+
+bool stopAsked()
+{
+    return interruptRequested() || cancelRequested();
+}
 
 bool reap(pid_t pid, int* status, bool block)
 {
@@ -50,7 +59,7 @@ bool endsWithin(pid_t pid, int pidfd, qint64 milliseconds, int* status, bool int
             const int r = ::poll(&fd, 1, slice);
             if (r > 0)
                 return reap(pid, status, true);
-            if (interruptible && interruptRequested())
+            if (interruptible && stopAsked())
                 return reap(pid, status, false);
             if (r < 0 && errno != EINTR)
                 break; // fall back to polling below
@@ -64,7 +73,7 @@ bool endsWithin(pid_t pid, int pidfd, qint64 milliseconds, int* status, bool int
     for (;;) {
         if (reap(pid, status, false))
             return true;
-        if (std::chrono::steady_clock::now() >= deadline || (interruptible && interruptRequested()))
+        if (std::chrono::steady_clock::now() >= deadline || (interruptible && stopAsked()))
             return false;
         std::this_thread::sleep_for(pause);
         pause = std::min(pause * 2, std::chrono::milliseconds(50));
@@ -105,23 +114,61 @@ BoundedWait waitAtMost(pid_t pid, int ceilingSeconds, bool ownGroup,
             result.interrupted = true;
             break;
         }
+        if (cancelRequested()) {
+            result.interrupted = result.cancelled = true;
+            break;
+        }
         if (tick)
             tick();
     }
     if (!ended) {
         const pid_t target = ownGroup ? -pid : pid;
+        const auto graceEnd =
+            std::chrono::steady_clock::now() + std::chrono::milliseconds(kGraceMilliseconds);
         ::kill(target, SIGTERM);
         if (!endsWithin(pid, pidfd, kGraceMilliseconds, &result.status, false)) {
             ::kill(target, SIGKILL);
             reap(pid, &result.status, true);
         }
-        // What the program started may outlive it: the group goes with it.
-        if (ownGroup)
+        // A batch interpreter dies at once; the archiver it started still gets its grace to
+        // remove its work files. What outlives that goes.
+        if (ownGroup) {
+            while (groupHasLiveMember(pid) && std::chrono::steady_clock::now() < graceEnd)
+                std::this_thread::sleep_for(std::chrono::milliseconds(20));
             ::kill(target, SIGKILL);
+        }
     }
     if (pidfd >= 0)
         ::close(pidfd);
     return result;
+}
+
+bool groupHasLiveMember(pid_t group)
+{
+    if (::kill(-group, 0) != 0 && errno == ESRCH)
+        return false;
+    DIR* proc = ::opendir("/proc");
+    if (!proc)
+        return true;
+    bool live = false;
+    while (const dirent* entry = ::readdir(proc)) {
+        if (entry->d_name[0] < '1' || entry->d_name[0] > '9')
+            continue;
+        QFile stat(QStringLiteral("/proc/%1/stat").arg(QLatin1String(entry->d_name)));
+        if (!stat.open(QIODevice::ReadOnly))
+            continue;
+        // "pid (name) state ppid pgrp ...": the name may hold anything, up to the last ')'.
+        const QByteArray line = stat.readAll();
+        const QList<QByteArray> fields = line.mid(line.lastIndexOf(')') + 2).split(' ');
+        if (fields.size() < 3 || fields[2].toLongLong() != group)
+            continue;
+        if (fields[0] != "Z" && fields[0] != "X") {
+            live = true;
+            break;
+        }
+    }
+    ::closedir(proc);
+    return live;
 }
 
 int openOutputCapture()

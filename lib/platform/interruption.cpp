@@ -18,6 +18,7 @@ namespace {
 
 volatile std::sig_atomic_t g_requested = 0;
 int g_deferrals = 0;
+CancelRequest* g_currentCancel = nullptr;
 std::function<void()> g_whenIdle;
 #ifndef _WIN32
 int g_wakeFds[2] = {-1, -1};
@@ -91,6 +92,21 @@ void requestInterrupt()
 void clearInterruptRequest()
 {
     g_requested = 0;
+}
+
+CancelRequest::CancelRequest() : m_previous(g_currentCancel)
+{
+    g_currentCancel = this;
+}
+
+CancelRequest::~CancelRequest()
+{
+    g_currentCancel = m_previous;
+}
+
+bool cancelRequested()
+{
+    return g_currentCancel && g_currentCancel->cancelled();
 }
 
 InterruptDeferral::InterruptDeferral()

@@ -20,6 +20,28 @@ void requestInterrupt();
 // Forgets an earlier request (tests).
 void clearInterruptRequest();
 
+// The operator's request to stop one run ("Cancelar"). While it exists it is the current one:
+// bounded waits end what they wait for on it as on a request to end the program, and the run
+// stops at its next safe point. Made and cancelled on the GUI thread.
+class CancelRequest
+{
+public:
+    CancelRequest();
+    ~CancelRequest();
+    CancelRequest(const CancelRequest&) = delete;
+    CancelRequest& operator=(const CancelRequest&) = delete;
+
+    void cancel() { m_cancelled = true; }
+    bool cancelled() const { return m_cancelled; }
+
+private:
+    CancelRequest* m_previous;
+    bool m_cancelled = false;
+};
+
+// Whether the current run's cancel request was made.
+bool cancelRequested();
+
 // Work that ends itself on a request keeps the program from quitting under it.
 class InterruptDeferral
 {

@@ -3,6 +3,8 @@
 
 #include "backup/backup_window.h"
 
+#include "ui_backup_window.h"
+
 #include "app/main_window.h"
 #include "backup/backup_log.h"
 #include "lib/ansi_text.h"
@@ -15,12 +17,14 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QMouseEvent>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QRegularExpression>
+#include <QThread>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -28,8 +32,8 @@
 namespace navlor {
 namespace {
 
-const QString kDataDir = QStringLiteral("C:\\VALDORO\\NAVLOR");
-const QString kArchive = QStringLiteral("D:\\VLDRBKPA\\BKP00_06_DIARIO.ARJ");
+const QString kEndToEndDataDir = QStringLiteral("C:\\VALDORO\\NAVLOR");
+const QString kEndToEndArchive = QStringLiteral("D:\\VLDRBKPA\\BKP00_06_DIARIO.ARJ");
 const QString kMasks = QStringLiteral("*.DB *.MB *.FDB *.GDB *.EXE");
 
 // The files the job's masks select, with their bytes: names in any case, subdirectories too.
@@ -47,7 +51,7 @@ protected:
     BackupEndToEnd()
     {
         paths->programPathValue = QStringLiteral("C:\\VALDOROW\\NAVLOR.EXE");
-        prefix.mkdir(kDataDir);
+        prefix.mkdir(kEndToEndDataDir);
         prefix.addDrive('d');
         installArchiver(QStringLiteral(NAVLOR_ARJ_BINARY));
 
@@ -85,7 +89,7 @@ protected:
                       const QString& source = QStringLiteral("C:\\VALDOROW\\DADOS"))
     {
         BackupJob job;
-        loadJob(job, kDataDir, QStringLiteral("C:\\VALDOROW"));
+        loadJob(job, kEndToEndDataDir, QStringLiteral("C:\\VALDOROW"));
         job.E_TITULO = QStringLiteral("Dados");
         job.CB_ATIVAR = true;
         job.CB_SUBDIR = true;
@@ -93,10 +97,10 @@ protected:
         job.E_EXCLUIR = QStringLiteral("*.ARJ *_.EXE");
         job.E_ORIGEM = source;
         job.E_DESTINO = QStringLiteral("D:\\VLDRBKPA");
-        ASSERT_TRUE(saveJob(job, kDataDir));
+        ASSERT_TRUE(saveJob(job, kEndToEndDataDir));
     }
 
-    QByteArray jobFile() const { return prefix.read(jobParFile(kDataDir, 0)); }
+    QByteArray jobFile() const { return prefix.read(jobParFile(kEndToEndDataDir, 0)); }
 
     // The start-up pass on a hidden backup window, as the console runs it.
     QStringList startupPass()
@@ -111,7 +115,7 @@ protected:
 
     QStringList jobLines() const
     {
-        return fromAnsi(prefix.read(jobParFile(kDataDir, 0))).split(QStringLiteral("\r\n"));
+        return fromAnsi(prefix.read(jobParFile(kEndToEndDataDir, 0))).split(QStringLiteral("\r\n"));
     }
 
     // What Debian's arj itself finds in an archive.
@@ -169,11 +173,11 @@ TEST_F(BackupEndToEnd, DailyJobWritesTheRotatingArchiveOfTheSelectedFilesAndIsSt
     EXPECT_TRUE(shown->messages.isEmpty()) << shown->messages.join('\n').toStdString();
 
     // yesterday's day number; exactly the selected files, excluded and unmatched names absent
-    ASSERT_TRUE(platform().fileExists(kArchive));
-    EXPECT_EQ(storedNames(kArchive),
+    ASSERT_TRUE(platform().fileExists(kEndToEndArchive));
+    EXPECT_EQ(storedNames(kEndToEndArchive),
               QStringList({"VALDOROW/DADOS/CLIENTES.DB", "VALDOROW/DADOS/SISTEMA.EXE",
                            "VALDOROW/DADOS/SUB/clientes.MB", "VALDOROW/DADOS/Vendas.db"}))
-        << listing(kArchive).toStdString();
+        << listing(kEndToEndArchive).toStdString();
 
     // the archiver was brought next to the program, and the line ran from BKPA.BAT
     EXPECT_TRUE(platform().fileExists("C:\\VALDOROW\\ARJ.EXE"));
@@ -182,22 +186,22 @@ TEST_F(BackupEndToEnd, DailyJobWritesTheRotatingArchiveOfTheSelectedFilesAndIsSt
               "*.DB *.MB *.FDB *.GDB *.EXE -U -R   -X*.ARJ -X*_.EXE\r\n");
 
     const QStringList lines = jobLines();
-    EXPECT_EQ(lines.at(16), kArchive);
+    EXPECT_EQ(lines.at(16), kEndToEndArchive);
     EXPECT_EQ(lines.at(18), "07/12/26");
     EXPECT_EQ(lines.at(19), "08:00:00");
 
     // the same day again: not due, nothing runs
     const QByteArray stamped = jobFile();
-    const QByteArray archived = prefix.read(kArchive);
+    const QByteArray archived = prefix.read(kEndToEndArchive);
     EXPECT_EQ(startupPass(), QStringList{"Verificando BKP Automático"});
     EXPECT_EQ(jobFile(), stamped);
-    EXPECT_EQ(prefix.read(kArchive), archived);
+    EXPECT_EQ(prefix.read(kEndToEndArchive), archived);
 
     // the next day: the next archive of the rotation
     clock().set(QDateTime(QDate(2026, 12, 8), QTime(7, 30, 0)));
     EXPECT_EQ(startupPass().last(), "BKP Concluído (00)");
     EXPECT_TRUE(platform().fileExists("D:\\VLDRBKPA\\BKP00_07_DIARIO.ARJ"));
-    EXPECT_TRUE(platform().fileExists(kArchive));
+    EXPECT_TRUE(platform().fileExists(kEndToEndArchive));
     EXPECT_EQ(jobLines().at(18), "08/12/26");
 }
 
@@ -207,7 +211,7 @@ TEST_F(BackupEndToEnd, ArchiveRestoredIntoAFreshDriveGivesTheSameBytes)
     ASSERT_EQ(startupPass().last(), "BKP Concluído (00)");
 
     prefix.addDrive('e');
-    ASSERT_EQ(runArchiver({"X", kArchive, "E:\\", "-Y"}), 0);
+    ASSERT_EQ(runArchiver({"X", kEndToEndArchive, "E:\\", "-Y"}), 0);
     for (const auto& [path, bytes] : selected) {
         const QString restored = "E:" + path.mid(2);
         EXPECT_EQ(prefix.read(restored), bytes) << restored.toStdString();
@@ -221,18 +225,18 @@ TEST_F(BackupEndToEnd, ArchiveUpToDateAlreadyIsACompleteRun)
 {
     saveDailyJob(kMasks);
     ASSERT_EQ(startupPass().last(), "BKP Concluído (00)");
-    const QByteArray archived = prefix.read(kArchive);
-    const QDateTime written = QFileInfo(prefix.host(kArchive)).lastModified();
+    const QByteArray archived = prefix.read(kEndToEndArchive);
+    const QDateTime written = QFileInfo(prefix.host(kEndToEndArchive)).lastModified();
 
     // due again the same day: "-U" finds nothing newer and leaves the archive as it was
     BackupJob job;
-    loadJob(job, kDataDir, QStringLiteral("C:\\VALDOROW"));
+    loadJob(job, kEndToEndDataDir, QStringLiteral("C:\\VALDOROW"));
     job.E_ULTIMATU.clear();
-    ASSERT_TRUE(saveJob(job, kDataDir));
+    ASSERT_TRUE(saveJob(job, kEndToEndDataDir));
     clock().set(clock().now().addSecs(3600));
     EXPECT_EQ(startupPass().last(), "BKP Concluído (00)");
-    EXPECT_EQ(prefix.read(kArchive), archived);
-    EXPECT_EQ(QFileInfo(prefix.host(kArchive)).lastModified(), written);
+    EXPECT_EQ(prefix.read(kEndToEndArchive), archived);
+    EXPECT_EQ(QFileInfo(prefix.host(kEndToEndArchive)).lastModified(), written);
     EXPECT_EQ(jobLines().at(18), clock().now().toString("dd/MM/yy"));
 }
 
@@ -246,7 +250,7 @@ TEST_F(BackupEndToEnd, MissingSourceIsPostedAndLeavesTheJobFileAsItWas)
     EXPECT_EQ(startupPass().last(), text);
     EXPECT_EQ(shown->messages, QStringList{text});
     EXPECT_EQ(jobFile(), before);
-    EXPECT_FALSE(platform().fileExists(kArchive));
+    EXPECT_FALSE(platform().fileExists(kEndToEndArchive));
 }
 
 TEST_F(BackupEndToEnd, ArchiveTheArchiverDidNotWriteIsNoSuccess)
@@ -256,7 +260,7 @@ TEST_F(BackupEndToEnd, ArchiveTheArchiverDidNotWriteIsNoSuccess)
     const QByteArray before = jobFile();
 
     QStringList messages = startupPass();
-    EXPECT_EQ(messages.last(), "ERRO - ARQUIVO DE BKP NÃO GERADO - " + kArchive);
+    EXPECT_EQ(messages.last(), "ERRO - ARQUIVO DE BKP NÃO GERADO - " + kEndToEndArchive);
     EXPECT_FALSE(messages.contains("BKP Concluído (00)"));
     EXPECT_EQ(jobFile(), before);
 
@@ -265,25 +269,26 @@ TEST_F(BackupEndToEnd, ArchiveTheArchiverDidNotWriteIsNoSuccess)
     const QByteArray due = jobFile();
     installArchiver(QStringLiteral("/bin/false"));
     messages = startupPass();
-    EXPECT_EQ(messages.last(), "ERRO - ARQUIVO DE BKP NÃO GERADO - " + kArchive);
+    EXPECT_EQ(messages.last(), "ERRO - ARQUIVO DE BKP NÃO GERADO - " + kEndToEndArchive);
     EXPECT_FALSE(messages.contains("BKP Concluído (00)"));
     EXPECT_EQ(jobFile(), due);
-    EXPECT_FALSE(platform().fileExists(kArchive));
+    EXPECT_FALSE(platform().fileExists(kEndToEndArchive));
 }
 
 TEST_F(BackupEndToEnd, JunkInTheWayIsLeftAloneAndTheRunFails)
 {
     saveDailyJob(kMasks);
-    prefix.write(kArchive, "half a copy of something else");
+    prefix.write(kEndToEndArchive, "half a copy of something else");
     const QByteArray before = jobFile();
 
     const QStringList messages = startupPass();
-    EXPECT_EQ(messages.last(), "ERRO - ARQUIVO DE BKP NÃO GERADO - " + kArchive);
+    EXPECT_EQ(messages.last(), "ERRO - ARQUIVO DE BKP NÃO GERADO - " + kEndToEndArchive);
     EXPECT_TRUE(messages.at(messages.size() - 2).startsWith("ERRO - BKP (00) - o teste"));
     EXPECT_EQ(jobFile(), before);
-    EXPECT_EQ(prefix.read(kArchive), "half a copy of something else");
-    EXPECT_TRUE(fromAnsi(prefix.read(backupLogPath(kDataDir)))
-                    .contains(" BKP 00 ERRO " + kArchive + " - o teste do arquivo de BKP falhou"));
+    EXPECT_EQ(prefix.read(kEndToEndArchive), "half a copy of something else");
+    EXPECT_TRUE(
+        fromAnsi(prefix.read(backupLogPath(kEndToEndDataDir)))
+            .contains(" BKP 00 ERRO " + kEndToEndArchive + " - o teste do arquivo de BKP falhou"));
 }
 
 // An archive left as it was is judged by its listing: a file new to the source but with an old
@@ -305,9 +310,9 @@ TEST_F(BackupEndToEnd, ArchiveThatLacksOrHoldsAnOlderSelectedFileIsNoBackup)
     const QDateTime old = QDateTime::currentDateTime().addDays(-30);
     auto rerun = [&] {
         BackupJob job;
-        loadJob(job, kDataDir, QStringLiteral("C:\\VALDOROW"));
+        loadJob(job, kEndToEndDataDir, QStringLiteral("C:\\VALDOROW"));
         job.E_ULTIMATU.clear();
-        EXPECT_TRUE(saveJob(job, kDataDir));
+        EXPECT_TRUE(saveJob(job, kEndToEndDataDir));
         return startupPass();
     };
 
@@ -340,10 +345,10 @@ TEST_F(BackupEndToEnd, WhileTheArchiverRunsTheWindowLivesAndTakesOnlyTheStopClic
     saveDailyJob(kMasks);
     BackupJob second;
     second.E_ITEM = "01";
-    loadJob(second, kDataDir, QStringLiteral("C:\\VALDOROW"));
+    loadJob(second, kEndToEndDataDir, QStringLiteral("C:\\VALDOROW"));
     second.CB_ATIVAR = true;
     second.E_ORIGEM = QStringLiteral("C:\\VALDOROW\\DADOS");
-    ASSERT_TRUE(saveJob(second, kDataDir));
+    ASSERT_TRUE(saveJob(second, kEndToEndDataDir));
     const QString script = prefix.root() + QStringLiteral("/slow-arj");
     {
         QFile file(script);
@@ -407,6 +412,69 @@ TEST_F(BackupEndToEnd, WhileTheArchiverRunsTheWindowLivesAndTakesOnlyTheStopClic
     EXPECT_FALSE(otherClicked);
     EXPECT_TRUE(console.messages().filter("Executando BKP (01)").isEmpty());
     EXPECT_EQ(console.messages().last(), "BKP Concluído (00)");
+}
+
+// "Cancelar" while the archiver works: the batch's whole family ends, the stand-in removes its
+// work directory, and the earlier archive and the job file stay as they were.
+TEST_F(BackupEndToEnd, CancelEndsTheArchiverAndLeavesTheEarlierBackupAsItWas)
+{
+    saveDailyJob(kMasks);
+    clock().set(QDateTime(QDate(2026, 12, 7), QTime(8, 0, 0)));
+    ASSERT_EQ(startupPass().last(), "BKP Concluído (00)");
+    const QByteArray archive = prefix.read(kEndToEndArchive);
+    const QByteArray stamped = jobFile();
+
+    // Debian's arj, slow to start: the sleeping part of the family says who it is.
+    const QString pidFile = prefix.root() + QStringLiteral("/slow-arj.pid");
+    const QString script = prefix.root() + QStringLiteral("/slow-host-arj");
+    {
+        QFile file(script);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("#!/bin/sh\nsleep 60 &\necho $! > '" + pidFile.toLocal8Bit() +
+                   "'\nwait $!\nexec arj \"$@\"\n");
+        file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    }
+    test::ScopedEnv slow{"NAVLOR_HOST_ARJ", script.toLocal8Bit()};
+
+    TF_NAVLOR console({QStringLiteral("/N")});
+    TF_BKPA window(&console);
+    Ui::TF_BKPA* ui = window.form();
+    ui->BU_ABRIR->click();
+    QTimer during;
+    during.setInterval(200);
+    QObject::connect(&during, &QTimer::timeout, [&] {
+        if (QFile::exists(pidFile) && ui->BU_CANCELAR->isEnabled())
+            ui->BU_CANCELAR->click();
+    });
+    during.start();
+    shown->confirmAnswers = {true}; // ran today already
+    QElapsedTimer elapsed;
+    elapsed.start();
+    ui->BU_EXECUTAR->click();
+    during.stop();
+
+    EXPECT_LT(elapsed.elapsed(), 20000);
+    const QString line = QStringLiteral("ERRO - BKP (00) - cancelado pelo operador");
+    EXPECT_EQ(console.messages().last(), line) << console.messages().join('\n').toStdString();
+    EXPECT_EQ(ui->LA_MSG->text(), line);
+    EXPECT_TRUE(fromAnsi(prefix.read(kEndToEndDataDir + "\\NAVLOR.LOG")).contains(line.mid(18)));
+    EXPECT_EQ(prefix.read(kEndToEndArchive), archive);
+    EXPECT_EQ(jobFile(), stamped);
+    EXPECT_EQ(QDir(prefix.host("D:\\VLDRBKPA"))
+                  .entryList({QStringLiteral("ARJTEMP*")}, QDir::AllEntries | QDir::Hidden),
+              QStringList());
+    const QByteArray pid = QFile(pidFile).exists() ? prefix.read("C:\\..\\slow-arj.pid") : "";
+    QFile pidText(pidFile);
+    ASSERT_TRUE(pidText.open(QIODevice::ReadOnly));
+    const QByteArray sleeper = pidText.readAll().trimmed();
+    bool gone = false;
+    for (int i = 0; i < 100 && !gone; ++i) {
+        QFile stat("/proc/" + sleeper + "/stat");
+        gone = !stat.open(QIODevice::ReadOnly) || stat.readAll().contains(") Z ");
+        if (!gone)
+            QThread::msleep(50);
+    }
+    EXPECT_TRUE(gone) << "the archiver's child " << sleeper.constData() << " outlived the cancel";
 }
 
 } // namespace

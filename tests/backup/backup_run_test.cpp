@@ -4,6 +4,7 @@
 #include "backup/job_batch_text.h"
 #include "backup/schedule.h"
 #include "lib/param_store.h"
+#include "lib/platform/interruption.h"
 #include "tests/backup/backup_fakes.h"
 #include "tests/support/scripted_dialogs.h"
 #include "tests/support/temp_prefix.h"
@@ -519,6 +520,20 @@ TEST_F(BackupRun, ExecuteRunsOnlyActiveJobsThatAreDue)
     EXPECT_EQ(executeJob(job, "", console, true), RunResult::Recorded);
     EXPECT_EQ(platform->runs.size(), 1);
 
+    // "Executar" asks about a job that is not due; OK runs it as a due one, recorded.
+    job.E_ULTIMATU = QStringLiteral("05/03/26");
+    shown->confirmAnswers = {false, true};
+    platform->fakeClock().sleep(60000);
+    EXPECT_EQ(executeJob(job, "", console, true, true), RunResult::NotDue);
+    EXPECT_EQ(platform->runs.size(), 1);
+    EXPECT_EQ(executeJob(job, "", console, true, true), RunResult::Recorded);
+    EXPECT_EQ(platform->runs.size(), 2);
+    EXPECT_EQ(shown->confirmations,
+              QStringList(2, "BKP (00) não está programado para hoje. Executar assim mesmo?"));
+    GBF_READ(jobParFile(console.data, 0));
+    EXPECT_EQ(GB_LINHAS[kJobLastTimeLine], "10:01:00");
+    EXPECT_EQ(GB_LINHAS[kJobLastArchiveLine], kArchive);
+
     // A last run after today runs the job, and says why.
     job.E_ULTIMATU = QStringLiteral("01/01/31");
     console.messages.clear();
@@ -630,6 +645,33 @@ TEST_F(Pass, StopAlreadyTickedRunsNothingAndPostsNothing)
     runAllActiveJobs(window, "", console);
     EXPECT_TRUE(console.messages.isEmpty());
     EXPECT_TRUE(platform->runs.isEmpty());
+}
+
+// "Cancelar" while the batch runs: the run fails on the cancel, stamps nothing and leaves the
+// archive that was there as it was.
+TEST_F(BackupRun, CancelledRunFailsAndRecordsNothing)
+{
+    for (const bool ownBatch : {false, true}) {
+        BackupJob job = exampleJob();
+        job.CB_BATEXECUTE = ownBatch;
+        if (ownBatch) {
+            ASSERT_TRUE(saveJobBatch(console.data, 0, "ARJ A X"));
+        }
+        prefix.write(kArchive, "ARJ old archive");
+        platform->writesArchive = false; // ended before it wrote
+        console.messages.clear();
+        CancelRequest cancel;
+        platform->onRun = [&](const QString&) { cancel.cancel(); };
+        EXPECT_EQ(runJob(job, "", console), RunResult::Cancelled) << ownBatch;
+        EXPECT_EQ(console.messages.last(), "ERRO - BKP (00) - cancelado pelo operador");
+        EXPECT_EQ(prefix.read(kArchive), "ARJ old archive");
+        EXPECT_TRUE(job.E_ULTIMATU.isEmpty());
+        EXPECT_TRUE(job.E_ARQGRA.isEmpty());
+        EXPECT_TRUE(jobFile(0).isEmpty()); // never written
+        EXPECT_TRUE(fromAnsi(prefix.read(console.data + "\\NAVLOR.LOG"))
+                        .contains("cancelado pelo operador"));
+        EXPECT_TRUE(runFailed(RunResult::Cancelled));
+    }
 }
 
 } // namespace

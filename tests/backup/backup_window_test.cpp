@@ -30,7 +30,7 @@
 namespace navlor {
 namespace {
 
-const QString kDataDir = QStringLiteral("C:\\VALDORO\\NAVLOR");
+const QString kWindowDataDir = QStringLiteral("C:\\VALDORO\\NAVLOR");
 
 QStringList itemsOf(const QComboBox* combo)
 {
@@ -45,7 +45,7 @@ class BackupWindow : public ::testing::Test
 protected:
     BackupWindow()
     {
-        prefix.mkdir(kDataDir);
+        prefix.mkdir(kWindowDataDir);
         prefix.mkdir("C:\\VALDOROW\\DADOS");
         prefix.addDrive('d');
         prefix.write("C:\\VALDOROW\\ARJ.EXE", "archiver");
@@ -65,12 +65,12 @@ protected:
     {
         BackupJob job;
         job.E_ITEM = jobNumberText(number);
-        loadJob(job, kDataDir, "C:\\VALDOROW");
+        loadJob(job, kWindowDataDir, "C:\\VALDOROW");
         job.E_TITULO = title;
         job.CB_ATIVAR = active;
         job.E_ORIGEM = "C:\\VALDOROW\\DADOS";
         job.E_DESTINO = "D:\\VLDRBKPA";
-        EXPECT_TRUE(saveJob(job, kDataDir));
+        EXPECT_TRUE(saveJob(job, kWindowDataDir));
         return job;
     }
 
@@ -108,7 +108,7 @@ TEST_F(BackupWindow, OpensOnTheMenuWithJob00AndTheListOfAll51Jobs)
 
     EXPECT_EQ(ui->E_ITEM->text(), "00");
     EXPECT_EQ(ui->E_NOMEARQ->text(), "BKP00");
-    EXPECT_EQ(ui->LA_DIRPARAM->text(), kDataDir + "\\VD_BKPA_xx");
+    EXPECT_EQ(ui->LA_DIRPARAM->text(), kWindowDataDir + "\\VD_BKPA_xx");
     ASSERT_EQ(ui->LIST->count(), 51);
     EXPECT_EQ(ui->LIST->item(0)->text(), "00 - ");
     EXPECT_EQ(ui->LIST->item(3)->text(), "03 - Fiscal - mensal");
@@ -167,8 +167,8 @@ TEST_F(BackupWindow, BatExecuteSwapsWhichControlsCanBeEdited)
     // loading a job that runs its own batch ends with the same rule
     BackupJob own = storedJob(4, true);
     own.CB_BATEXECUTE = true;
-    EXPECT_TRUE(saveJob(own, kDataDir));
-    saveJobBatch(kDataDir, 4, "ECHO proprio\n");
+    EXPECT_TRUE(saveJob(own, kWindowDataDir));
+    saveJobBatch(kWindowDataDir, 4, "ECHO proprio\n");
     ui->LIST->setCurrentRow(4);
     ui->BU_ABRIR->click();
     EXPECT_TRUE(ui->CB_BATEXECUTE->isChecked());
@@ -251,7 +251,7 @@ TEST_F(BackupWindow, SavingAnUntitledJobStoresThePeriodAsTitleAndRefreshesTheLis
     EXPECT_EQ(ui->E_TITULO->text(), "5 - Mensal");
     EXPECT_EQ(ui->LIST->item(12)->text(), "12 - 5 - Mensal");
     EXPECT_EQ(ui->LIST->currentRow(), 12);
-    GBF_READ(jobParFile(kDataDir, 12));
+    GBF_READ(jobParFile(kWindowDataDir, 12));
     EXPECT_EQ(GB_LINHAS[kJobTitleLine], "5 - Mensal");
 }
 
@@ -261,7 +261,7 @@ TEST_F(BackupWindow, AJobThatCannotBeSavedKeepsWhatWasTypedUntilItCan)
     ui->LIST->setCurrentRow(12);
     ui->BU_ABRIR->click();
     ui->E_PERIODO->setCurrentText("5 - Mensal");
-    const QString file = jobParFile(kDataDir, 12);
+    const QString file = jobParFile(kWindowDataDir, 12);
     prefix.mkdir(file); // a directory where the job file should be
     ui->BU_SALVAR->click();
     ASSERT_FALSE(shown->messages.isEmpty());
@@ -276,6 +276,31 @@ TEST_F(BackupWindow, AJobThatCannotBeSavedKeepsWhatWasTypedUntilItCan)
     EXPECT_EQ(ui->LIST->item(12)->text(), "12 - 5 - Mensal");
 }
 
+TEST_F(BackupWindow, SavingWithAMissingSourceAsksFirst)
+{
+    open();
+    ui->LIST->setCurrentRow(6);
+    ui->BU_ABRIR->click();
+    for (const bool saveAnyway : {false, true}) {
+        ui->E_ORIGEM->setText("C:\\SUMIU");
+        shown->confirmAnswers = {saveAnyway};
+        shown->confirmations.clear();
+        ui->BU_SALVAR->click();
+        EXPECT_EQ(shown->confirmations,
+                  QStringList{"O diretório de Origem não existe. Salvar assim mesmo?"});
+        EXPECT_EQ(ui->E_ORIGEM->text(), "C:\\SUMIU");
+        GBF_READ(jobParFile(kWindowDataDir, 6));
+        EXPECT_EQ(GB_LINHAS[kJobSourceLine] == "C:\\SUMIU", saveAnyway);
+    }
+    // an existing source is saved without a question
+    ui->E_ORIGEM->setText("C:\\VALDOROW\\DADOS");
+    shown->confirmations.clear();
+    ui->BU_SALVAR->click();
+    EXPECT_TRUE(shown->confirmations.isEmpty());
+    GBF_READ(jobParFile(kWindowDataDir, 6));
+    EXPECT_EQ(GB_LINHAS[kJobSourceLine], "C:\\VALDOROW\\DADOS");
+}
+
 TEST_F(BackupWindow, ValuesWithCommandSyntaxAreNeverSaved)
 {
     open();
@@ -285,11 +310,11 @@ TEST_F(BackupWindow, ValuesWithCommandSyntaxAreNeverSaved)
     ui->BU_SALVAR->click();
     EXPECT_EQ(shown->messages,
               QStringList{"ERRO - BKP (04) - caractere inválido em Excluir as Extensões: &"});
-    EXPECT_FALSE(navlor::platform().fileExists(jobParFile(kDataDir, 4)));
+    EXPECT_FALSE(navlor::platform().fileExists(jobParFile(kWindowDataDir, 4)));
 
     ui->E_EXCLUIR->setCurrentText("*.ARJ");
     ui->BU_SALVAR->click();
-    EXPECT_TRUE(navlor::platform().fileExists(jobParFile(kDataDir, 4)));
+    EXPECT_TRUE(navlor::platform().fileExists(jobParFile(kWindowDataDir, 4)));
 }
 
 // ---- running -----------------------------------------------------------------------------
@@ -321,17 +346,62 @@ TEST_F(BackupWindow, ExecuteRunsTheLoadedJobAndShowsItsStamp)
         R"(C:\VALDOROW\ARJ.EXE A "D:\VLDRBKPA\BKP02_04_DIARIO.ARJ" "C:\VALDOROW\DADOS"  *.* -U -R )");
     EXPECT_EQ(main->messages(),
               QStringList({"Executando BKP (02) - _DIARIO - Dados", "BKP Concluído (02)"}));
+    EXPECT_EQ(ui->LA_MSG->text(), "BKP Concluído (02)");
 
-    // run again the same day: not due, nothing happens
+    // again the same day: not due, so the operator is asked; Cancel runs nothing, OK runs it
+    shown->confirmAnswers = {false, true};
     ui->BU_EXECUTAR->click();
     EXPECT_EQ(platform->runs.size(), 1);
+    platform->fakeClock().sleep(60000);
+    ui->BU_EXECUTAR->click();
+    EXPECT_EQ(platform->runs.size(), 2);
+    EXPECT_EQ(shown->confirmations,
+              QStringList(2, "BKP (02) não está programado para hoje. Executar assim mesmo?"));
+    EXPECT_EQ(ui->E_ULTHORA->text(), "10:01:00");
+}
+
+// "Cancelar" is the one control while the job runs: the run fails on it, nothing is recorded,
+// and the window cannot be closed under it.
+TEST_F(BackupWindow, CancelDuringTheRunFailsItAndRecordsNothing)
+{
+    storedJob(2, true, "Dados");
+    open();
+    window->show();
+    platform->archive = "D:\\VLDRBKPA\\BKP02_04_DIARIO.ARJ";
+    platform->writesArchive = false;
+    ui->LIST->setCurrentRow(2);
+    ui->BU_ABRIR->click();
+    bool onlyCancelTakesClicks = false;
+    platform->onRun = [&](const QString&) {
+        onlyCancelTakesClicks = ui->BU_CANCELAR->isEnabled() && !ui->BU_EXECUTAR->isEnabled() &&
+                                !ui->BU_SALVAR->isEnabled() && !ui->Sair1->isEnabled();
+        ui->BU_EXECUTAR->click(); // not taken in: no second run
+        window->close();
+        window->reject();
+        ui->BU_CANCELAR->click();
+    };
+    ui->BU_EXECUTAR->click();
+    EXPECT_TRUE(onlyCancelTakesClicks);
+    EXPECT_EQ(platform->runs.size(), 1);
+    EXPECT_TRUE(window->isVisible());
+    const QString line = "ERRO - BKP (02) - cancelado pelo operador";
+    EXPECT_EQ(main->messages().last(), line);
+    EXPECT_EQ(ui->LA_MSG->text(), line);
+    EXPECT_EQ(ui->E_ULTIMATU->text(), "");
+    EXPECT_EQ(ui->E_ARQGRA->text(), "");
+    GBF_READ(jobParFile(kWindowDataDir, 2));
+    EXPECT_EQ(GB_LINHAS[kJobLastDateLine], "");
+    EXPECT_FALSE(ui->BU_CANCELAR->isEnabled());
+    EXPECT_TRUE(ui->BU_EXECUTAR->isEnabled());
+    ui->BU_SAIR->click();
+    EXPECT_FALSE(window->isVisible());
 }
 
 TEST_F(BackupWindow, FailedCheckShowsTheMessageLineInABox)
 {
     BackupJob job = storedJob(0, true, "Dados");
     job.E_ORIGEM = "C:\\SUMIU";
-    EXPECT_TRUE(saveJob(job, kDataDir));
+    EXPECT_TRUE(saveJob(job, kWindowDataDir));
     open();
     ui->BU_ABRIR->click();
     ui->BU_EXECUTAR->click();
@@ -339,6 +409,7 @@ TEST_F(BackupWindow, FailedCheckShowsTheMessageLineInABox)
                          "C:\\SUMIU   - 00";
     EXPECT_EQ(main->messageText(), text);
     EXPECT_EQ(shown->messages, QStringList{text});
+    EXPECT_EQ(ui->LA_MSG->text(), text);
 }
 
 TEST_F(BackupWindow, PassRunsActiveJobsAndObeysTheStopFlag)
@@ -381,10 +452,10 @@ TEST_F(BackupWindow, MapListsEveryJobAndFillsTheTitledOnes)
     BackupJob first = storedJob(0, true, "Dados");
     first.E_ARQGRA = "D:\\VLDRBKPA\\BKP00_04_DIARIO.ARJ";
     first.E_ULTIMATU = "05/03/26";
-    EXPECT_TRUE(saveJob(first, kDataDir));
+    EXPECT_TRUE(saveJob(first, kWindowDataDir));
     BackupJob third = storedJob(3, false, "Fiscal");
     third.E_PERIODO = "5 - Mensal";
-    EXPECT_TRUE(saveJob(third, kDataDir));
+    EXPECT_TRUE(saveJob(third, kWindowDataDir));
     open();
     ui->LIST->setCurrentRow(9);
 
@@ -424,7 +495,7 @@ TEST_F(BackupWindow, RestoreOpensTheExtractWindowOnTheLastArchive)
 {
     BackupJob ran = storedJob(5, true, "Dados");
     ran.E_ARQGRA = "D:\\VLDRBKPA\\BKP05_04_DIARIO.ARJ";
-    EXPECT_TRUE(saveJob(ran, kDataDir));
+    EXPECT_TRUE(saveJob(ran, kWindowDataDir));
     open();
     QStringList origins;
     shown->onShowModal = [&origins](QWidget* extract) {
@@ -449,12 +520,12 @@ TEST_F(BackupWindow, TextPageSavesAndRunsTheJobsOwnBatch)
     EXPECT_TRUE(platform->runs.isEmpty());
 
     ui->BU_BAT_SALVAR->click();
-    EXPECT_EQ(prefix.read(kDataDir + "\\VD_BKPA_08.BAT"), "ECHO um\r\nECHO dois\r\n");
+    EXPECT_EQ(prefix.read(kWindowDataDir + "\\VD_BKPA_08.BAT"), "ECHO um\r\nECHO dois\r\n");
     ui->Memo1->setPlainText("ECHO nao salvo");
     ui->BU_BAT_EXECUTAR->click();
-    EXPECT_EQ(platform->runs, QStringList{kDataDir + "\\VD_BKPA_08.BAT"});
+    EXPECT_EQ(platform->runs, QStringList{kWindowDataDir + "\\VD_BKPA_08.BAT"});
     EXPECT_EQ(platform->batches.first(), "ECHO um\r\nECHO dois\r\n");
-    EXPECT_FALSE(navlor::platform().fileExists(jobParFile(kDataDir, 8)));
+    EXPECT_FALSE(navlor::platform().fileExists(jobParFile(kWindowDataDir, 8)));
 }
 
 TEST_F(BackupWindow, DirectoriesShowsTheDestinationAndExitCloses)

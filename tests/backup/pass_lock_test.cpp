@@ -59,6 +59,14 @@ TEST(PassLock, OnePassAtATimeNestedHoldersShareItAndAWaitEnds)
     clearInterruptRequest();
     EXPECT_EQ(before.secsTo(prefix.clock().now()), 7);
 
+    // So does the operator's cancel, made while the wait ticks.
+    {
+        CancelRequest cancel;
+        const PassLock fourth(kData, 600, {}, [&] { cancel.cancel(); });
+        EXPECT_FALSE(fourth.held());
+    }
+    EXPECT_EQ(before.secsTo(prefix.clock().now()), 8);
+
     other.reset();
     {
         const PassLock free(kData, 0, {});

@@ -11,10 +11,14 @@
 #include <cstdlib>
 #include <cstring>
 
+#include <csignal>
+
 #include <fcntl.h>
 #include <unistd.h>
 
 namespace {
+
+volatile std::sig_atomic_t g_termed = 0;
 
 // Lines for the test to read: program path, directory, prefix, process id, arguments, the
 // Windows command line.
@@ -65,6 +69,31 @@ int main(int argc, char** argv)
         if (child == 0) {
             for (int i = 0; i < 600; ++i)
                 ::usleep(100000);
+            ::_exit(0);
+        }
+        FILE* out = std::fopen(argv[2], "w");
+        if (!out)
+            return 1;
+        std::fprintf(out, "%d", int(child));
+        std::fclose(out);
+        for (int i = 0; i < 600; ++i)
+            ::usleep(100000);
+        return 0;
+    }
+    if (argc >= 4 && std::strcmp(argv[1], "tidy") == 0) {
+        // A leader that dies at once on SIGTERM and a child that takes half a second to tidy
+        // up, as a batch interpreter and the archiver it runs: the file says it finished.
+        const pid_t child = ::fork();
+        if (child == 0) {
+            std::signal(SIGTERM, [](int) { g_termed = 1; });
+            for (int i = 0; i < 600 && !g_termed; ++i)
+                ::usleep(100000);
+            if (!g_termed)
+                ::_exit(0);
+            ::usleep(500000);
+            FILE* done = std::fopen(argv[3], "w");
+            if (done)
+                std::fclose(done);
             ::_exit(0);
         }
         FILE* out = std::fopen(argv[2], "w");

@@ -213,5 +213,41 @@ TEST_F(Processes, BoundedRunCapturesOutputAndEndsTheWholeFamilyAtItsCeiling)
     }
 }
 
+// The operator's cancel ends a run as a signal would; the group's members get their grace
+// even when the leader is gone at once.
+TEST_F(Processes, CancelEndsTheFamilyAndLeavesItsGraceAfterTheLeaderDied)
+{
+    installProbe("C:\\BIN\\PROBE.EXE");
+    const QString pidFile = prefix.host("C:\\CHILD.PID");
+    const QString doneFile = prefix.host("C:\\TIDY.OK");
+    for (const bool cancelled : {false, true}) {
+        QFile::remove(doneFile);
+        CancelRequest cancel;
+        QElapsedTimer elapsed;
+        elapsed.start();
+        const auto tick = [&] {
+            if (elapsed.elapsed() > 500)
+                cancelled ? cancel.cancel() : requestInterrupt();
+        };
+        EXPECT_EQ(platform().runBounded("C:\\BIN\\PROBE.EXE tidy " + pidFile + " " + doneFile,
+                                        ShowMode::Hide, {0, nullptr, {}, tick}),
+                  kRunInterrupted);
+        clearInterruptRequest();
+        EXPECT_LT(elapsed.elapsed(), 10000);
+        EXPECT_TRUE(QFile::exists(doneFile)) << "the child was killed before it had tidied up";
+        const QByteArray pid = prefix.read("C:\\CHILD.PID");
+        ASSERT_FALSE(pid.isEmpty());
+        bool gone = false;
+        for (int i = 0; i < 100 && !gone; ++i) {
+            QFile stat("/proc/" + pid + "/stat");
+            gone = !stat.open(QIODevice::ReadOnly) || stat.readAll().contains(") Z ");
+            if (!gone)
+                QThread::msleep(50);
+        }
+        EXPECT_TRUE(gone) << "the child " << pid.constData() << " outlived the cancel";
+    }
+    EXPECT_FALSE(cancelRequested()); // the request ended with its run
+}
+
 } // namespace
 } // namespace navlor::test

@@ -1,0 +1,121 @@
+#include "backup/window_console.h"
+
+#include "backup/backup_window.h"
+#include "lib/dialogs.h"
+#include "lib/platform/platform.h"
+#include "lib/widgets/console_window.h"
+#include "lib/widgets/input_gate.h"
+#include "lib/widgets/window_helpers.h"
+
+#include <QElapsedTimer>
+#include <QLocale>
+
+#include <algorithm>
+
+namespace navlor {
+
+// "00:12 - 1.234 KB": the time a batch has run and how far its archive has grown (arj builds an
+// updated archive beside the old one, as ARJTEMP.$nn).
+QString batchProgressText(qint64 seconds, const QString& archivePath)
+{
+    qint64 bytes = 0;
+    const QString directory = archivePath.left(archivePath.lastIndexOf(u'\\') + 1);
+    for (const QString& pattern : {archivePath, directory + QStringLiteral("ARJTEMP.*")}) {
+        for (const DirEntry& entry : platform().findFiles(pattern))
+            bytes = std::max(bytes, entry.size);
+    }
+    return QStringLiteral("%1:%2 - %3 KB")
+        .arg(seconds / 60, 2, 10, QLatin1Char('0'))
+        .arg(seconds % 60, 2, 10, QLatin1Char('0'))
+        .arg(QLocale(QLocale::Portuguese, QLocale::Brazil).toString((bytes + 1023) / 1024));
+}
+
+namespace {
+
+// The console as the backup window sees it: the main window's controls, and the file search
+// window driven without being shown.
+class WindowConsole final : public BackupConsole
+{
+public:
+    explicit WindowConsole(TF_BKPA& window) : m_window(window) {}
+
+    QString dataDirectory() override
+    {
+        return mainConsole() ? mainConsole()->dataDirectory() : QString();
+    }
+    QString systemDirectory() override
+    {
+        return mainConsole() ? mainConsole()->systemDirectory() : QStringLiteral("**");
+    }
+    QString programPath() override
+    {
+        return mainConsole() ? mainConsole()->programPath() : platform().programPath();
+    }
+    void ADD_MSG(const QString& text) override
+    {
+        m_last = text;
+        if (mainConsole())
+            mainConsole()->ADD_MSG(text);
+        m_window.showStatus(messageText());
+    }
+    QString messageText() override { return mainConsole() ? mainConsole()->messageText() : m_last; }
+    bool stopRequested() override { return mainConsole() && mainConsole()->stopRequested(); }
+    QStringList searchFiles(const QString& directory, const QString& name) override
+    {
+        // Without the file search window the archiver is not looked for any further.
+        WindowOpener* opener = windowOpener();
+        return opener ? opener->searchWithWindow(&m_window, directory, name) : QStringList();
+    }
+    void jobChanged(const BackupJob& job) override { m_window.showJob(job); }
+    void passPosition(int index, int count) override
+    {
+        m_index = index;
+        m_count = count;
+    }
+    // The window repaints and shows how the batch is getting on. A run of "Executar" takes
+    // only "Cancelar" (the window is modal and its other controls are off); the pass, with the
+    // window hidden, lets only "Parar BKP Aut" and "Sair" through, and they take effect between
+    // jobs.
+    std::function<void()> batchWaiter(const QString& number, const QString& archivePath) override
+    {
+        const bool own = m_window.ownRunGoing();
+        if (!own && !mainConsole())
+            return {};
+        std::shared_ptr<InputGate> gate;
+        if (!own)
+            gate = std::make_shared<InputGate>(mainConsole()->batchControls());
+        auto elapsed = std::make_shared<QElapsedTimer>();
+        elapsed->start();
+        auto shown = std::make_shared<qint64>(-1);
+        const QString position = QStringLiteral("Executando BKP (%1) - %2 de %3 - ")
+                                     .arg(number)
+                                     .arg(m_index)
+                                     .arg(m_count);
+        TF_BKPA* window = &m_window;
+        return [gate, elapsed, shown, position, archivePath, window] {
+            processMessages();
+            const qint64 seconds = elapsed->elapsed() / 1000;
+            if (seconds == *shown)
+                return;
+            *shown = seconds;
+            const QString text = position + batchProgressText(seconds, archivePath);
+            if (mainConsole())
+                mainConsole()->setMessageText(text);
+            window->showStatus(text);
+        };
+    }
+
+private:
+    TF_BKPA& m_window;
+    QString m_last;
+    int m_index = 1;
+    int m_count = 1;
+};
+} // namespace
+
+std::unique_ptr<BackupConsole> makeWindowConsole(TF_BKPA& window)
+{
+    return std::make_unique<WindowConsole>(window);
+}
+
+} // namespace navlor
