@@ -33,7 +33,7 @@ namespace {
 const QString kRunKey = QStringLiteral("\\Software\\Microsoft\\Windows\\CurrentVersion\\Run");
 
 // Programs are recorded, not started.
-class StartRecorder : public test::ForwardingPlatform
+class MenuStartRecorder : public test::ForwardingPlatform
 {
 public:
     bool startProcess(const QString& commandLine, ShowMode showMode) override
@@ -205,7 +205,7 @@ TEST_F(MenuCommands, NetDeletionTakesOnlyTheControlFileOverWholeDrives)
 TEST_F(MenuCommands, BdeAdminIsLookedForAtTheRootOfCThenAllOverIt)
 {
     open("D:\\VALDOROW\\NAVLOR.EXE");
-    test::ScopedPlatform<StartRecorder> recorder;
+    test::ScopedPlatform<MenuStartRecorder> recorder;
     touch({"C:\\ARQUIVOS DE PROGRAMAS\\BORLAND\\COMMON FILES\\BDE\\BDEAdmin.exe",
            "D:\\BDEADMIN.EXE"});
 
@@ -223,7 +223,7 @@ TEST_F(MenuCommands, BdeAdminIsLookedForAtTheRootOfCThenAllOverIt)
 TEST_F(MenuCommands, BdeToolsAreLookedForUnderTheSystemDirectory)
 {
     open("D:\\VALDOROW\\NAVLOR.EXE");
-    test::ScopedPlatform<StartRecorder> recorder;
+    test::ScopedPlatform<MenuStartRecorder> recorder;
     touch({"D:\\VALDOROW\\BDE\\INSTALL\\DISK1\\SETUP.EXE", "D:\\VALDOROW\\BDE\\DBD32.EXE",
            "D:\\VALDOROW\\BDE\\INSTALL\\DISK2\\SETUP.EXE", "C:\\VALDOROW\\BDE\\DBD32.EXE"});
 
@@ -237,7 +237,7 @@ TEST_F(MenuCommands, BdeToolsAreLookedForUnderTheSystemDirectory)
 TEST_F(MenuCommands, NothingStartsOrShowsWhenAProgramIsNotFound)
 {
     open("D:\\VALDOROW\\NAVLOR.EXE", false);
-    test::ScopedPlatform<StartRecorder> recorder;
+    test::ScopedPlatform<MenuStartRecorder> recorder;
     // under "**" no path can be found, even where the tools are on C:
     touch({"C:\\VALDOROW\\BDE\\INSTALL\\SETUP.EXE", "C:\\VALDOROW\\BDE\\DBD32.EXE",
            "D:\\BDEADMIN.EXE"});
@@ -252,7 +252,7 @@ TEST_F(MenuCommands, NothingStartsOrShowsWhenAProgramIsNotFound)
 TEST_F(MenuCommands, PromptStartsTheCommandInterpreterWithoutWaiting)
 {
     open("C:\\VALDOROW\\NAVLOR.EXE");
-    test::ScopedPlatform<StartRecorder> recorder;
+    test::ScopedPlatform<MenuStartRecorder> recorder;
     trigger("PromptdoDOS1");
     EXPECT_EQ(recorder->executed, QStringList{"COMMAND.COM"});
     EXPECT_EQ(recorder->modes, QList<ShowMode>{ShowMode::ShowNormal});

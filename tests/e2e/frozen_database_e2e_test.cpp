@@ -16,7 +16,7 @@
 namespace navlor::e2e {
 namespace {
 
-const QString kProgram = QStringLiteral("C:\\VALDOROW\\NAVLOR.EXE");
+const QString kNavlorExe = QStringLiteral("C:\\VALDOROW\\NAVLOR.EXE");
 const QString kDatabase = QStringLiteral("C:\\VALDOROW\\DADOS\\FB\\VALDORO.FDB");
 
 TEST(FrozenDatabase, KilledWhileFrozenTheNextStartThawsIt)
@@ -38,7 +38,7 @@ TEST(FrozenDatabase, KilledWhileFrozenTheNextStartThawsIt)
     QFile::setPermissions(slow, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 
     QProcess navlor;
-    sample.start(navlor, kProgram);
+    sample.start(navlor, kNavlorExe);
     ASSERT_TRUE(navlor.waitForStarted());
     const bool frozen =
         waitUntil([&] { return readFirebirdState(db) == FirebirdState::Frozen; }, 60000);
@@ -51,7 +51,7 @@ TEST(FrozenDatabase, KilledWhileFrozenTheNextStartThawsIt)
 
     // The next start, even one without the pass, thaws it first.
     QProcess again;
-    sample.start(again, kProgram, {QStringLiteral("/N")});
+    sample.start(again, kNavlorExe, {QStringLiteral("/N")});
     const QString said =
         QStringLiteral("ATENÇÃO - banco descongelado após BKP interrompido: ") + kDatabase;
     EXPECT_TRUE(waitUntil([&] { return sample.output().contains(said); }, 60000))

@@ -3,6 +3,7 @@
 // are real (one second, the six-second count-down, two seconds, and the 20-second close). The
 // cancelled run shows its window on a private X server, so a pointer can press the button.
 
+#include "tests/e2e/pass_jobs.h"
 #include "tests/e2e/sample_installation.h"
 #include "tests/e2e/x_display.h"
 
@@ -35,12 +36,6 @@ QStringList jobFile(const SampleInstallation& sample, int number)
 {
     return sample.lines(
         QStringLiteral("C:\\VALDORO\\NAVLOR\\VD_BKPA_%1.PAR").arg(number, 2, 10, QLatin1Char('0')));
-}
-
-// Last run of a job stamped today.
-bool stampedToday(const SampleInstallation& sample, int number)
-{
-    return jobFile(sample, number).value(18) == QDate::currentDate().toString("dd/MM/yy");
 }
 
 // What Debian's arj finds in an archive.
