@@ -17,13 +17,13 @@
 namespace navlor {
 namespace {
 
-const QString kArj = QStringLiteral("C:\\VALDOROW\\EXE\\ARJ.EXE");
+const QString kStoreArj = QStringLiteral("C:\\VALDOROW\\EXE\\ARJ.EXE");
 
 // An archiver that is there but writes nothing: every run leaves no archive behind.
 class DirectoryWindow : public ::testing::Test
 {
 protected:
-    DirectoryWindow() { prefix.write(kArj, "not a program"); }
+    DirectoryWindow() { prefix.write(kStoreArj, "not a program"); }
 
     template <typename T> T* control(const char* name)
     {
@@ -44,7 +44,7 @@ TEST_F(DirectoryWindow, FirstUseOffersAnEmptyMoveThatStopsOnTheDefaultDirectory)
 {
     open();
     EXPECT_EQ(window->windowTitle(), QStringLiteral("F_BKPDIR - BKP de Diretórios"));
-    EXPECT_EQ(window->ARQ_ARJ(), kArj);
+    EXPECT_EQ(window->ARQ_ARJ(), kStoreArj);
     EXPECT_EQ(control<QTabWidget>("PC_GERAL")->currentWidget()->objectName(), "TS_BKP");
     EXPECT_EQ(text("E_B_DIRORIGEM"), "");
     EXPECT_EQ(text("E_B_DIRDESTINO"), "C:\\VLDRBKPB");
@@ -60,7 +60,7 @@ TEST_F(DirectoryWindow, FirstUseOffersAnEmptyMoveThatStopsOnTheDefaultDirectory)
     EXPECT_EQ(dialogs->messages,
               QStringList{QStringLiteral(
                   "Diretório de ORIGEM não pode ser o diretório atual do sistema- ")});
-    EXPECT_EQ(control<QComboBox>("CB_EXECUTAR")->currentText(), kArj + "#M#");
+    EXPECT_EQ(control<QComboBox>("CB_EXECUTAR")->currentText(), kStoreArj + "#M#");
 }
 
 TEST_F(DirectoryWindow, CreationAppliesTheLastEntryAndPickingAnotherAppliesIt)
@@ -129,7 +129,8 @@ TEST_F(DirectoryWindow, StoreStopsOnMissingPlacesAndOnARefusedMove)
     EXPECT_EQ(dialogs->messages.last(),
               QStringLiteral("Diretório de Origem não localizado - C:\\SUMIU"));
     EXPECT_EQ(dialogs->folderTitles.size(), 1) << "the origin chooser opens";
-    EXPECT_EQ(control<QComboBox>("CB_EXECUTAR")->currentText(), kArj + "#A#C:\\BKP\\SUMIU.ARJ#");
+    EXPECT_EQ(control<QComboBox>("CB_EXECUTAR")->currentText(),
+              kStoreArj + "#A#C:\\BKP\\SUMIU.ARJ#");
 
     prefix.write("C:\\DADOS\\A.DB", "a");
     control<QLineEdit>("E_B_DIRORIGEM")->setText("C:\\DADOS");

@@ -10,33 +10,34 @@
 namespace navlor {
 namespace {
 
-const QString kArj = QStringLiteral("C:\\ARJ.EXE");
+const QString kExtractArj = QStringLiteral("C:\\ARJ.EXE");
 
 TEST(ExtractCommands, ListLineKeepsItsBlanksAndGluesTheRedirection)
 {
-    EXPECT_EQ(extractListCommand(kArj, "", "D:\\VLDRBKPA\\BKP00_04_DIARIO.ARJ", "*.*",
+    EXPECT_EQ(extractListCommand(kExtractArj, "", "D:\\VLDRBKPA\\BKP00_04_DIARIO.ARJ", "*.*",
                                  "C:\\NAVLOR\\LIST.LLL"),
               "C:\\ARJ.EXE V  \"D:\\VLDRBKPA\\BKP00_04_DIARIO.ARJ\" *.* >C:\\NAVLOR\\LIST.LLL");
-    EXPECT_EQ(extractListCommand(kArj, "-HF2", "D:\\BKP\\A B.ARJ", "VLDR*.DB*", "C:\\LIST.LLL"),
-              "C:\\ARJ.EXE V -HF2 \"D:\\BKP\\A B.ARJ\" VLDR*.DB* >C:\\LIST.LLL");
+    EXPECT_EQ(
+        extractListCommand(kExtractArj, "-HF2", "D:\\BKP\\A B.ARJ", "VLDR*.DB*", "C:\\LIST.LLL"),
+        "C:\\ARJ.EXE V -HF2 \"D:\\BKP\\A B.ARJ\" VLDR*.DB* >C:\\LIST.LLL");
 }
 
 TEST(ExtractCommands, EntryLineQuotesArchiveTargetAndEntryAndEndsInABlank)
 {
-    EXPECT_EQ(extractEntryCommand(kArj, "", "D:\\VLDRBKPA\\BKP00.ARJ", "C:\\RESTAURA",
+    EXPECT_EQ(extractEntryCommand(kExtractArj, "", "D:\\VLDRBKPA\\BKP00.ARJ", "C:\\RESTAURA",
                                   "VALDOROW\\DADOS\\VLDREMP.DB"),
               "C:\\ARJ.EXE E  -Y \"D:\\VLDRBKPA\\BKP00.ARJ\" \"-HTC:\\RESTAURA\" "
               "\"VALDOROW\\DADOS\\VLDREMP.DB\" ");
     // A doubled backslash typed into the archive path is reduced there, and only there.
-    EXPECT_EQ(extractEntryCommand(kArj, "-JE", "D:\\\\BKP\\\\X.ARJ", "E:\\\\NOVO", "A.DB"),
+    EXPECT_EQ(extractEntryCommand(kExtractArj, "-JE", "D:\\\\BKP\\\\X.ARJ", "E:\\\\NOVO", "A.DB"),
               "C:\\ARJ.EXE E -JE -Y \"D:\\BKP\\X.ARJ\" \"-HTE:\\\\NOVO\" \"A.DB\" ");
 }
 
 TEST(ExtractCommands, WholeArchiveLineKeepsPathsAndAddsTheVolumeSwitch)
 {
-    EXPECT_EQ(extractAllCommand(kArj, "", "D:\\\\BKP\\X.ARJ", "C:\\RESTAURA", false),
+    EXPECT_EQ(extractAllCommand(kExtractArj, "", "D:\\\\BKP\\X.ARJ", "C:\\RESTAURA", false),
               "C:\\ARJ.EXE X  -Y \"D:\\BKP\\X.ARJ\" \"-HTC:\\RESTAURA\"");
-    EXPECT_EQ(extractAllCommand(kArj, "-HF1", "D:\\BKP\\X.ARJ", "C:\\RESTAURA", true),
+    EXPECT_EQ(extractAllCommand(kExtractArj, "-HF1", "D:\\BKP\\X.ARJ", "C:\\RESTAURA", true),
               "C:\\ARJ.EXE X -HF1 -Y \"D:\\BKP\\X.ARJ\" \"-HTC:\\RESTAURA\" -VA");
 }
 
