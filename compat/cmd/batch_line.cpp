@@ -1,5 +1,7 @@
 #include "compat/cmd/batch_line.h"
 
+#include "compat/cmd/batch_syntax.h"
+#include "compat/cmd/command_text.h"
 #include "lib/platform/command_line.h"
 
 namespace navlor::cmd {
@@ -154,16 +156,17 @@ QString takeRedirections(const QString& line, BatchLine& result)
 const QStringList& internalCommands()
 {
     static const QStringList names{
-        QStringLiteral("CALL"),  QStringLiteral("CD"),     QStringLiteral("CHDIR"),
-        QStringLiteral("CLS"),   QStringLiteral("COPY"),   QStringLiteral("DEL"),
-        QStringLiteral("DIR"),   QStringLiteral("ECHO"),   QStringLiteral("ERASE"),
-        QStringLiteral("EXIT"),  QStringLiteral("FOR"),    QStringLiteral("GOTO"),
-        QStringLiteral("IF"),    QStringLiteral("MD"),     QStringLiteral("MKDIR"),
-        QStringLiteral("MOVE"),  QStringLiteral("PAUSE"),  QStringLiteral("POPD"),
-        QStringLiteral("PUSHD"), QStringLiteral("RD"),     QStringLiteral("REM"),
-        QStringLiteral("REN"),   QStringLiteral("RENAME"), QStringLiteral("RMDIR"),
-        QStringLiteral("SET"),   QStringLiteral("SHIFT"),  QStringLiteral("START"),
-        QStringLiteral("TITLE"), QStringLiteral("TYPE"),   QStringLiteral("VER"),
+        QStringLiteral("CALL"),     QStringLiteral("CD"),    QStringLiteral("SETLOCAL"),
+        QStringLiteral("ENDLOCAL"), QStringLiteral("CHDIR"), QStringLiteral("CLS"),
+        QStringLiteral("COPY"),     QStringLiteral("DEL"),   QStringLiteral("DIR"),
+        QStringLiteral("ECHO"),     QStringLiteral("ERASE"), QStringLiteral("EXIT"),
+        QStringLiteral("FOR"),      QStringLiteral("GOTO"),  QStringLiteral("IF"),
+        QStringLiteral("MD"),       QStringLiteral("MKDIR"), QStringLiteral("MOVE"),
+        QStringLiteral("PAUSE"),    QStringLiteral("POPD"),  QStringLiteral("PUSHD"),
+        QStringLiteral("RD"),       QStringLiteral("REM"),   QStringLiteral("REN"),
+        QStringLiteral("RENAME"),   QStringLiteral("RMDIR"), QStringLiteral("SET"),
+        QStringLiteral("SHIFT"),    QStringLiteral("START"), QStringLiteral("TITLE"),
+        QStringLiteral("TYPE"),     QStringLiteral("VER"),
     };
     return names;
 }
@@ -197,13 +200,16 @@ BatchLine parseBatchLine(const QString& line)
         result.argumentText = rest.mid(3);
         return result;
     }
-    if (startsWithWord(rest, QLatin1StringView("FOR"))) {
-        // FOR reads its own line: the redirections belong to the command after DO, which
-        // is taken apart again for every item.
+    for (const char* own : {"FOR", "IF"}) {
+        // FOR and IF read their own line: the redirections belong to the command after DO or
+        // the condition, which is taken apart again when it runs.
+        const QLatin1StringView name(own);
+        if (!startsWithWord(rest, name))
+            continue;
         result.kind = BatchLine::Kind::Command;
-        result.command = QStringLiteral("FOR");
+        result.command = name;
         result.internal = true;
-        result.argumentText = rest.mid(3);
+        result.argumentText = rest.mid(name.size());
         result.arguments = splitArguments(result.argumentText);
         return result;
     }
@@ -284,98 +290,6 @@ QStringList splitBatchParameters(const QString& text)
     return parameters;
 }
 
-QString withModifiers(QString value, const QString& modifiers,
-                      const std::function<QString(const QString& path)>& fullPath)
-{
-    if (value.size() >= 2 && value.startsWith(u'"') && value.endsWith(u'"'))
-        value = value.mid(1, value.size() - 2);
-    else if (value == u'"')
-        value.clear();
-    if (modifiers.isEmpty() || value.isEmpty())
-        return value;
-    const QString full = fullPath ? fullPath(value) : value;
-    const qsizetype slash = full.lastIndexOf(u'\\');
-    const QString name = full.mid(slash + 1);
-    const qsizetype dot = name.lastIndexOf(u'.');
-    const bool hasDrive = full.size() >= 2 && full.at(1) == u':';
-    QString parts;
-    if (modifiers.contains(u'd') && hasDrive)
-        parts += full.left(2);
-    if (modifiers.contains(u'p'))
-        parts += full.mid(hasDrive ? 2 : 0, slash + 1 - (hasDrive ? 2 : 0));
-    if (modifiers.contains(u'n'))
-        parts += dot < 0 ? name : name.left(dot);
-    if (modifiers.contains(u'x') && dot >= 0)
-        parts += name.mid(dot);
-    return modifiers == QLatin1String("f") || parts.isEmpty() ? full : parts;
-}
-
-QString expandPercents(const QString& line, const PercentContext& context)
-{
-    QString out;
-    const qsizetype n = line.size();
-    auto parameter = [&](int index) { return context.parameters.value(index); };
-    for (qsizetype i = 0; i < n;) {
-        const QChar c = line.at(i);
-        if (c != u'%') {
-            out += c;
-            ++i;
-            continue;
-        }
-        const QChar next = i + 1 < n ? line.at(i + 1) : QChar();
-        if (context.inBatch) {
-            if (next == u'%') {
-                out += u'%';
-                i += 2;
-                continue;
-            }
-            if (next >= u'0' && next <= u'9') {
-                out += parameter(next.unicode() - u'0');
-                i += 2;
-                continue;
-            }
-            if (next == u'*') {
-                out += context.parameters.mid(1).join(u' ');
-                i += 2;
-                continue;
-            }
-            if (next == u'~') {
-                qsizetype j = i + 2;
-                QString modifiers;
-                while (j < n && QStringLiteral("fdpnxFDPNX").contains(line.at(j)))
-                    modifiers += line.at(j++).toLower();
-                if (j < n && line.at(j) >= u'0' && line.at(j) <= u'9') {
-                    out += withModifiers(parameter(line.at(j).unicode() - u'0'), modifiers,
-                                         context.fullPath);
-                    i = j + 1;
-                    continue;
-                }
-            }
-        }
-        const qsizetype close = line.indexOf(u'%', i + 1);
-        if (close > i + 1) {
-            const QString name = line.mid(i + 1, close - i - 1);
-            const QString value = context.variable ? context.variable(name) : QString();
-            if (!value.isNull()) {
-                out += value;
-                i = close + 1;
-                continue;
-            }
-            if (context.inBatch) {
-                i = close + 1; // an unknown variable is nothing inside a batch file
-                continue;
-            }
-            out += line.mid(i, close - i);
-            i = close;
-            continue;
-        }
-        if (!context.inBatch)
-            out += c;
-        ++i;
-    }
-    return out;
-}
-
 namespace {
 
 // A word of an IF condition: up to a blank, or to "==" when `stopAtEquals`; quotes kept.
@@ -397,11 +311,20 @@ QString readConditionWord(const QString& text, qsizetype& i, bool stopAtEquals)
     return text.mid(start, i - start);
 }
 
-QString unquoted(const QString& text)
+// "( ... ) ELSE command": the block stays the command, ELSE's command is kept apart.
+void splitElse(IfCondition& condition)
 {
-    QString out = text;
-    out.remove(u'"');
-    return out;
+    const QString& command = condition.command;
+    if (!command.startsWith(u'('))
+        return;
+    const qsizetype close = closingParenthesis(command, 0);
+    if (close < 0)
+        return;
+    const QString rest = command.mid(close + 1).trimmed();
+    if (!startsWithWord(rest, QLatin1StringView("ELSE")) || rest.size() < 5)
+        return;
+    condition.elseCommand = rest.mid(4).trimmed();
+    condition.command = command.left(close + 1);
 }
 
 } // namespace
@@ -443,14 +366,24 @@ bool parseIfCondition(const QString& argumentText, IfCondition& condition)
         condition.kind = IfCondition::Kind::Compare;
         condition.left = word;
         i = skipBlanks(text, i);
-        if (!text.mid(i, 2).startsWith(QLatin1String("==")))
-            return false;
-        i += 2;
+        if (text.mid(i, 2).startsWith(QLatin1String("=="))) {
+            condition.compare = QStringLiteral("==");
+            i += 2;
+        } else {
+            static const QStringList kComparisons =
+                QStringLiteral("EQU NEQ LSS LEQ GTR GEQ").split(u' ');
+            qsizetype end = i;
+            condition.compare = readConditionWord(text, end, false).toUpper();
+            if (!kComparisons.contains(condition.compare))
+                return false;
+            i = end;
+        }
         condition.right = operand();
     }
     if (condition.left.isEmpty() && condition.kind != IfCondition::Kind::Compare)
         return false;
     condition.command = text.mid(skipBlanks(text, i));
+    splitElse(condition);
     return !condition.command.trimmed().isEmpty();
 }
 
@@ -466,6 +399,46 @@ QString readForWord(const QString& text, qsizetype& i, QChar stop = QChar())
     return text.mid(start, i - start);
 }
 
+// FOR's switches before the variable: /L, /D, /R [root], /F ["options"]; `word` is left at the
+// variable.
+bool readForSwitch(const QString& text, qsizetype& i, QString& word, ForCommand& loop)
+{
+    while (word.startsWith(u'/')) {
+        const QString upper = word.toUpper();
+        if (upper == QLatin1String("/L")) {
+            loop.numeric = true;
+        } else if (upper == QLatin1String("/D")) {
+            loop.directories = true;
+        } else if (upper == QLatin1String("/R")) {
+            loop.recursive = true;
+            qsizetype peek = i;
+            const QString next = readForWord(text, peek);
+            if (!next.startsWith(u'%') && !next.startsWith(u'/')) {
+                loop.root = next;
+                loop.root.remove(u'"');
+                i = peek;
+            }
+        } else if (upper == QLatin1String("/F")) {
+            loop.fileLines = true;
+            const qsizetype at = skipBlanks(text, i);
+            if (at < text.size() && text.at(at) == u'"') {
+                const qsizetype close = text.indexOf(u'"', at + 1);
+                if (close < 0) {
+                    loop.error = syntaxError();
+                    return false;
+                }
+                loop.options = text.mid(at + 1, close - at - 1);
+                i = close + 1;
+            }
+        } else {
+            loop.error = QStringLiteral("%1 não era esperado nesta ocasião.").arg(word);
+            return false;
+        }
+        word = readForWord(text, i);
+    }
+    return true;
+}
+
 } // namespace
 
 ForCommand parseForCommand(const QString& argumentText)
@@ -474,16 +447,8 @@ ForCommand parseForCommand(const QString& argumentText)
     const QString& text = argumentText;
     qsizetype i = 0;
     QString word = readForWord(text, i);
-    if (word.startsWith(u'/')) {
-        if (word.compare(QLatin1String("/L"), Qt::CaseInsensitive) != 0) {
-            loop.error = QStringLiteral("A opção %1 de FOR não é aceita por este interpretador "
-                                        "de comandos.")
-                             .arg(word.toUpper());
-            return loop;
-        }
-        loop.numeric = true;
-        word = readForWord(text, i);
-    }
+    if (!readForSwitch(text, i, word, loop))
+        return loop;
     if (word.size() != 2 || word.at(0) != u'%') {
         loop.error = QStringLiteral("%1 não era esperado nesta ocasião.")
                          .arg(word.isEmpty() ? text.trimmed() : word);
@@ -507,7 +472,8 @@ ForCommand parseForCommand(const QString& argumentText)
         loop.error = syntaxError();
         return loop;
     }
-    loop.items = splitBatchParameters(text.mid(i + 1, close - i - 1));
+    loop.setText = text.mid(i + 1, close - i - 1);
+    loop.items = splitBatchParameters(loop.setText);
     i = close + 1;
     if (readForWord(text, i).compare(QLatin1String("DO"), Qt::CaseInsensitive) != 0) {
         loop.error = syntaxError();
@@ -515,54 +481,17 @@ ForCommand parseForCommand(const QString& argumentText)
     }
     loop.command = text.mid(skipBlanks(text, i));
     if (loop.command.startsWith(u'(')) {
-        // A block on the same line is one command; blocks over several lines are not read.
-        loop.command = loop.command.trimmed();
-        if (!loop.command.endsWith(u')')) {
-            loop.error = QStringLiteral("Blocos entre parênteses em várias linhas não são "
-                                        "aceitos por este interpretador de comandos.");
+        // A block is the command, its lines joined by "\n"; it must be closed.
+        const qsizetype end = closingParenthesis(loop.command, 0);
+        if (end < 0 || !loop.command.mid(end + 1).trimmed().isEmpty()) {
+            loop.error = syntaxError();
             return loop;
         }
-        loop.command = loop.command.mid(1, loop.command.size() - 2).trimmed();
+        loop.command = loop.command.mid(1, end - 1).trimmed();
     }
     if (loop.command.isEmpty())
         loop.error = syntaxError();
     return loop;
-}
-
-QString substituteForVariable(const QString& command, QChar variable, const QString& value,
-                              const std::function<QString(const QString& path)>& fullPath)
-{
-    QString out;
-    const qsizetype n = command.size();
-    for (qsizetype i = 0; i < n; ++i) {
-        const QChar c = command.at(i);
-        if (c != u'%' || i + 1 >= n) {
-            out += c;
-            continue;
-        }
-        if (command.at(i + 1) == variable) {
-            out += value;
-            ++i;
-            continue;
-        }
-        if (command.at(i + 1) != u'~') {
-            out += c;
-            continue;
-        }
-        qsizetype j = i + 2;
-        while (j < n && QStringLiteral("fdpnxFDPNX").contains(command.at(j)))
-            ++j;
-        // "%~nxn" with the variable n: the last letter read as a modifier is the variable.
-        if ((j >= n || command.at(j) != variable) && j > i + 2 && command.at(j - 1) == variable)
-            --j;
-        if (j < n && command.at(j) == variable) {
-            out += withModifiers(value, command.mid(i + 2, j - i - 2).toLower(), fullPath);
-            i = j;
-            continue;
-        }
-        out += c;
-    }
-    return out;
 }
 
 } // namespace navlor::cmd

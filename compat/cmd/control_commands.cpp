@@ -6,6 +6,8 @@
 #include "lib/platform/platform.h"
 #include "lib/platform/wildcard.h"
 
+#include <algorithm>
+
 #include <unistd.h>
 
 namespace navlor::cmd {
@@ -32,18 +34,23 @@ void Interpreter::echo(const BatchLine& line)
 
 void Interpreter::set(const QString& text)
 {
-    QString assignment = text.trimmed();
+    // Blanks before the name go; the ones after the value and around "=" stay, as in cmd.
+    qsizetype start = 0;
+    while (start < text.size() && (text.at(start) == u' ' || text.at(start) == u'\t'))
+        ++start;
+    QString assignment = text.mid(start);
     if (assignment.startsWith(u'/')) {
         // SET /A and SET /P (arithmetic, reading a value) are beyond this interpreter.
         fail(QStringLiteral("A opção %1 de SET não é aceita por este interpretador de comandos.")
                  .arg(assignment.section(u' ', 0, 0)));
         return;
     }
-    if (assignment.size() >= 2 && assignment.startsWith(u'"') && assignment.endsWith(u'"'))
-        assignment = assignment.mid(1, assignment.size() - 2);
+    if (assignment.startsWith(u'"') && assignment.lastIndexOf(u'"') > 0)
+        assignment = assignment.mid(1, assignment.lastIndexOf(u'"') - 1);
     const qsizetype eq = assignment.indexOf(u'=');
     if (eq < 0) {
         QString listing;
+        assignment = assignment.trimmed();
         const QString prefix = assignment.toUpper();
         for (auto it = m_variables.constBegin(); it != m_variables.constEnd(); ++it) {
             if (it.key().startsWith(prefix))
@@ -55,8 +62,8 @@ void Interpreter::set(const QString& text)
             writeOutput(listing);
         return;
     }
-    const QString name = assignment.left(eq).trimmed().toUpper();
-    if (name.isEmpty()) {
+    const QString name = assignment.left(eq).toUpper();
+    if (name.trimmed().isEmpty()) {
         fail(QStringLiteral("A sintaxe do comando está incorreta."));
         return;
     }
@@ -95,21 +102,52 @@ Interpreter::Flow Interpreter::ifCommand(const BatchLine& line, Frame* frame)
         holds = !variable(condition.left).isNull();
         break;
     case IfCondition::Kind::Compare:
-        holds =
-            condition.left.compare(condition.right, condition.ignoreCase ? Qt::CaseInsensitive
-                                                                         : Qt::CaseSensitive) == 0;
+        holds = compareHolds(condition);
         break;
     }
     if (holds == condition.negate)
-        return Flow::Next;
-    const BatchLine inner = parseBatchLine(condition.command);
-    if (!inner.error.isEmpty()) {
-        fail(inner.error);
-        return Flow::Next;
-    }
-    if (inner.kind != BatchLine::Kind::Command)
-        return Flow::Next;
-    return executeParsed(inner, frame, false);
+        return condition.elseCommand.isEmpty() ? Flow::Next
+                                               : runChain(condition.elseCommand, frame);
+    return runChain(condition.command, frame);
+}
+
+bool Interpreter::compareHolds(const IfCondition& condition) const
+{
+    const Qt::CaseSensitivity cs = condition.ignoreCase ? Qt::CaseInsensitive : Qt::CaseSensitive;
+    const QString& c = condition.compare;
+    if (c == QLatin1String("=="))
+        return condition.left.compare(condition.right, cs) == 0;
+    // Two numbers compare as numbers, anything else as text.
+    bool leftNumber = false;
+    bool rightNumber = false;
+    const qlonglong left = condition.left.toLongLong(&leftNumber);
+    const qlonglong right = condition.right.toLongLong(&rightNumber);
+    const int order = leftNumber && rightNumber ? (left < right   ? -1
+                                                   : left > right ? 1
+                                                                  : 0)
+                                                : condition.left.compare(condition.right, cs);
+    if (c == QLatin1String("EQU"))
+        return order == 0;
+    if (c == QLatin1String("NEQ"))
+        return order != 0;
+    if (c == QLatin1String("LSS"))
+        return order < 0;
+    if (c == QLatin1String("LEQ"))
+        return order <= 0;
+    if (c == QLatin1String("GTR"))
+        return order > 0;
+    return order >= 0; // GEQ
+}
+
+void Interpreter::setLocal()
+{
+    m_localStack.append(m_variables);
+}
+
+void Interpreter::endLocal(qsizetype downTo)
+{
+    while (m_localStack.size() > std::max<qsizetype>(downTo, 0))
+        m_variables = m_localStack.takeLast();
 }
 
 Interpreter::Flow Interpreter::gotoLabel(const QString& text, Frame* frame)
@@ -181,7 +219,7 @@ Interpreter::Flow Interpreter::exitCommand(const BatchLine& line, Frame* frame)
     if (!arguments.isEmpty()) {
         bool number = false;
         const int code = arguments.first().toInt(&number);
-        m_errorLevel = number ? code : 0;
+        setErrorLevel(number ? code : 0);
     }
     if (batchOnly && frame)
         return Flow::LeaveBatch;

@@ -74,10 +74,9 @@ void Interpreter::pushDirectory(const QString& argumentText)
 
 void Interpreter::popDirectory()
 {
-    if (m_directoryStack.isEmpty())
-        return;
-    if (enterDirectory(m_directoryStack.takeLast()))
-        m_errorLevel = 0;
+    // POPD leaves the error level as it was, unlike PUSHD.
+    if (!m_directoryStack.isEmpty())
+        enterDirectory(m_directoryStack.takeLast());
 }
 
 void Interpreter::changeDrive(QChar letter)

@@ -1,12 +1,10 @@
-// The interpreter's commands on files and directories: MD, RD, DEL, COPY, REN, TYPE, DIR.
+// The interpreter's commands on files and directories: MD, RD, DEL, COPY, REN, TYPE.
 
 #include "compat/cmd/console.h"
 #include "compat/cmd/file_paths.h"
 #include "compat/cmd/interpreter.h"
 #include "lib/platform/platform.h"
 #include "lib/platform/wildcard.h"
-
-#include <QLocale>
 
 namespace navlor::cmd {
 
@@ -45,9 +43,25 @@ QString applyNameMask(const QString& name, const QString& mask)
     return ext.isEmpty() ? result : result + u'.' + ext;
 }
 
-QString groupedNumber(qint64 value)
+// COPY's operands as groups: "A+B" and "A + B" are the sources of one file.
+QList<QStringList> copyOperandGroups(const QStringList& operands)
 {
-    return QLocale(QLocale::Portuguese, QLocale::Brazil).toString(value);
+    QList<QStringList> groups;
+    bool joining = false;
+    for (const QString& operand : operands) {
+        const QStringList pieces = operand.split(u'+');
+        for (qsizetype k = 0; k < pieces.size(); ++k) {
+            joining = joining || k > 0;
+            if (pieces.at(k).isEmpty())
+                continue;
+            if (joining && !groups.isEmpty())
+                groups.last() << pieces.at(k);
+            else
+                groups << QStringList{pieces.at(k)};
+            joining = false;
+        }
+    }
+    return groups;
 }
 
 } // namespace
@@ -208,12 +222,65 @@ bool Interpreter::replaceFile(const QString& from, const QString& to)
     return true;
 }
 
+// COPY A+B [C]: the sources one after the other in one file; in ASCII mode (the default for
+// joining) each ends at its first Ctrl+Z and the result gets one.
+void Interpreter::joinFiles(const QStringList& sources, const QString& targetText, bool binary)
+{
+    const QString target = absolute(targetText.isEmpty() ? sources.first() : targetText);
+    QByteArray joined;
+    int found = 0;
+    for (const QString& source : sources) {
+        const QString full = absolute(source);
+        const std::optional<QByteArray> bytes =
+            full.isEmpty() || hasWildcards(nameOf(full)) ? std::nullopt : m_platform.readFile(full);
+        if (!bytes)
+            continue;
+        ++found;
+        writeOutput(source + u'\n');
+        joined += binary ? *bytes
+                         : bytes->left(bytes->indexOf('\x1a') < 0 ? bytes->size()
+                                                                  : bytes->indexOf('\x1a'));
+    }
+    if (!binary)
+        joined += '\x1a';
+    if (found == 0 || target.isEmpty() || !m_platform.writeFile(target, joined)) {
+        fail(found == 0 ? kFileNotFound : kPathNotFound);
+        writeOutput(QStringLiteral("        0 arquivo(s) copiado(s).\n"));
+        return;
+    }
+    writeOutput(QStringLiteral("        1 arquivo(s) copiado(s).\n"));
+}
+
+// "COPY NUL F": an empty file.
+void Interpreter::copyFromNul(const QString& targetText)
+{
+    const QString target = absolute(targetText);
+    if (target.isEmpty() || m_platform.directoryExists(target) ||
+        !m_platform.writeFile(target, QByteArray())) {
+        fail(kPathNotFound);
+        writeOutput(QStringLiteral("        0 arquivo(s) copiado(s).\n"));
+        return;
+    }
+    writeOutput(QStringLiteral("        1 arquivo(s) copiado(s).\n"));
+}
+
 void Interpreter::copyFiles(const QStringList& arguments, bool inBatch)
 {
     const CommandArguments split = splitSwitches(arguments);
-    const QStringList& operands = split.operands;
-    if (operands.isEmpty() || operands.size() > 2) {
+    const QList<QStringList> groups = copyOperandGroups(split.operands);
+    if (groups.isEmpty() || groups.size() > 2 || groups.value(1).size() > 1) {
         fail(kSyntax);
+        return;
+    }
+    if (groups.first().size() > 1) {
+        joinFiles(groups.first(), groups.value(1).value(0), split.has("B"));
+        return;
+    }
+    QStringList operands{groups.first().first()};
+    if (groups.size() > 1)
+        operands << groups.at(1).first();
+    if (isNulDevice(operands.first())) {
+        copyFromNul(operands.value(1));
         return;
     }
     // Overwriting is asked about at the prompt only, as cmd does.
@@ -298,7 +365,7 @@ void Interpreter::copyFiles(const QStringList& arguments, bool inBatch)
     }
     writeOutput(QStringLiteral("        %1 arquivo(s) copiado(s).\n").arg(copied));
     if (failed || copied == 0)
-        m_errorLevel = 1;
+        setErrorLevel(1);
 }
 
 void Interpreter::renameFiles(const QStringList& arguments)
@@ -338,6 +405,8 @@ void Interpreter::typeFiles(const QStringList& arguments)
         return;
     }
     for (const QString& argument : arguments) {
+        if (isNulDevice(argument))
+            continue; // "TYPE NUL > F" makes an empty file
         const QString pattern = absolute(argument);
         QList<QString> files;
         if (!pattern.isEmpty()) {
@@ -357,59 +426,6 @@ void Interpreter::typeFiles(const QStringList& arguments)
             writeOutputWindowsText(bytes);
         }
     }
-}
-
-void Interpreter::listDirectory(const QStringList& arguments)
-{
-    const CommandArguments split = splitSwitches(arguments);
-    const QStringList& operands = split.operands;
-    const bool bare = split.has("B");
-    const bool all = split.has("A");
-    QString pattern = absolute(operands.value(0, QStringLiteral(".")));
-    if (pattern.isEmpty()) {
-        fail(kPathNotFound);
-        return;
-    }
-    if (m_platform.directoryExists(pattern))
-        pattern = join(pattern, QStringLiteral("*"));
-    const QString directory = directoryPart(pattern);
-    QString text;
-    if (!bare) {
-        text += QStringLiteral(" O volume na unidade %1 não tem nome.\n\n").arg(directory.at(0));
-        text += QStringLiteral(" Pasta de %1\n\n").arg(directory);
-    }
-    int files = 0;
-    int directories = 0;
-    qint64 bytes = 0;
-    for (const DirEntry& entry : m_platform.findFiles(pattern)) {
-        if (!all && (entry.hidden || entry.system))
-            continue;
-        if (bare) {
-            text += entry.name + u'\n';
-        } else {
-            const QString when = entry.modified.toString(QStringLiteral("dd/MM/yyyy  HH:mm"));
-            const QString size = entry.directory ? QStringLiteral("<DIR>         ")
-                                                 : groupedNumber(entry.size).rightJustified(14);
-            text += when + QStringLiteral("    ") + size + u' ' + entry.name + u'\n';
-        }
-        if (entry.directory) {
-            ++directories;
-        } else {
-            ++files;
-            bytes += entry.size;
-        }
-    }
-    if (files + directories == 0) {
-        writeOutput(text);
-        fail(QStringLiteral("Arquivo não encontrado"));
-        return;
-    }
-    if (!bare) {
-        text +=
-            QStringLiteral("%1 arquivo(s) %2 bytes\n").arg(files, 16).arg(groupedNumber(bytes), 14);
-        text += QStringLiteral("%1 pasta(s)\n").arg(directories, 16);
-    }
-    writeOutput(text);
 }
 
 } // namespace navlor::cmd

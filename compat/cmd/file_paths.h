@@ -29,7 +29,7 @@ inline CommandArguments splitSwitches(const QStringList& arguments)
     CommandArguments split;
     for (const QString& a : arguments) {
         if (a.startsWith(u'/'))
-            split.switches << a.mid(1).toUpper();
+            split.switches << a.mid(1).toUpper().split(u'/', Qt::SkipEmptyParts);
         else
             split.operands << a;
     }
@@ -50,6 +50,13 @@ inline QString join(const QString& directory, const QString& name)
 inline QString nameOf(const QString& absolutePath)
 {
     return absolutePath.mid(absolutePath.lastIndexOf(u'\\') + 1);
+}
+
+// "NUL", the device that is always empty ("NUL.TXT" and "C:\X\NUL" too).
+inline bool isNulDevice(const QString& path)
+{
+    const QString name = path.mid(path.lastIndexOf(u'\\') + 1).section(u'.', 0, 0);
+    return name.compare(QLatin1String("NUL"), Qt::CaseInsensitive) == 0;
 }
 
 // What wildcards select for COPY, MOVE and FOR: no directories, hidden or system entries.

@@ -62,9 +62,8 @@ Interpreter::Interpreter(Platform& platform) : m_platform(platform)
 
 int Interpreter::exitStatus() const
 {
-    if (m_errorLevel >= 0 && m_errorLevel <= 255)
-        return m_errorLevel;
-    return 255; // 9009 and the like would wrap round, even to 0
+    // As Windows hands an error level to a POSIX parent: its low byte (9009 is 49).
+    return m_errorLevel & 0xff;
 }
 
 QString Interpreter::prompt() const
@@ -169,11 +168,24 @@ PercentContext Interpreter::percentContext(const Frame* frame) const
     if (frame)
         context.parameters = frame->parameters;
     context.variable = [this](const QString& name) { return variable(name); };
-    context.fullPath = [this](const QString& path) {
+    context.paths = pathLookup();
+    return context;
+}
+
+PathLookup Interpreter::pathLookup() const
+{
+    PathLookup paths;
+    paths.fullPath = [this](const QString& path) {
         const QString full = absolute(path);
         return full.isEmpty() ? path : full;
     };
-    return context;
+    paths.fileSize = [this](const QString& full) -> qint64 {
+        if (hasWildcards(fileNameOf(full)))
+            return -1;
+        const QList<DirEntry> entries = m_platform.findFiles(full);
+        return entries.isEmpty() || entries.first().directory ? -1 : entries.first().size;
+    };
+    return paths;
 }
 
 // --- running lines -----------------------------------------------------------------------
@@ -181,7 +193,15 @@ PercentContext Interpreter::percentContext(const Frame* frame) const
 void Interpreter::fail(const QString& message, int errorLevel)
 {
     writeError(message);
-    m_errorLevel = errorLevel;
+    setErrorLevel(errorLevel);
+    m_failed = true;
+}
+
+void Interpreter::setErrorLevel(int level)
+{
+    m_errorLevel = level;
+    if (level != 0)
+        m_failed = true;
 }
 
 void Interpreter::runLine(const QString& line)
@@ -239,35 +259,34 @@ bool Interpreter::loadFrame(const QString& windowsPath, const QStringList& param
 
 Interpreter::Flow Interpreter::runFrame(Frame& frame)
 {
+    const qsizetype locals = m_localStack.size();
+    Flow flow = Flow::Next;
     while (frame.next < frame.lines.size()) {
-        const QString raw = frame.lines.at(frame.next++);
-        const Flow flow = execute(raw, &frame);
-        if (flow == Flow::Exit)
-            return Flow::Exit;
-        if (flow == Flow::LeaveBatch)
+        const QString raw = readLogicalLine(frame.lines, frame.next);
+        flow = execute(raw, &frame);
+        if (flow != Flow::Next)
             break;
     }
-    return m_exit ? Flow::Exit : Flow::Next;
+    endLocal(locals); // a batch's SETLOCALs end with it
+    return m_exit || flow == Flow::Exit ? Flow::Exit : Flow::Next;
 }
 
 Interpreter::Flow Interpreter::execute(const QString& rawLine, Frame* frame)
 {
     const QString expanded = expandPercents(rawLine, percentContext(frame));
-    const BatchLine line = parseBatchLine(expanded);
-    if (line.kind == BatchLine::Kind::Label ||
-        (line.kind == BatchLine::Kind::Empty && line.error.isEmpty()))
+    const BatchLine head = parseBatchLine(expanded);
+    if (head.kind == BatchLine::Kind::Label ||
+        (head.kind == BatchLine::Kind::Empty && head.error.isEmpty()))
         return Flow::Next;
-    if (frame && m_echo && !line.silent) {
+    if (frame && m_echo && !head.silent) {
         // Each command of a batch is shown before it runs while ECHO is on.
-        writeOutput(u'\n' + prompt() + expanded.trimmed() + u'\n');
+        QString shown = expanded.trimmed();
+        shown.replace(u'\n', QStringLiteral(" "));
+        writeOutput(u'\n' + prompt() + shown + u'\n');
     }
-    if (line.kind == BatchLine::Kind::Comment)
+    if (head.kind == BatchLine::Kind::Comment)
         return Flow::Next;
-    if (!line.error.isEmpty()) {
-        fail(line.error);
-        return Flow::Next;
-    }
-    return executeParsed(line, frame, false);
+    return runChain(expanded, frame);
 }
 
 bool Interpreter::redirect(const QList<Redirection>& redirections, HandleRedirection& handles)
@@ -324,6 +343,8 @@ Interpreter::Flow Interpreter::runCommand(const BatchLine& line, Frame* frame, b
     QString arguments = line.argumentText;
     if (!arguments.isEmpty() && arguments.at(0) != u' ' && arguments.at(0) != u'\t')
         arguments.prepend(u' ');
+    if (program.isEmpty() && filterCommand(line.command, line.argumentText))
+        return Flow::Next;
     if (program.isEmpty()) {
         if (isInterpreterName(line.command)) {
             // Another command interpreter: the platform starts this one again.
@@ -374,7 +395,7 @@ Interpreter::Flow Interpreter::runCommand(const BatchLine& line, Frame* frame, b
              kCannotRun);
         return Flow::Next;
     }
-    m_errorLevel = code;
+    setErrorLevel(code);
     return Flow::Next;
 }
 
@@ -383,6 +404,13 @@ Interpreter::Flow Interpreter::runCommand(const BatchLine& line, Frame* frame, b
 Interpreter::Flow Interpreter::internalCommand(const BatchLine& line, Frame* frame)
 {
     const QString& c = line.command;
+    // These commands set the error level to 0 when they succeed; the others leave it.
+    static const QStringList kClearing =
+        QStringLiteral("COPY DIR TYPE DEL ERASE REN RENAME CD CHDIR MD MKDIR MOVE PUSHD")
+            .split(u' ');
+    if (kClearing.contains(c))
+        m_errorLevel = 0;
+    const QStringList words = splitCommandWords(line.argumentText);
     if (c == QLatin1String("ECHO")) {
         echo(line);
     } else if (c == QLatin1String("CD") || c == QLatin1String("CHDIR")) {
@@ -394,7 +422,7 @@ Interpreter::Flow Interpreter::internalCommand(const BatchLine& line, Frame* fra
     } else if (c == QLatin1String("DEL") || c == QLatin1String("ERASE")) {
         deleteFiles(line.arguments);
     } else if (c == QLatin1String("COPY")) {
-        copyFiles(line.arguments, frame != nullptr);
+        copyFiles(words, frame != nullptr);
     } else if (c == QLatin1String("REN") || c == QLatin1String("RENAME")) {
         renameFiles(line.arguments);
     } else if (c == QLatin1String("MOVE")) {
@@ -410,9 +438,9 @@ Interpreter::Flow Interpreter::internalCommand(const BatchLine& line, Frame* fra
     } else if (c == QLatin1String("VER")) {
         version();
     } else if (c == QLatin1String("TYPE")) {
-        typeFiles(line.arguments);
+        typeFiles(words);
     } else if (c == QLatin1String("DIR")) {
-        listDirectory(line.arguments);
+        listDirectory(words);
     } else if (c == QLatin1String("PAUSE")) {
         pause();
     } else if (c == QLatin1String("SET")) {
@@ -428,6 +456,10 @@ Interpreter::Flow Interpreter::internalCommand(const BatchLine& line, Frame* fra
     } else if (c == QLatin1String("SHIFT")) {
         if (frame && !frame->parameters.isEmpty())
             frame->parameters.removeFirst();
+    } else if (c == QLatin1String("SETLOCAL")) {
+        setLocal();
+    } else if (c == QLatin1String("ENDLOCAL")) {
+        endLocal(m_localStack.size() - 1);
     } else if (c == QLatin1String("CLS")) {
         if (isTerminal(STDOUT_FILENO))
             writeOutput(QStringLiteral("\x1b[H\x1b[2J"));

@@ -8,7 +8,8 @@
 //   navlor-cmd BATCH [ARGS...]        a batch file by its Windows or host path
 //
 // The prefix comes from NAVLOR_PREFIX, the current directory from the host's. The exit
-// status is the error level of the last command (EXIT n sets it).
+// status is the error level of the last command (EXIT n sets it) modulo 256, as a POSIX
+// parent sees it: 9009 for an unknown command is 49.
 
 #include "compat/cmd/batch_line.h"
 #include "compat/cmd/console.h"

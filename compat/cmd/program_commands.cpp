@@ -139,7 +139,7 @@ void Interpreter::start(const QString& argumentText)
                      .arg(command),
                  kCannotRun);
         else
-            m_errorLevel = code;
+            setErrorLevel(code);
         return;
     }
     // The program starts in the current directory, so /D makes that current for the start.
@@ -148,12 +148,11 @@ void Interpreter::start(const QString& argumentText)
     const bool started = m_platform.startProcess(commandLine, ShowMode::ShowNormal);
     if (moved && !m_platform.setCurrentDirectory(before))
         fail(QStringLiteral("Acesso negado."));
+    // Started or not waited for, the error level stays what it was, as with cmd.
     if (!started)
         fail(QStringLiteral("'%1' não é um programa que possa ser executado neste sistema.")
                  .arg(command.isEmpty() ? QStringLiteral("CMD.EXE") : command),
              kCannotRun);
-    else
-        m_errorLevel = 0;
 }
 
 } // namespace navlor::cmd

@@ -1,4 +1,5 @@
 #include "compat/cmd/batch_line.h"
+#include "compat/cmd/batch_syntax.h"
 
 #include <gtest/gtest.h>
 
@@ -230,7 +231,7 @@ TEST(BatchLine, ForLines)
         {" %i IN(1) DO (ECHO %i)", {"1"}, "ECHO %i"},
         {" /l %n in (1,2,9) do ECHO %n", {"1", "2", "9"}, "ECHO %n", true},
         {R"x( %q in (")" a) do ECHO %q)x", {R"x(")")x", "a"}, "ECHO %q"},
-        {" /F %l in (x) do ECHO", {}, nullptr},
+        {" /F %l in (x) do ECHO", {"x"}, "ECHO"},
         {" %%F in (x) do ECHO", {}, nullptr},
         {" %F on (x) do ECHO", {}, nullptr},
         {" %F in (x do ECHO", {}, nullptr},
@@ -247,7 +248,7 @@ TEST(BatchLine, ForLines)
         EXPECT_EQ(loop.command, c.command) << c.text;
         EXPECT_EQ(loop.numeric, c.numeric) << c.text;
     }
-    EXPECT_TRUE(parseForCommand(" /R %F in (x) do ECHO").error.contains("/R"));
+    EXPECT_TRUE(parseForCommand(" /X %F in (x) do ECHO").error.contains("/X"));
 
     const auto full = [](const QString& path) { return "C:\\JOBS\\" + path; };
     EXPECT_EQ(
@@ -255,6 +256,114 @@ TEST(BatchLine, ForLines)
         R"("a b.txt" %f a b C:\JOBS\a b.txt a b.txt %% %~z 100%)");
     // a variable named like a modifier
     EXPECT_EQ(substituteForVariable("%~nxn|%~n", u'n', "x.y", full), "x.y|x.y");
+}
+
+} // namespace
+} // namespace navlor::cmd
+
+namespace navlor::cmd {
+namespace {
+
+TEST(BatchSyntax, ChainsSplitWhereCmdSplitsThem)
+{
+    using Link = ChainPart::Link;
+    struct Case
+    {
+        const char* text;
+        QList<std::pair<Link, QString>> parts;
+    };
+    const Case cases[] = {
+        {"A & B", {{Link::Always, "A "}, {Link::Always, " B"}}},
+        {"A&&B||C|D",
+         {{Link::Always, "A"}, {Link::IfSuccess, "B"}, {Link::IfFailure, "C"}, {Link::Pipe, "D"}}},
+        {"ECHO \"a&b\" ^& c 2>&1", {{Link::Always, "ECHO \"a&b\" ^& c 2>&1"}}},
+        {"(A & B) > F & C", {{Link::Always, "(A & B) > F "}, {Link::Always, " C"}}},
+        {"IF 1==1 A & B", {{Link::Always, "IF 1==1 A & B"}}},
+        {"X & FOR %a IN (1) DO A & B",
+         {{Link::Always, "X "}, {Link::Always, " FOR %a IN (1) DO A & B"}}},
+        {"REM a | b", {{Link::Always, "REM a | b"}}},
+        {"A\n\nB", {{Link::Always, "A"}, {Link::Always, "B"}}},
+        {"&&", {}},
+    };
+    for (const Case& c : cases) {
+        QList<std::pair<Link, QString>> parts;
+        for (const ChainPart& part : splitCommandChain(QString::fromUtf8(c.text)))
+            parts.append({part.link, part.text});
+        EXPECT_EQ(parts, c.parts) << c.text;
+    }
+}
+
+TEST(BatchSyntax, LogicalLinesJoinCaretsAndOpenBlocks)
+{
+    struct Case
+    {
+        QStringList lines;
+        QString first;
+        qsizetype next;
+    };
+    const Case cases[] = {
+        {{"COPY A ^", " B", "X"}, "COPY A  B", 2},
+        {{"ECHO \"^\"", "X"}, "ECHO \"^\"", 1},
+        {{"IF 1==1 (", "ECHO a", ") ELSE (", "ECHO b", ")", "X"},
+         "IF 1==1 (\nECHO a\n) ELSE (\nECHO b\n)",
+         5},
+        {{"ECHO (x", "X"}, "ECHO (x", 1},
+        {{"FOR %%a IN (1) DO (", "ECHO (x)", ")", "X"}, "FOR %%a IN (1) DO (\nECHO (x)", 2},
+        {{"(", "ECHO a"}, "(\nECHO a", 2},
+    };
+    for (const Case& c : cases) {
+        qsizetype next = 0;
+        EXPECT_EQ(readLogicalLine(c.lines, next), c.first) << c.lines.join('|').toStdString();
+        EXPECT_EQ(next, c.next) << c.lines.join('|').toStdString();
+    }
+}
+
+TEST(BatchSyntax, VariableSubstringsAndReplacements)
+{
+    const struct
+    {
+        const char* operation;
+        const char* result; // nullptr: not an operation
+    } cases[] = {
+        {"~0,4", "2024"}, {"~-2", "15"},   {"~4,-2", "03"},     {"~20", ""},
+        {"~-20,2", "20"}, {"~1,-20", ""},  {"0=X", "2X24X315"}, {"*3=Y", "Y15"},
+        {"~x", nullptr},  {"=a", nullptr}, {"*=a", nullptr},
+    };
+    for (const auto& c : cases) {
+        QString result;
+        const bool ok = applyVariableOperation("20240315", c.operation, result);
+        EXPECT_EQ(ok, c.result != nullptr) << c.operation;
+        if (ok)
+            EXPECT_EQ(result, c.result) << c.operation;
+    }
+}
+
+TEST(BatchSyntax, ForFileOptionsAndTokens)
+{
+    const struct
+    {
+        const char* options;
+        const char* line;
+        QStringList tokens;
+    } cases[] = {
+        {"", "  a b c", {"a"}},
+        {"tokens=2,3", "a b", {"b", ""}},
+        {"tokens=1-2* delims=,", ",a,,b,c d", {"a", "b", "c d"}},
+        {"tokens=* delims= ", "  x y ", {"x y "}},
+        {"delims=;, tokens=3", "a;b,c", {"c"}},
+        {"tokens=4", "a b", {}},
+    };
+    for (const auto& c : cases) {
+        const ForFileOptions options = parseForFileOptions(c.options);
+        EXPECT_TRUE(options.error.isEmpty()) << c.options;
+        EXPECT_EQ(forFileTokens(c.line, options), c.tokens) << c.options;
+    }
+    const ForFileOptions more = parseForFileOptions("usebackq skip=2 eol=#");
+    EXPECT_TRUE(more.backQuotes);
+    EXPECT_EQ(more.skip, 2);
+    EXPECT_EQ(more.endOfLine, u'#');
+    EXPECT_FALSE(parseForFileOptions("tokens=0").error.isEmpty());
+    EXPECT_FALSE(parseForFileOptions("lines=2").error.isEmpty());
 }
 
 } // namespace

@@ -5,6 +5,7 @@
 // main that feeds a fixed set of samples and then pseudo-random lines.
 
 #include "compat/cmd/batch_line.h"
+#include "compat/cmd/batch_syntax.h"
 #include "lib/platform/command_line.h"
 
 #include <QByteArray>
@@ -32,6 +33,44 @@ bool hasSpecial(const QString& text)
             return true;
     }
     return false;
+}
+
+// Chains, blocks, continued lines, FOR /F options and %VAR:...% operations: every loop must
+// end, and what comes out must come from the text.
+void takeApartGroups(const QString& text)
+{
+    using namespace navlor::cmd;
+    qsizetype total = 0;
+    for (const ChainPart& part : splitCommandChain(text)) {
+        check(!part.text.trimmed().isEmpty(), "empty command in a chain");
+        total += part.text.size();
+    }
+    check(total <= text.size(), "chain longer than its line");
+    const QStringList lines = text.split(u'\r');
+    qsizetype next = 0;
+    qsizetype rounds = 0;
+    while (next < lines.size()) {
+        const qsizetype before = next;
+        readLogicalLine(lines, next);
+        check(next > before && ++rounds <= lines.size(), "logical line did not move on");
+    }
+    const qsizetype open = text.indexOf(u'(');
+    if (open >= 0) {
+        const qsizetype close = closingParenthesis(text, open);
+        check(close < 0 || (close > open && text.at(close) == u')'), "wrong closing parenthesis");
+    }
+    check(openBlocks(text) >= 0, "negative block depth");
+    const ForFileOptions options = parseForFileOptions(text);
+    const QStringList tokens = forFileTokens(text, options);
+    check(tokens.isEmpty() || tokens.size() == options.tokens.size() + (options.restOfLine ? 1 : 0),
+          "tokens without their variables");
+    QString result;
+    const qsizetype colon = text.indexOf(u':');
+    if (colon >= 0 && applyVariableOperation(text.left(colon), text.mid(colon + 1), result) &&
+        text.mid(colon + 1).startsWith(u'~'))
+        check(result.size() <= colon, "substring longer than its value");
+    parseForCommand(text);
+    splitCommandWords(text);
 }
 
 void takeApart(const QString& text)
@@ -78,6 +117,7 @@ void takeApart(const QString& text)
         check(!condition.command.trimmed().isEmpty(), "condition without a command");
     for (const QString& parameter : splitBatchParameters(text))
         check(!parameter.isEmpty(), "empty batch parameter");
+    takeApartGroups(text);
 }
 
 } // namespace
@@ -95,9 +135,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
 int main(int argc, char** argv)
 {
-    const char interesting[] = {'"', '>', '<', '|', '&',  '^',  '@',  ':',    '%',    '~',
-                                '=', ',', ';', ' ', '\t', '\\', '1',  '2',    'E',    'C',
-                                'H', 'O', 'R', 'M', '.',  '*',  '\0', '\xe7', '\xff', '/'};
+    const char interesting[] = {'"', '>', '<',  '|',    '&',    '^', '@', ':', '%',  '~', '=', ',',
+                                ';', ' ', '\t', '\\',   '1',    '2', 'E', 'C', 'H',  'O', 'R', 'M',
+                                '.', '*', '\0', '\xe7', '\xff', '/', '(', ')', '\r', '!'};
     const navlor::test::FuzzDriverShape shape{
         {interesting, sizeof interesting}, 80, 2000, "batch lines"};
     return navlor::test::runFuzzDriver(
@@ -123,6 +163,12 @@ int main(int argc, char** argv)
             "IF NOT",
             "IF /I a==",
             "IF EXIST",
+            "IF 1 EQU 1 (",
+            "(ECHO a & ECHO b) || (",
+            "x ^",
+            "FOR /F \"tokens=1,2* delims=, eol=;\" %a IN ('x') DO (",
+            "D:~-3,2",
+            "P:*\\=/",
             "\"C:\\VALDOROW\\EXE\\ARJ.EXE\" A \"D:\\VLDRBKPA\\BKP00_04_DIARIO.ARJ\" "
             "\"C:\\VALDOROW\\DADOS\" *.DB *.MB -U -R -X*.ARJ",
             "ARJ.EXE L \"x.arj\" *.* > C:\\VALDOROTEMP\\LIST.LLL",

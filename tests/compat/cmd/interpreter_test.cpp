@@ -120,7 +120,7 @@ TEST_F(Interpreter, MissingProgramSaysSoAndFails)
     EXPECT_TRUE(r.err.contains(QString::fromUtf8("'NADA.EXE' não é reconhecido como um comando "
                                                  "interno ou externo")))
         << r.err.toStdString();
-    EXPECT_EQ(r.exitCode, 255); // 9009 does not fit an exit status; it must not wrap to success
+    EXPECT_EQ(r.exitCode, 9009 % 256); // as Windows hands it to a POSIX parent
 
     // a file that is there but is no program the host can run
     prefix.write("C:\\JOBS\\VELHO.EXE", "MZ\x90");
@@ -138,7 +138,7 @@ TEST_F(Interpreter, ExitCodeIsThatOfTheLastProgramOrExit)
     EXPECT_EQ(exit.exitCode, 3);
     EXPECT_TRUE(exit.lines().isEmpty());
     EXPECT_EQ(run({"/C", "C:\\BIN\\P.EXE", "exit", "12"}).exitCode, 12);
-    EXPECT_EQ(run({"/C", "EXIT 300"}).exitCode, 255);
+    EXPECT_EQ(run({"/C", "EXIT 300"}).exitCode, 300 % 256);
 }
 
 TEST_F(Interpreter, BatchWithoutCallDoesNotReturnAndCallDoes)
@@ -218,11 +218,11 @@ TEST_F(Interpreter, PromptReadsCommandsUntilExit)
     EXPECT_EQ(pause.lines(), (QStringList{"C:\\JOBS>depois"}));
 }
 
-TEST_F(Interpreter, UnsupportedOperatorsAreRefusedNotGuessed)
+TEST_F(Interpreter, OperatorsJoinCommandsOnOneLine)
 {
     const CmdRun r = runBatch({"ECHO a | ECHO b", "ECHO a & ECHO b", "ECHO fim"});
-    EXPECT_EQ(r.lines(), QStringList{"fim"});
-    EXPECT_EQ(r.err.count(QString::fromUtf8("não é aceito")), 2);
+    EXPECT_EQ(r.lines(), (QStringList{"b", "a ", "b", "fim"}));
+    EXPECT_TRUE(r.err.isEmpty()) << r.err.toStdString();
 }
 
 TEST_F(Interpreter, UsageIsShownForSlashQuestionMarkAndNothingRuns)
@@ -263,7 +263,9 @@ TEST_F(Interpreter, ForRunsItsCommandForEachItem)
         {{"FOR %%A IN (1 2) DO FOR %%B IN (x y) DO ECHO %%A%%B"}, {"1x", "1y", "2x", "2y"}},
         {{"FOR /L %%I IN (5,-2,1) DO ECHO %%I"}, {"5", "3", "1"}},
         {{"FOR %%V IN (1 2 3) DO IF %%V==2 GOTO fim", "ECHO nunca", ":fim", "ECHO fim"}, {"fim"}},
-        {{"FOR /F %%L IN (x) DO ECHO %%L", "FOR %%V IN (x DO ECHO", "ECHO %ERRORLEVEL%"}, {"1"}},
+        {{"FOR /F %%L IN (x) DO ECHO %%L", "ECHO %ERRORLEVEL%"}, {"1"}},
+        // an open parenthesis takes the lines after it; never closed, nothing of it runs
+        {{"FOR %%V IN (x DO ECHO", "ECHO nunca"}, {}},
     };
     for (const Case& c : cases) {
         const CmdRun r = runBatch(c.lines);
@@ -290,7 +292,8 @@ TEST_F(Interpreter, StartReturnsAtOnceUnlessToldToWait)
         "ECHO %ERRORLEVEL%",
         "CD",
     });
-    EXPECT_EQ(r.lines(), (QStringList{"0", "3", "9059", "C:\\JOBS"}));
+    // START without /WAIT leaves the error level as it was
+    EXPECT_EQ(r.lines(), (QStringList{"2", "3", "9059", "C:\\JOBS"}));
     EXPECT_TRUE(waitUntil([&] { return prefix.read("C:\\JOBS\\S.OUT").contains("depois"); }));
     EXPECT_EQ(prefix.read("C:\\JOBS\\S.OUT"), "waitfile\nGO.TXT\ndepois\n");
 }
