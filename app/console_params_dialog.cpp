@@ -68,9 +68,12 @@ void TF_NAVLOR_P::FormCreate()
     const QString file = consoleParamFile(mainWindow().dataDirectory());
     m_ui->LA_PARAM->setText(file);
 
-    const ConsoleFlags flags =
-        ConsoleFlags::asStored(readConsoleFlags(mainWindow().dataDirectory()));
-    m_lines = GB_LINHAS;
+    // A file that is there but could not be read is not replaced by these few lines: the
+    // store has told the operator, and only Sair is left.
+    const std::optional<ParamFile> stored = readParamFile(file);
+    m_lines = stored ? stored->table() : ParamSlots();
+    m_ui->BU_SALVAR->setEnabled(stored.has_value());
+    const ConsoleFlags flags = ConsoleFlags::asStored(consoleFlagsText(m_lines[kConsoleFlagsLine]));
     m_ui->CB_EXCLUILCK->setChecked(flags.deleteLockFiles);
     m_ui->CB_EXCLUIQSQ->setChecked(flags.deleteQueryTables);
     m_ui->CB_FECHARAUTOMAT->setChecked(flags.closeWhenDone);
@@ -95,14 +98,13 @@ void TF_NAVLOR_P::BU_SALVARClick()
     flags.deleteNetFile = m_ui->CB_EXCLUINET->isChecked();
     flags.startNetlog = m_ui->CB_ATIVANETLOG->isChecked();
 
-    // Another reader may have used the shared table meanwhile: start again from this file's
-    // own lines, so nothing of another file is written into it.
-    GB_LINHAS = m_lines;
-    GB_LINHAS[kConsoleFlagsLine] = flags.text();
-    GB_LINHAS[kArjOptionLine] = m_ui->E_XP->currentText();
+    // The file's other lines are written back as they were read.
+    ParamFile lines(m_lines);
+    lines[kConsoleFlagsLine] = flags.text();
+    lines[kArjOptionLine] = m_ui->E_XP->currentText();
     // The store has told the operator why; nothing else is changed, and Salvar can be tried
     // again or the dialog left with Sair.
-    if (!GBF_WRITE(consoleParamFile(mainWindow().dataDirectory())))
+    if (!writeParamFile(consoleParamFile(mainWindow().dataDirectory()), lines))
         return;
 
     if (m_ui->AutoRun2->isChecked()) {

@@ -15,7 +15,6 @@
 #include "lib/dates.h"
 #include "lib/dialogs.h"
 #include "lib/file_lists.h"
-#include "lib/param_store.h"
 #include "lib/platform/clock.h"
 #include "lib/platform/interruption.h"
 #include "lib/platform/platform.h"
@@ -83,9 +82,9 @@ void TF_NAVLOR::TM_GERALTimer()
         UnattendedBoxes unattended(kUnattendedBoxSeconds, screen == QLatin1String("offscreen") ||
                                                               screen == QLatin1String("minimal"));
         // Another pass (a second log-on, the timer) finishes its clean-up and jobs first.
-        GBF_READ(consoleParamFile(dataDirectory()));
         const PassLock lock(
-            dataDirectory(), archiverCeilingSeconds(GB_LINHAS[kArchiverCeilingLine]),
+            dataDirectory(),
+            archiverCeilingSeconds(consoleParamLine(dataDirectory(), kArchiverCeilingLine)),
             [this] { ADD_MSG(passLockWaitText()); }, [] { processMessages(); });
         if (lock.held()) {
             EXCLUI_LCK();

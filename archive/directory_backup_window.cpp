@@ -32,8 +32,8 @@ QString openDialogFilter()
 
 QString missingArchiverMessage()
 {
-    return QStringLiteral("Programa ARJ.EXE não localizado no diretório ") + GB_GLOBAIS.GB_DIR1 +
-           QStringLiteral("\\EXE\\ARJ.EXE");
+    return QStringLiteral("Programa ARJ.EXE não localizado no diretório ") +
+           consoleGlobals().GB_DIR1 + QStringLiteral("\\EXE\\ARJ.EXE");
 }
 
 bool containsFiles(const QString& directory)
@@ -117,13 +117,13 @@ void TF_BKPDIR::FormCreate()
     if (!last.isEmpty())
         CB_EXECUTARChange();
     if (m_ui->E_B_DIRORIGEM->text().isEmpty()) {
-        m_ui->E_B_DIRORIGEM->setText(GB_GLOBAIS.GB_DIRDEFAULT);
+        m_ui->E_B_DIRORIGEM->setText(consoleGlobals().GB_DIRDEFAULT);
         m_ui->E_B_DIRDESTINO->setText(firstUseDestination());
         m_ui->CB_B_OPERACAO->setEditText(QStringLiteral("M"));
         m_ui->CB_B_SUBDIR->setChecked(true);
     }
     deriveArchiveName();
-    m_arqArj = LOCALIZA_ARJ(GB_GLOBAIS.GB_DIR1);
+    m_arqArj = LOCALIZA_ARJ(consoleGlobals().GB_DIR1);
 }
 
 // ---- frame -------------------------------------------------------------------------------
@@ -242,7 +242,7 @@ void TF_BKPDIR::store()
     m_ui->CB_EXECUTAR->setEditText(entry);
 
     const bool move = op == QStringLiteral("M");
-    if (move && origin.compare(GB_GLOBAIS.GB_DIRDEFAULT, Qt::CaseInsensitive) == 0) {
+    if (move && origin.compare(consoleGlobals().GB_DIRDEFAULT, Qt::CaseInsensitive) == 0) {
         dialogs().message(
             QStringLiteral("Diretório de ORIGEM não pode ser o diretório atual do sistema- ") +
             origin);

@@ -91,15 +91,17 @@ HistoryFields applyHistoryEntry(const QString& text)
 {
     HistoryFields fields;
     fields.entry = TROCA_TEXTO(text, QStringLiteral("\\\\"), QStringLiteral("\\"), 0);
-    SEPARA_CAMPO(fields.entry, 0, QStringLiteral("#"));
-    fields.operation = GB_CAMPOS[2];
-    fields.destination = directoryPart(withoutQuotes(GB_CAMPOS[3]));
-    fields.origin = directoryPart(withoutQuotes(GB_CAMPOS[4]));
+    const QStringList parts = splitFields(fields.entry, QStringLiteral("#"));
+    // Field n of the entry; a missing one is empty.
+    const auto part = [&parts](int n) { return parts.value(n - 1); };
+    fields.operation = part(2);
+    fields.destination = directoryPart(withoutQuotes(part(3)));
+    fields.origin = directoryPart(withoutQuotes(part(4)));
     if (fields.origin.endsWith(u'\\'))
         fields.origin.chop(1);
-    fields.subdirs = GB_CAMPOS[5].contains(QStringLiteral("-R"));
-    fields.restoreOrigin = GB_CAMPOS[3];
-    fields.restoreTarget = directoryPart(GB_CAMPOS[4]);
+    fields.subdirs = part(5).contains(QStringLiteral("-R"));
+    fields.restoreOrigin = part(3);
+    fields.restoreTarget = directoryPart(part(4));
     return fields;
 }
 

@@ -67,8 +67,10 @@ QStringList jobListItems(const QString& dataDir)
 {
     QStringList items;
     for (int number = kFirstJob; number <= kLastJob; ++number) {
-        GBF_READ(jobParFile(dataDir, number));
-        items << jobNumberText(number) + QStringLiteral(" - ") + GB_LINHAS[kJobTitleLine];
+        // One that cannot be read (the operator has been told) is listed without a title.
+        const std::optional<ParamFile> file = readParamFile(jobParFile(dataDir, number));
+        items << jobNumberText(number) + QStringLiteral(" - ") +
+                     (file ? (*file)[kJobTitleLine] : QString());
     }
     return items;
 }
@@ -79,28 +81,29 @@ bool loadJob(BackupJob& job, const QString& dataDir, const QString& systemDir)
     if (!number)
         return false;
     job.LA_DIRPARAM = jobFilePattern(dataDir);
-    GBF_READ(jobParFile(dataDir, *number));
+    const std::optional<ParamFile> read = readParamFile(jobParFile(dataDir, *number));
+    const ParamFile lines = read.value_or(ParamFile());
 
-    job.E_TITULO = GB_LINHAS[kJobTitleLine];
-    QString flags = COMPLETA_BRANCOS(GB_LINHAS[kJobFlagsLine], kJobFlagsWidth);
+    job.E_TITULO = lines[kJobTitleLine];
+    QString flags = COMPLETA_BRANCOS(lines[kJobFlagsLine], kJobFlagsWidth);
     // Jobs written before the subdirectory setting existed always archived subdirectories.
     if (flags.at(1) == u' ')
         flags[1] = u'S';
     job.CB_ATIVAR = flags.at(0) == u'S';
     job.CB_SUBDIR = flags.at(1) == u'S';
     job.CB_BATEXECUTE = flags.at(2) == u'S';
-    job.E_PERIODO = GB_LINHAS[kJobPeriodLine];
-    job.E_TIPOARQ = GB_LINHAS[kJobMasksLine];
+    job.E_PERIODO = lines[kJobPeriodLine];
+    job.E_TIPOARQ = lines[kJobMasksLine];
     // In capitals, as the window's fields show and give them: the start-up pass and
     // "Executar" run the same paths.
-    job.E_ORIGEM = upperEach(GB_LINHAS[kJobSourceLine]);
-    job.E_DESTINO = upperEach(GB_LINHAS[kJobDestinationLine]);
-    job.E_NOMEARQ = upperEach(GB_LINHAS[kJobBaseNameLine]);
-    job.E_EXCLUIR = GB_LINHAS[kJobExclusionsLine];
-    job.E_ARQGRA = upperEach(GB_LINHAS[kJobLastArchiveLine]);
-    job.E_ULTIMATU = GB_LINHAS[kJobLastDateLine];
-    job.E_ULTHORA = GB_LINHAS[kJobLastTimeLine];
-    job.E_OPCOES = GB_LINHAS[kJobOptionLine];
+    job.E_ORIGEM = upperEach(lines[kJobSourceLine]);
+    job.E_DESTINO = upperEach(lines[kJobDestinationLine]);
+    job.E_NOMEARQ = upperEach(lines[kJobBaseNameLine]);
+    job.E_EXCLUIR = lines[kJobExclusionsLine];
+    job.E_ARQGRA = upperEach(lines[kJobLastArchiveLine]);
+    job.E_ULTIMATU = lines[kJobLastDateLine];
+    job.E_ULTHORA = lines[kJobLastTimeLine];
+    job.E_OPCOES = lines[kJobOptionLine];
 
     if (job.E_OPCOES.isEmpty())
         job.E_OPCOES = optionItems().first();
@@ -118,7 +121,7 @@ bool loadJob(BackupJob& job, const QString& dataDir, const QString& systemDir)
 
     if (const std::optional<QString> text = readJobBatch(dataDir, *number))
         job.Memo1 = *text;
-    return true;
+    return read.has_value();
 }
 
 bool saveJob(BackupJob& job, const QString& dataDir)
@@ -127,28 +130,32 @@ bool saveJob(BackupJob& job, const QString& dataDir)
     if (!number)
         return false;
     const QString file = jobParFile(dataDir, *number);
-    GBF_READ(file);
+    // Its other lines are kept: a file that could not be read is not written over.
+    std::optional<ParamFile> read = readParamFile(file);
+    if (!read)
+        return false;
+    ParamFile& lines = *read;
 
     if (job.E_TITULO.isEmpty())
         job.E_TITULO = job.E_PERIODO;
-    QString flags = COMPLETA_BRANCOS(GB_LINHAS[kJobFlagsLine], kJobFlagsWidth);
+    QString flags = COMPLETA_BRANCOS(lines[kJobFlagsLine], kJobFlagsWidth);
     flags[0] = flag(job.CB_ATIVAR);
     flags[1] = flag(job.CB_SUBDIR);
     flags[2] = flag(job.CB_BATEXECUTE);
 
-    GB_LINHAS[kJobTitleLine] = job.E_TITULO;
-    GB_LINHAS[kJobFlagsLine] = flags;
-    GB_LINHAS[kJobPeriodLine] = job.E_PERIODO;
-    GB_LINHAS[kJobMasksLine] = job.E_TIPOARQ;
-    GB_LINHAS[kJobSourceLine] = job.E_ORIGEM;
-    GB_LINHAS[kJobDestinationLine] = job.E_DESTINO;
-    GB_LINHAS[kJobBaseNameLine] = job.E_NOMEARQ;
-    GB_LINHAS[kJobExclusionsLine] = job.E_EXCLUIR;
-    GB_LINHAS[kJobLastArchiveLine] = job.E_ARQGRA;
-    GB_LINHAS[kJobLastDateLine] = job.E_ULTIMATU;
-    GB_LINHAS[kJobLastTimeLine] = job.E_ULTHORA;
-    GB_LINHAS[kJobOptionLine] = job.E_OPCOES;
-    return GBF_WRITE(file);
+    lines[kJobTitleLine] = job.E_TITULO;
+    lines[kJobFlagsLine] = flags;
+    lines[kJobPeriodLine] = job.E_PERIODO;
+    lines[kJobMasksLine] = job.E_TIPOARQ;
+    lines[kJobSourceLine] = job.E_ORIGEM;
+    lines[kJobDestinationLine] = job.E_DESTINO;
+    lines[kJobBaseNameLine] = job.E_NOMEARQ;
+    lines[kJobExclusionsLine] = job.E_EXCLUIR;
+    lines[kJobLastArchiveLine] = job.E_ARQGRA;
+    lines[kJobLastDateLine] = job.E_ULTIMATU;
+    lines[kJobLastTimeLine] = job.E_ULTHORA;
+    lines[kJobOptionLine] = job.E_OPCOES;
+    return writeParamFile(file, lines);
 }
 
 bool recordRun(BackupJob& job, const QString& dataDir, const QString& archivePath)

@@ -71,12 +71,13 @@ QStringList jobListItems(const QString& dataDir);
 
 // Loads the job of job.E_ITEM into the record and fills the defaults; the system directory
 // (LA_DIR1) gives the default source and the destination's drive. False, with nothing read,
-// when E_ITEM names no job.
+// when E_ITEM names no job; false too when its file could not be read (the store has told the
+// operator), the record then holding the defaults of a new job.
 bool loadJob(BackupJob& job, const QString& dataDir, const QString& systemDir);
 
 // Saves the record into the job file of job.E_ITEM; an empty title becomes the period text.
-// False, with the file as it was, when E_ITEM names no job or when the file could not be
-// written (GBF_WRITE has told the operator).
+// False, with the file as it was, when E_ITEM names no job or when the file could not be read
+// or written (the store has told the operator).
 [[nodiscard]] bool saveJob(BackupJob& job, const QString& dataDir);
 
 // Stamps the record with the archive just written and the clock's date and time, and saves it;

@@ -244,10 +244,11 @@ QStringList overdueWarnings(const QString& dataDirectory, const QDate& today)
     // The jobs that could be overdue at all, with the age each may reach.
     QList<std::pair<int, int>> watched;
     for (int number = kFirstJob; number <= kLastJob; ++number) {
-        GBF_READ(jobParFile(dataDirectory, number));
-        if (!GB_LINHAS[kJobFlagsLine].startsWith(u'S'))
+        // One that cannot be read (the operator has been told) is not judged.
+        const std::optional<ParamFile> file = readParamFile(jobParFile(dataDirectory, number));
+        if (!file || !(*file)[kJobFlagsLine].startsWith(u'S'))
             continue;
-        if (const std::optional<int> allowed = allowedAge(GB_LINHAS[kJobPeriodLine]))
+        if (const std::optional<int> allowed = allowedAge((*file)[kJobPeriodLine]))
             watched.append({number, *allowed});
     }
     if (watched.isEmpty())

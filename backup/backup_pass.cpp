@@ -58,8 +58,9 @@ PassResult runAllActiveJobs(BackupJob& job, const QString& archiverOption, Backu
     }
     std::vector<int> active;
     for (int number = kFirstJob; number <= kLastJob; ++number) {
-        GBF_READ(jobParFile(dataDir, number));
-        if (jobIsActive(GB_LINHAS[kJobFlagsLine]))
+        const std::optional<ParamFile> file = readParamFile(jobParFile(dataDir, number));
+        // One that could not be read may be active: its turn reads it again.
+        if (!file || jobIsActive((*file)[kJobFlagsLine]))
             active.push_back(number);
     }
     for (size_t index = 0; index < active.size(); ++index) {
@@ -68,12 +69,21 @@ PassResult runAllActiveJobs(BackupJob& job, const QString& archiverOption, Backu
         if (console.stopRequested() || interruptRequested())
             break;
         // Read again: a job saved meanwhile runs as it now stands.
-        GBF_READ(jobParFile(dataDir, number));
-        if (!jobIsActive(GB_LINHAS[kJobFlagsLine]))
+        const std::optional<ParamFile> file = readParamFile(jobParFile(dataDir, number));
+        if (file && !jobIsActive((*file)[kJobFlagsLine]))
             continue;
         console.passPosition(int(index) + 1, int(active.size()));
         job.E_ITEM = jobNumberText(number);
-        loadJob(job, dataDir, console.systemDirectory());
+        if (!file || !loadJob(job, dataDir, console.systemDirectory())) {
+            // A job that may be active and cannot be read has not run: the pass says so.
+            const QString text = QStringLiteral("ERRO - não foi possível ler ") +
+                                 jobParFile(dataDir, number) + QStringLiteral(" - BKP (") +
+                                 job.E_ITEM + QStringLiteral(") não executado");
+            console.ADD_MSG(text);
+            (void)logged(log.note(text), console);
+            ++result.failed;
+            continue;
+        }
         console.jobChanged(job);
         const RunResult run = executeJob(job, archiverOption, console, false);
         if (run == RunResult::Recorded)
@@ -90,14 +100,12 @@ PassResult runAllActiveJobs(BackupJob& job, const QString& archiverOption, Backu
 
 QString readArchiverOption(const QString& dataDirectory)
 {
-    GBF_READ(consoleParamFile(dataDirectory));
-    return validArchiverOption(GB_LINHAS[kArjOptionLine]).value_or(QString());
+    return validArchiverOption(consoleParamLine(dataDirectory, kArjOptionLine)).value_or(QString());
 }
 
 std::optional<QString> ignoredArchiverOption(const QString& dataDirectory)
 {
-    GBF_READ(consoleParamFile(dataDirectory));
-    const QString line = GB_LINHAS[kArjOptionLine];
+    const QString line = consoleParamLine(dataDirectory, kArjOptionLine);
     if (validArchiverOption(line))
         return std::nullopt;
     return line;

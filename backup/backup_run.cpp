@@ -13,7 +13,6 @@
 #include "lib/console_flags.h"
 #include "lib/dates.h"
 #include "lib/dialogs.h"
-#include "lib/param_store.h"
 #include "lib/platform/clock.h"
 #include "lib/platform/interruption.h"
 #include "lib/platform/platform.h"
@@ -30,8 +29,7 @@ bool runFailed(RunResult result)
 
 int BackupConsole::archiverCeilingSeconds()
 {
-    GBF_READ(consoleParamFile(dataDirectory()));
-    return navlor::archiverCeilingSeconds(GB_LINHAS[kArchiverCeilingLine]);
+    return navlor::archiverCeilingSeconds(consoleParamLine(dataDirectory(), kArchiverCeilingLine));
 }
 
 ArchiveVerdict BackupConsole::verifyArchive(const QString& archiver, const QString& archivePath,
@@ -45,8 +43,7 @@ ArchiveVerdict BackupConsole::verifyArchive(const QString& archiver, const QStri
 
 bool BackupConsole::testRestoreWanted()
 {
-    GBF_READ(consoleParamFile(dataDirectory()));
-    return navlor::testRestoreWanted(GB_LINHAS[kTestRestoreLine]);
+    return navlor::testRestoreWanted(consoleParamLine(dataDirectory(), kTestRestoreLine));
 }
 
 namespace {

@@ -462,15 +462,16 @@ void TF_BKPA::BU_MAPAClick()
         }
     };
     for (int number = kFirstJob; number <= kLastJob; ++number) {
-        GBF_READ(jobParFile(dataDir, number));
+        // One that cannot be read (the operator has been told) shows as an empty row.
+        const std::optional<ParamFile> file = readParamFile(jobParFile(dataDir, number));
         grid->setRowCount(number + 1);
         cell(number, 0, jobNumberText(number));
-        if (GB_LINHAS[kJobTitleLine].isEmpty())
+        if (!file || (*file)[kJobTitleLine].isEmpty())
             continue;
-        cell(number, 1, GB_LINHAS[kJobLastDateLine]);
-        cell(number, 2, GB_LINHAS[kJobTitleLine]);
-        cell(number, 3, GB_LINHAS[kJobLastArchiveLine]);
-        cell(number, 4, GB_LINHAS[kJobPeriodLine]);
+        cell(number, 1, (*file)[kJobLastDateLine]);
+        cell(number, 2, (*file)[kJobTitleLine]);
+        cell(number, 3, (*file)[kJobLastArchiveLine]);
+        cell(number, 4, (*file)[kJobPeriodLine]);
     }
 
     m_ui->E_ITEM->setText(remembered);

@@ -72,10 +72,15 @@ QString consoleParamFile(const QString& dataDirectory)
     return dataDirectory + QStringLiteral("\\NAV_LOR");
 }
 
+QString consoleParamLine(const QString& dataDirectory, int line)
+{
+    const std::optional<ParamFile> file = readParamFile(consoleParamFile(dataDirectory));
+    return file ? (*file)[line] : QString();
+}
+
 QString readConsoleFlags(const QString& dataDirectory)
 {
-    GBF_READ(consoleParamFile(dataDirectory));
-    return consoleFlagsText(GB_LINHAS[kConsoleFlagsLine]);
+    return consoleFlagsText(consoleParamLine(dataDirectory, kConsoleFlagsLine));
 }
 
 std::optional<QString> validArchiverOption(const QString& line)

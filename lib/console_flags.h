@@ -43,8 +43,12 @@ QString consoleFlagsText(const QString& line);
 // The parameter file of the console in `dataDirectory` (LA_DIRNAVLOR).
 QString consoleParamFile(const QString& dataDirectory);
 
-// Reads the parameter file into GB_LINHAS and returns its flags string (20 blanks when the
-// file is missing or unreadable).
+// Line `line` of the console's parameter file in `dataDirectory`; empty when the file is
+// missing or could not be read (the store has told the operator): every line's default.
+QString consoleParamLine(const QString& dataDirectory, int line);
+
+// Reads the parameter file and returns its flags string (20 blanks when the file is missing
+// or unreadable: every setting off, as on a first start).
 QString readConsoleFlags(const QString& dataDirectory);
 
 // Line 11 as the archiver may be given it: "", "-HF2" or "-HF1" (either case, blanks around

@@ -71,4 +71,13 @@ QByteArray formatParamFile(const ParamSlots& table)
     return bytes;
 }
 
+ParamFile ParamFile::fromBytes(const QByteArray& bytes)
+{
+    ParamFile file;
+    const QStringList lines = parseParamFile(bytes);
+    for (int n = 1; n <= lines.size(); ++n)
+        file.m_slots[n] = lines.at(n - 1);
+    return file;
+}
+
 } // namespace navlor

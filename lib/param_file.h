@@ -27,4 +27,29 @@ void normaliseParamSlots(ParamSlots& table);
 // The bytes of the file: every non-empty slot, 1 to 190, as one line ended by CR LF.
 QByteArray formatParamFile(const ParamSlots& table);
 
+// The slots of one parameter file, held by whoever reads it: change the lines you know and
+// write it back, nothing of another file in between.
+class ParamFile
+{
+public:
+    ParamFile() = default;
+    explicit ParamFile(const ParamSlots& table) : m_slots(table) {}
+
+    // Slot n is line n; a number outside 1..190 throws.
+    QString& operator[](int n) { return m_slots[n]; }
+    const QString& operator[](int n) const { return m_slots[n]; }
+
+    const ParamSlots& table() const { return m_slots; }
+
+    // The lines of the file's bytes, as parseParamFile reads them.
+    static ParamFile fromBytes(const QByteArray& bytes);
+    // The gaps below the last value made "#", as normaliseParamSlots does.
+    void normalise() { normaliseParamSlots(m_slots); }
+    // The bytes formatParamFile makes of the slots.
+    QByteArray bytes() const { return formatParamFile(m_slots); }
+
+private:
+    ParamSlots m_slots;
+};
+
 } // namespace navlor

@@ -8,8 +8,6 @@
 
 namespace navlor {
 
-ParamSlots GB_LINHAS;
-
 namespace {
 
 constexpr int kAttempts = 5;
@@ -25,58 +23,55 @@ QString directoryPart(const QString& path)
 
 } // namespace
 
-void GBF_READ(const QString& name)
+std::optional<ParamFile> readParamFile(const QString& path)
 {
     for (int attempt = 1;; ++attempt) {
         processMessages();
-        GB_LINHAS.clear();
-        if (EM_BRANCO(name) || name == QStringLiteral("\\*.*") || !platform().fileExists(name))
-            return;
+        if (EM_BRANCO(path) || path == QStringLiteral("\\*.*") || !platform().fileExists(path))
+            return ParamFile();
         if (attempt >= kFirstWarnedAttempt)
             dialogs().message(QStringLiteral("(GBF_READ) - AVISO - Erro na leitura do arquivo: ") +
-                              name + QStringLiteral(" Tecle Enter para tentar novamente"));
-        if (const auto bytes = platform().readFile(name)) {
-            const QStringList lines = parseParamFile(*bytes);
-            for (int n = 1; n <= lines.size(); ++n)
-                GB_LINHAS[n] = lines.at(n - 1);
+                              path + QStringLiteral(" Tecle Enter para tentar novamente"));
+        if (const auto bytes = platform().readFile(path)) {
+            ParamFile file = ParamFile::fromBytes(*bytes);
             processMessages();
-            return;
+            return file;
         }
         processMessages();
         if (attempt == kAttempts) {
             dialogs().message(QStringLiteral("(GBF_READ) - ERRO na tentativa de LER o Arquivo: ") +
-                              name);
-            return;
+                              path);
+            return std::nullopt;
         }
     }
 }
 
-bool GBF_WRITE(const QString& name)
+bool writeParamFile(const QString& path, ParamFile& file)
 {
     for (int attempt = 1;; ++attempt) {
         processMessages();
-        const QString path = TROCA_TEXTO(name, QStringLiteral("\\\\"), QStringLiteral("\\"), 0);
-        normaliseParamSlots(GB_LINHAS);
+        const QString target = TROCA_TEXTO(path, QStringLiteral("\\\\"), QStringLiteral("\\"), 0);
+        file.normalise();
 
-        const QString directory = directoryPart(path);
+        const QString directory = directoryPart(target);
         if (directory.isEmpty() || !platform().directoryExists(directory)) {
             dialogs().message(QString::fromUtf8("Diretório invalido para gravar Parametros (") +
-                              path + QStringLiteral(")"));
+                              target + QStringLiteral(")"));
             processMessages();
             return false;
         }
         if (attempt >= kFirstWarnedAttempt)
             dialogs().message(
-                QString::fromUtf8("(GBF_WRITE) - AVISO - Erro na gravação do arquivo: ") + path +
+                QString::fromUtf8("(GBF_WRITE) - AVISO - Erro na gravação do arquivo: ") + target +
                 QStringLiteral(" Tecle Enter para tentar novamente"));
         // Written beside the file and renamed over it: a failure leaves the old file whole.
-        const bool written = platform().writeFile(path, formatParamFile(GB_LINHAS));
+        const bool written = platform().writeFile(target, file.bytes());
         processMessages();
         if (written)
             return true;
         if (attempt == kAttempts) {
             dialogs().message(
-                QStringLiteral("(GBF_WRITE) - ERRO na tentativa de GRAVAR o Arquivo: ") + path);
+                QStringLiteral("(GBF_WRITE) - ERRO na tentativa de GRAVAR o Arquivo: ") + target);
             return false;
         }
     }

@@ -122,11 +122,12 @@ QStringList programCandidates(const QString& n, const QString& dir1, const QStri
 
 void EXECUTA_PROGRAMA(const QString& n, const QString& r)
 {
-    GRAVA_GLOBAIS(n, r);
+    const GlobalValues globals = consoleGlobals();
+    GRAVA_GLOBAIS(n, r, globals);
     processMessages();
     Platform& p = platform();
     const QStringList candidates =
-        programCandidates(n, GB_GLOBAIS.GB_DIR1, directoryPart(p.programPath()));
+        programCandidates(n, globals.GB_DIR1, directoryPart(p.programPath()));
     for (const QString& candidate : candidates) {
         if (p.fileExists(candidate)) {
             (void)p.winExec(programToken(candidate), ShowMode::ShowNormal);

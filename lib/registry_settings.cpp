@@ -8,8 +8,6 @@
 
 namespace navlor {
 
-GlobalValues GB_GLOBAIS;
-
 namespace {
 
 // Key paths are written as the suite always wrote them, from the root ("\Software\...");
@@ -119,13 +117,13 @@ QList<std::pair<QString, QString>> globalValueList(const GlobalValues& g, const 
     };
 }
 
-bool GRAVA_GLOBAIS(const QString& program, const QString& param)
+bool GRAVA_GLOBAIS(const QString& program, const QString& param, const GlobalValues& globals)
 {
     Platform& p = platform();
     if (!p.regOpenKey(RegRoot::CurrentUser, kGlobalsKey, true))
         return false;
     bool ok = true;
-    for (const auto& [name, data] : globalValueList(GB_GLOBAIS, program, param))
+    for (const auto& [name, data] : globalValueList(globals, program, param))
         ok = p.regWriteString(RegRoot::CurrentUser, kGlobalsKey, name, data) && ok;
     return ok;
 }

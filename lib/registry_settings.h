@@ -36,7 +36,11 @@ struct GlobalValues
     std::array<QString, 10> GBCAMPO;
 };
 
-extern GlobalValues GB_GLOBAIS;
+// The block as the console holds it: no user signed in, every value empty.
+inline GlobalValues consoleGlobals()
+{
+    return {};
+}
 
 // The value under which the console starts itself at log-on.
 inline const QString kConsoleAutostartName = QStringLiteral("NAVLOR");
@@ -61,7 +65,8 @@ bool REGISTRA_LOCAL();
 // The GLOBAIS_FB values in the order they are written.
 QList<std::pair<QString, QString>> globalValueList(const GlobalValues& globals,
                                                    const QString& program, const QString& param);
-// Writes GB_GLOBAIS with PROGRAMA and PARAM under "\Software\VALDORO\USER\GLOBAIS_FB".
-bool GRAVA_GLOBAIS(const QString& program, const QString& param);
+// Writes `globals` with PROGRAMA and PARAM under "\Software\VALDORO\USER\GLOBAIS_FB".
+bool GRAVA_GLOBAIS(const QString& program, const QString& param,
+                   const GlobalValues& globals = consoleGlobals());
 
 } // namespace navlor

@@ -6,8 +6,6 @@
 
 namespace navlor {
 
-SlotTable<190> GB_CAMPOS;
-
 namespace {
 
 constexpr qsizetype kTailLimit = 2550;
@@ -156,40 +154,21 @@ QString LIMPA_PONTUACAO(const QString& s)
     return trimControls(REMOVE_CARACTERES(s, QStringLiteral(",.-_#*/\\:\"!?><'")));
 }
 
-QString SEPARA_CAMPO(const QString& s, int n, const QString& d)
+QStringList splitFields(const QString& s, const QString& d)
 {
-    if (n > 0)
-        GB_CAMPOS.clearUpTo(n);
-    else
-        GB_CAMPOS.clear();
+    constexpr qsizetype kMaxFields = 190;
     if (trimControls(s).isEmpty())
         return {};
+    // Only a one-character separator ever separates.
+    QStringList fields = d.size() == 1 ? s.split(d.at(0), Qt::KeepEmptyParts) : QStringList{s};
+    if (fields.size() > kMaxFields)
+        fields.erase(fields.begin() + kMaxFields, fields.end());
+    return fields;
+}
 
-    // Only a one-character separator ever separates; any other leaves S whole in field 1.
-    const bool separates = d.size() == 1;
-    QString result;
-    QString current;
-    int field = 1;
-    const auto close = [&] {
-        if (field <= GB_CAMPOS.size())
-            GB_CAMPOS[field] = current;
-        if (field == n)
-            result = current;
-        current.clear();
-        ++field;
-    };
-    for (const QChar ch : s) {
-        if (n > 0 && field > n)
-            break;
-        if (separates && ch == d.at(0))
-            close();
-        else
-            current += ch;
-    }
-    // The separator that ends the last field.
-    if (n <= 0 || field <= n)
-        close();
-    return n > 0 ? result : QString();
+QString SEPARA_CAMPO(const QString& s, int n, const QString& d)
+{
+    return n > 0 ? splitFields(s, d).value(n - 1) : QString();
 }
 
 QString upperEach(const QString& text)

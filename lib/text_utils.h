@@ -4,14 +4,10 @@
 // and "#"-separated lists. Positions count from 1; "trim" removes blanks and control
 // characters (everything up to the blank) at both ends.
 
-#include "lib/slot_table.h"
-
 #include <QString>
+#include <QStringList>
 
 namespace navlor {
-
-// Fields 1 to 190 of the last SEPARA_CAMPO; read directly by its callers afterwards.
-extern SlotTable<190> GB_CAMPOS;
 
 // S with O replaced by R; M = 1 replaces only the first occurrence. The text after each
 // occurrence is cut to 2550 characters, as it always was; an empty O never matches.
@@ -42,8 +38,12 @@ bool EM_BRANCO(const QString& s);
 // S without punctuation, trimmed: a telephone number as shown, made dialable.
 QString LIMPA_PONTUACAO(const QString& s);
 
-// Splits S at the one-character separator D into GB_CAMPOS and returns field N (N = 0: fills
-// the table and returns empty). Fields past 190 are dropped.
+// The fields of S split at the one-character separator D, field 1 first, at most 190 of them
+// (the rest dropped). Blanks belong to the fields; a blank S has none, any other separator
+// leaves S whole as the only field.
+QStringList splitFields(const QString& s, const QString& d);
+
+// Field N of splitFields(S, D); empty when there is no such field (N = 0 included).
 QString SEPARA_CAMPO(const QString& s, int n, const QString& d);
 
 // Blanks and control characters removed at both ends (characters up to U+0020).

@@ -37,8 +37,10 @@ QString directoryPartOf(const QString& path)
 
 } // namespace
 
-Tf_dir::Tf_dir(QWidget* parent)
-    : QDialog(parent), m_ui(std::make_unique<Ui::Tf_dir>()), m_instance(f_dir, this)
+Tf_dir::Tf_dir(QWidget* parent, const QString& defaultDirectory)
+    : QDialog(parent),
+      m_ui(std::make_unique<Ui::Tf_dir>()), m_choice{defaultDirectory, QString(), QString()},
+      m_instance(f_dir, this)
 {
     m_ui->setupUi(this);
     setWindowFlags(Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -83,9 +85,7 @@ void Tf_dir::connectHandlers()
 
 void Tf_dir::FormCreate()
 {
-    QString start = GB_SELECAO.defaultDirectory;
-    if (EM_BRANCO(start) || !platform().directoryExists(start))
-        start.clear();
+    const QString start = startDirectory(m_choice);
     m_chosenDirectory = start;
     fillDrives();
     showDirectory(start.isEmpty() ? platform().currentDirectory() : start);
@@ -238,16 +238,16 @@ void Tf_dir::BitBtn1Click()
 {
     if (!EM_BRANCO(m_ui->DIR_DIRETORIO->text()))
         m_chosenDirectory = m_ui->DIR_DIRETORIO->text();
-    GB_SELECAO.resultDirectory = m_chosenDirectory;
-    if (EM_BRANCO(GB_SELECAO.resultDirectory))
-        GB_SELECAO.resultDirectory = m_listDirectory;
-    GB_SELECAO.resultFileName = m_ui->DIR_ARQUIVO->text();
+    m_choice.resultDirectory = m_chosenDirectory;
+    if (EM_BRANCO(m_choice.resultDirectory))
+        m_choice.resultDirectory = m_listDirectory;
+    m_choice.resultFileName = m_ui->DIR_ARQUIVO->text();
     accept();
 }
 
 void Tf_dir::SpeedButton2Click()
 {
-    GB_SELECAO.resultDirectory.clear();
+    m_choice.resultDirectory.clear();
     reject();
 }
 

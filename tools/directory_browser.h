@@ -1,11 +1,12 @@
 #pragma once
 
 // The directory browser: drive, directory tree and file list, for picking a directory (and a
-// file) and for deleting a single file. Whoever opens it reads the directory label
-// DIR_DIRETORIO afterwards, or the shared results of GB_SELECAO.
+// file) and for deleting a single file. Whoever opens it gives the directory to start from and
+// reads the directory label DIR_DIRETORIO afterwards, or the browser's choice().
 
 #include "lib/dialogs.h"
 #include "lib/widgets/window_helpers.h"
+#include "tools/directory_choice.h"
 
 #include <QDialog>
 #include <QString>
@@ -29,7 +30,7 @@ class Tf_dir : public QDialog
     Q_OBJECT
 
 public:
-    explicit Tf_dir(QWidget* parent = nullptr);
+    explicit Tf_dir(QWidget* parent = nullptr, const QString& defaultDirectory = QString());
     ~Tf_dir() override;
 
     // The text of DIR_DIRETORIO: the directory in use, what callers read.
@@ -42,6 +43,9 @@ public:
 
     // What choosing a directory in the list or a drive in the drive list does.
     void openDirectory(const QString& directory);
+
+    // Where it started and, after "OK" or "Cancelar", what was chosen.
+    const DirectoryChoice& choice() const { return m_choice; }
 
     Ui::Tf_dir* form() const { return m_ui.get(); }
 
@@ -69,6 +73,7 @@ private:
     void directoryActivated(QTreeWidgetItem* item);
 
     std::unique_ptr<Ui::Tf_dir> m_ui;
+    DirectoryChoice m_choice;
     QString m_chosenDirectory;
     QString m_listDirectory;
     QString m_mask = QStringLiteral("*.*");

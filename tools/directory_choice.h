@@ -1,7 +1,7 @@
 #pragma once
 
-// What the directory browser starts from and what it leaves behind: process-wide, like every
-// shared value of the library, so the window that opens the browser can read them afterwards.
+// What the directory browser starts from and what it leaves behind: the window that opens the
+// browser gives the one and reads the other from the browser afterwards.
 
 #include <QString>
 
@@ -17,6 +17,7 @@ struct DirectoryChoice
     QString resultFileName;
 };
 
-extern DirectoryChoice GB_SELECAO;
+// The default directory, or empty when it names no existing directory.
+QString startDirectory(const DirectoryChoice& choice);
 
 } // namespace navlor

@@ -162,9 +162,6 @@ TEST_F(ConsoleParamsTest, OtherLinesAreWrittenBackAsReadAndTheArjOptionAsTyped)
     EXPECT_EQ(option->currentText(), "-HF1");
     box(&dialog, "CB_EXCLUILCK")->setChecked(true);
     option->setEditText("-HF2 -JE");
-    // another window reads its own file while the dialog is open
-    GBF_READ("C:\\NAVLOR\\OUTRO");
-    GB_LINHAS[1] = "OUTRO";
     dialog.BU_SALVARClick();
 
     lines[9] = "SNN NN" + blanks(14);

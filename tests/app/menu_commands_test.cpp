@@ -360,7 +360,6 @@ TEST_F(MenuCommands, ExitDuringTheBackupPassKeepsTheNextJobFromStarting)
     prefix.mkdir(data);
     prefix.mkdir("C:\\VALDOROW\\DADOS");
     prefix.write("C:\\VALDOROW\\ARJ.EXE", "archiver");
-    GB_LINHAS.clear();
     for (int number : {0, 1}) {
         BackupJob job;
         job.E_ITEM = jobNumberText(number);

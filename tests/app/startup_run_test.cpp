@@ -65,7 +65,6 @@ protected:
         recorder->setClock(std::make_unique<FakeClock>());
         prefix.mkdir(kDataDir);
         prefix.mkdir("C:\\VALDOROW");
-        GB_LINHAS.clear();
     }
 
     void writeFlags(const QString& flags)

@@ -72,7 +72,6 @@ protected:
         prefix.write("C:\\VALDOROW\\DADOS\\NOTAS.TXT", "not archived");
         prefix.write("C:\\VALDOROW\\DADOS\\ANTIGO.ARJ", "an old archive");
         prefix.write("C:\\VALDOROW\\DADOS\\SUB\\SETUP_.EXE", "an installer");
-        GB_LINHAS.clear();
     }
 
     // The installation's archiver, brought next to the program by the run.

@@ -20,11 +20,7 @@ const QString kSystemDir = QStringLiteral("E:\\VALDOROW");
 class Jobs : public ::testing::Test
 {
 protected:
-    void SetUp() override
-    {
-        prefix.mkdir(kDataDir);
-        GB_LINHAS.clear();
-    }
+    void SetUp() override { prefix.mkdir(kDataDir); }
 
     // The job file as its lines, CR LF taken off.
     QStringList fileLines(int number) const

@@ -31,7 +31,6 @@ protected:
     BackupLogTest()
     {
         prefix.mkdir(kData);
-        GB_LINHAS.clear();
         prefix.clock().set({QDate(2026, 3, 5), QTime(10, 0, 0)});
     }
     // Puts exactly these logs in place; an empty text: no such file.

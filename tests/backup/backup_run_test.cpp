@@ -53,7 +53,6 @@ protected:
         prefix.addDrive('d');
         prefix.write("C:\\NAVLOR\\ARJ.EXE", "archiver");
         platform->archive = kArchive;
-        GB_LINHAS.clear();
     }
 
     QByteArray jobFile(int number) const { return prefix.read(jobParFile(console.data, number)); }
@@ -530,9 +529,10 @@ TEST_F(BackupRun, ExecuteRunsOnlyActiveJobsThatAreDue)
     EXPECT_EQ(platform->runs.size(), 2);
     EXPECT_EQ(shown->confirmations,
               QStringList(2, "BKP (00) não está programado para hoje. Executar assim mesmo?"));
-    GBF_READ(jobParFile(console.data, 0));
-    EXPECT_EQ(GB_LINHAS[kJobLastTimeLine], "10:01:00");
-    EXPECT_EQ(GB_LINHAS[kJobLastArchiveLine], kArchive);
+    const std::optional<ParamFile> stamped = readParamFile(jobParFile(console.data, 0));
+    ASSERT_TRUE(stamped);
+    EXPECT_EQ((*stamped)[kJobLastTimeLine], "10:01:00");
+    EXPECT_EQ((*stamped)[kJobLastArchiveLine], kArchive);
 
     // A last run after today runs the job, and says why.
     job.E_ULTIMATU = QStringLiteral("01/01/31");
@@ -592,9 +592,9 @@ TEST_F(Pass, CountsAndLogsItsJobsAndIgnoresAForeignArchiverOption)
     broken.CB_ATIVAR = true;
     broken.E_ORIGEM = "C:\\NAO_HA";
     ASSERT_TRUE(saveJob(broken, console.data));
-    GB_LINHAS.clear();
-    GB_LINHAS[11] = "-HF2 & DEL C:\\*.*";
-    ASSERT_TRUE(GBF_WRITE(console.data + "\\NAV_LOR"));
+    ParamFile consoleFile;
+    consoleFile[11] = "-HF2 & DEL C:\\*.*";
+    ASSERT_TRUE(writeParamFile(console.data + "\\NAV_LOR", consoleFile));
     platform->archive.clear();
     platform->onRun = [this](const QString& batch) {
         prefix.write(fromAnsi(prefix.read(batch)).section(u'"', 1, 1), "ARJ");

@@ -50,7 +50,6 @@ protected:
         prefix.addDrive('d');
         prefix.write("C:\\VALDOROW\\ARJ.EXE", "archiver");
         paths->programPathValue = QStringLiteral("C:\\VALDOROW\\NAVLOR.EXE");
-        GB_LINHAS.clear();
     }
 
     // The console as started with "/N", then the backup window.
@@ -251,8 +250,9 @@ TEST_F(BackupWindow, SavingAnUntitledJobStoresThePeriodAsTitleAndRefreshesTheLis
     EXPECT_EQ(ui->E_TITULO->text(), "5 - Mensal");
     EXPECT_EQ(ui->LIST->item(12)->text(), "12 - 5 - Mensal");
     EXPECT_EQ(ui->LIST->currentRow(), 12);
-    GBF_READ(jobParFile(kWindowDataDir, 12));
-    EXPECT_EQ(GB_LINHAS[kJobTitleLine], "5 - Mensal");
+    const std::optional<ParamFile> saved = readParamFile(jobParFile(kWindowDataDir, 12));
+    ASSERT_TRUE(saved);
+    EXPECT_EQ((*saved)[kJobTitleLine], "5 - Mensal");
 }
 
 TEST_F(BackupWindow, AJobThatCannotBeSavedKeepsWhatWasTypedUntilItCan)
@@ -289,16 +289,18 @@ TEST_F(BackupWindow, SavingWithAMissingSourceAsksFirst)
         EXPECT_EQ(shown->confirmations,
                   QStringList{"O diretório de Origem não existe. Salvar assim mesmo?"});
         EXPECT_EQ(ui->E_ORIGEM->text(), "C:\\SUMIU");
-        GBF_READ(jobParFile(kWindowDataDir, 6));
-        EXPECT_EQ(GB_LINHAS[kJobSourceLine] == "C:\\SUMIU", saveAnyway);
+        const std::optional<ParamFile> saved = readParamFile(jobParFile(kWindowDataDir, 6));
+        ASSERT_TRUE(saved);
+        EXPECT_EQ((*saved)[kJobSourceLine] == "C:\\SUMIU", saveAnyway);
     }
     // an existing source is saved without a question
     ui->E_ORIGEM->setText("C:\\VALDOROW\\DADOS");
     shown->confirmations.clear();
     ui->BU_SALVAR->click();
     EXPECT_TRUE(shown->confirmations.isEmpty());
-    GBF_READ(jobParFile(kWindowDataDir, 6));
-    EXPECT_EQ(GB_LINHAS[kJobSourceLine], "C:\\VALDOROW\\DADOS");
+    const std::optional<ParamFile> saved = readParamFile(jobParFile(kWindowDataDir, 6));
+    ASSERT_TRUE(saved);
+    EXPECT_EQ((*saved)[kJobSourceLine], "C:\\VALDOROW\\DADOS");
 }
 
 TEST_F(BackupWindow, ValuesWithCommandSyntaxAreNeverSaved)
@@ -389,8 +391,9 @@ TEST_F(BackupWindow, CancelDuringTheRunFailsItAndRecordsNothing)
     EXPECT_EQ(ui->LA_MSG->text(), line);
     EXPECT_EQ(ui->E_ULTIMATU->text(), "");
     EXPECT_EQ(ui->E_ARQGRA->text(), "");
-    GBF_READ(jobParFile(kWindowDataDir, 2));
-    EXPECT_EQ(GB_LINHAS[kJobLastDateLine], "");
+    const std::optional<ParamFile> stored = readParamFile(jobParFile(kWindowDataDir, 2));
+    ASSERT_TRUE(stored);
+    EXPECT_EQ((*stored)[kJobLastDateLine], "");
     EXPECT_FALSE(ui->BU_CANCELAR->isEnabled());
     EXPECT_TRUE(ui->BU_EXECUTAR->isEnabled());
     ui->BU_SAIR->click();

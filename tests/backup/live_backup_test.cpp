@@ -73,7 +73,6 @@ protected:
         const QString arj = prefix.host(QStringLiteral("C:\\VALDOROW")) + "/EXE/ARJ.EXE";
         QDir().mkpath(QFileInfo(arj).path());
         QFile::link(QStringLiteral(NAVLOR_ARJ_BINARY), arj);
-        GB_LINHAS.clear();
     }
 
     void table(const QString& name, int rows, const QStringList& options = {})

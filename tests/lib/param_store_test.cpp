@@ -56,20 +56,23 @@ public:
 class ParamStore : public ::testing::Test
 {
 protected:
-    void SetUp() override
+    void SetUp() override { prefix.mkdir(kDir); }
+    // The file as read; one that could not be read fails the test.
+    static ParamFile read(const QString& name)
     {
-        prefix.mkdir(kDir);
-        GB_LINHAS.clear();
+        std::optional<ParamFile> file = readParamFile(name);
+        EXPECT_TRUE(file.has_value()) << name.toStdString();
+        return file.value_or(ParamFile());
     }
     void fillAllSlots()
     {
         for (int n = 1; n <= ParamSlots::size(); ++n)
-            GB_LINHAS[n] = QStringLiteral("old");
+            table[n] = QStringLiteral("old");
     }
     bool allSlotsEmpty() const
     {
         for (int n = 1; n <= ParamSlots::size(); ++n) {
-            if (!GB_LINHAS[n].isEmpty())
+            if (!table[n].isEmpty())
                 return false;
         }
         return true;
@@ -77,15 +80,16 @@ protected:
 
     test::TempPrefix prefix;
     test::ScopedDialogs shown;
+    ParamFile table;
 };
 
-TEST_F(ParamStore, MissingOrBlankNamesEmptyTheTableSilently)
+TEST_F(ParamStore, MissingOrBlankNamesReadAsAnEmptyFileSilently)
 {
     for (const QString& name :
          {QStringLiteral("C:\\NAVLOR\\NONE.PAR"), QString(), QStringLiteral("  /  /  "),
           QStringLiteral("\\*.*"), QStringLiteral("C:\\NAVLOR")}) {
         fillAllSlots();
-        GBF_READ(name);
+        table = read(name);
         EXPECT_TRUE(allSlotsEmpty()) << name.toStdString();
     }
     EXPECT_TRUE(shown->messages.isEmpty());
@@ -93,41 +97,40 @@ TEST_F(ParamStore, MissingOrBlankNamesEmptyTheTableSilently)
 
 TEST_F(ParamStore, WriteFillsGapsWithPlaceholderAndReadsBackEmpty)
 {
-    GB_LINHAS[1] = "A";
-    GB_LINHAS[3] = "C";
-    GB_LINHAS[7] = "#";
-    EXPECT_TRUE(GBF_WRITE(kFile));
+    table[1] = "A";
+    table[3] = "C";
+    table[7] = "#";
+    EXPECT_TRUE(writeParamFile(kFile, table));
     EXPECT_EQ(prefix.read(kFile), QByteArray("A\r\n#\r\nC\r\n"));
-    EXPECT_EQ(GB_LINHAS[2], "#"); // the gap stays filled in memory
-    EXPECT_EQ(GB_LINHAS[7], "");
+    EXPECT_EQ(table[2], "#"); // the gap stays filled in memory
+    EXPECT_EQ(table[7], "");
 
-    GBF_READ(kFile);
-    EXPECT_EQ(GB_LINHAS[1], "A");
-    EXPECT_EQ(GB_LINHAS[2], "");
-    EXPECT_EQ(GB_LINHAS[3], "C");
+    table = read(kFile);
+    EXPECT_EQ(table[1], "A");
+    EXPECT_EQ(table[2], "");
+    EXPECT_EQ(table[3], "C");
     EXPECT_TRUE(shown->messages.isEmpty());
 }
 
 TEST_F(ParamStore, WriteBytesAreAnsiWithCrLfAndBlanksKept)
 {
-    GB_LINHAS[1] = QString::fromUtf8("  Diretório de Cópia ");
-    GB_LINHAS[2] = " #";
-    GB_LINHAS[4] = QString::fromUtf8("€ – “x”");
-    EXPECT_TRUE(GBF_WRITE(kFile));
+    table[1] = QString::fromUtf8("  Diretório de Cópia ");
+    table[2] = " #";
+    table[4] = QString::fromUtf8("€ – “x”");
+    EXPECT_TRUE(writeParamFile(kFile, table));
     EXPECT_EQ(prefix.read(kFile),
               QByteArray("  Diret\xF3rio de C\xF3pia \r\n #\r\n#\r\n\x80 \x96 \x93x\x94\r\n"));
 
-    GB_LINHAS.clear();
-    GBF_READ(kFile);
-    EXPECT_EQ(GB_LINHAS[1], QString::fromUtf8("  Diretório de Cópia "));
-    EXPECT_EQ(GB_LINHAS[2], " #");
-    EXPECT_EQ(GB_LINHAS[4], QString::fromUtf8("€ – “x”"));
+    table = read(kFile);
+    EXPECT_EQ(table[1], QString::fromUtf8("  Diretório de Cópia "));
+    EXPECT_EQ(table[2], " #");
+    EXPECT_EQ(table[4], QString::fromUtf8("€ – “x”"));
 }
 
 TEST_F(ParamStore, EmptyTableWritesAnEmptyFile)
 {
     prefix.write(kFile, "old contents\r\n");
-    EXPECT_TRUE(GBF_WRITE(kFile));
+    EXPECT_TRUE(writeParamFile(kFile, table));
     EXPECT_TRUE(QFile::exists(prefix.host(kFile)));
     EXPECT_EQ(prefix.read(kFile), QByteArray());
 }
@@ -139,22 +142,22 @@ TEST_F(ParamStore, ReadReplacesEverySlotAndStopsAt189)
         bytes += "L" + QByteArray::number(i) + "\n";
     prefix.write(kFile, bytes);
     fillAllSlots();
-    GBF_READ(kFile);
-    EXPECT_EQ(GB_LINHAS[1], "L1");
-    EXPECT_EQ(GB_LINHAS[189], "L189");
-    EXPECT_EQ(GB_LINHAS[190], "");
+    table = read(kFile);
+    EXPECT_EQ(table[1], "L1");
+    EXPECT_EQ(table[189], "L189");
+    EXPECT_EQ(table[190], "");
 
     prefix.write(kFile, "only\r\n");
     fillAllSlots();
-    GBF_READ(kFile);
-    EXPECT_EQ(GB_LINHAS[1], "only");
-    EXPECT_EQ(GB_LINHAS[2], "");
+    table = read(kFile);
+    EXPECT_EQ(table[1], "only");
+    EXPECT_EQ(table[2], "");
 }
 
 TEST_F(ParamStore, WriteNormalisesDoubledBackslashes)
 {
-    GB_LINHAS[1] = "X";
-    EXPECT_TRUE(GBF_WRITE("C:\\\\NAVLOR\\\\VD_BKPA_00.PAR"));
+    table[1] = "X";
+    EXPECT_TRUE(writeParamFile("C:\\\\NAVLOR\\\\VD_BKPA_00.PAR", table));
     EXPECT_EQ(prefix.read(kFile), QByteArray("X\r\n"));
     EXPECT_TRUE(shown->messages.isEmpty());
 }
@@ -163,8 +166,8 @@ TEST_F(ParamStore, NetworkNameIsWrittenFromTheRootOfTheCurrentDrive)
 {
     const QString hostCurrent = QDir::currentPath();
     ASSERT_TRUE(platform().setCurrentDirectory("C:\\NAVLOR"));
-    GB_LINHAS[1] = "X";
-    EXPECT_TRUE(GBF_WRITE("\\\\NAVLOR\\NET.PAR"));
+    table[1] = "X";
+    EXPECT_TRUE(writeParamFile("\\\\NAVLOR\\NET.PAR", table));
     QDir::setCurrent(hostCurrent);
     EXPECT_TRUE(shown->messages.isEmpty());
     EXPECT_EQ(prefix.read("C:\\NAVLOR\\NET.PAR"), QByteArray("X\r\n"));
@@ -173,18 +176,18 @@ TEST_F(ParamStore, NetworkNameIsWrittenFromTheRootOfTheCurrentDrive)
 TEST_F(ParamStore, WriteRefusesAMissingDirectoryOnce)
 {
     test::ScopedPlatform<FlakyFiles> flaky;
-    GB_LINHAS[1] = "X";
-    GB_LINHAS[3] = "Z";
+    table[1] = "X";
+    table[3] = "Z";
     prefix.write("C:\\NAVLOR\\ARQ", "a file, not a directory");
-    EXPECT_FALSE(GBF_WRITE("NAV_LOR"));
-    EXPECT_FALSE(GBF_WRITE("C:\\NOWHERE\\\\NAV_LOR"));
-    EXPECT_FALSE(GBF_WRITE("C:\\NAVLOR\\ARQ\\NAV_LOR"));
+    EXPECT_FALSE(writeParamFile("NAV_LOR", table));
+    EXPECT_FALSE(writeParamFile("C:\\NOWHERE\\\\NAV_LOR", table));
+    EXPECT_FALSE(writeParamFile("C:\\NAVLOR\\ARQ\\NAV_LOR", table));
     const QString refused = QString::fromUtf8("Diretório invalido para gravar Parametros (");
     EXPECT_EQ(shown->messages, QStringList({refused + "NAV_LOR)", refused + "C:\\NOWHERE\\NAV_LOR)",
                                             refused + "C:\\NAVLOR\\ARQ\\NAV_LOR)"}));
     EXPECT_EQ(flaky->writes, 0);
     EXPECT_FALSE(QDir(prefix.host("C:\\")).exists("NOWHERE"));
-    EXPECT_EQ(GB_LINHAS[2], "#"); // normalised all the same
+    EXPECT_EQ(table[2], "#"); // normalised all the same
 }
 
 TEST_F(ParamStore, UnreadableFileIsTriedFiveTimesWarningBeforeTheLastTwo)
@@ -193,18 +196,16 @@ TEST_F(ParamStore, UnreadableFileIsTriedFiveTimesWarningBeforeTheLastTwo)
     test::ScopedPlatform<FlakyFiles> flaky;
 
     flaky->readFailures = 100;
-    fillAllSlots();
-    GBF_READ(kFile);
+    EXPECT_FALSE(readParamFile(kFile).has_value());
     EXPECT_EQ(flaky->reads, 5);
     EXPECT_EQ(shown->messages, QStringList({kReadWarning, kReadWarning, kReadError}));
-    EXPECT_TRUE(allSlotsEmpty());
 
     // The fifth attempt succeeds: two warnings and no error.
     shown->messages.clear();
     flaky->readFailures = 4;
-    GBF_READ(kFile);
+    table = read(kFile);
     EXPECT_EQ(shown->messages, QStringList({kReadWarning, kReadWarning}));
-    EXPECT_EQ(GB_LINHAS[2], "B");
+    EXPECT_EQ(table[2], "B");
 }
 
 TEST_F(ParamStore, UnwritableFileIsTriedFiveTimesWithWarningsThenError)
@@ -212,15 +213,15 @@ TEST_F(ParamStore, UnwritableFileIsTriedFiveTimesWithWarningsThenError)
     prefix.write(kFile, "keep\r\n");
     test::ScopedPlatform<FlakyFiles> flaky;
     flaky->writeFailures = 100;
-    GB_LINHAS[1] = "new";
-    EXPECT_FALSE(GBF_WRITE(kFile));
+    table[1] = "new";
+    EXPECT_FALSE(writeParamFile(kFile, table));
     EXPECT_EQ(flaky->writes, 5);
     EXPECT_EQ(shown->messages, QStringList({kWriteWarning, kWriteWarning, kWriteError}));
     EXPECT_EQ(prefix.read(kFile), QByteArray("keep\r\n"));
 
     shown->messages.clear();
     flaky->writeFailures = 3;
-    EXPECT_TRUE(GBF_WRITE(kFile));
+    EXPECT_TRUE(writeParamFile(kFile, table));
     EXPECT_EQ(shown->messages, QStringList({kWriteWarning}));
     EXPECT_EQ(prefix.read(kFile), QByteArray("new\r\n"));
 }
@@ -229,8 +230,8 @@ TEST_F(ParamStore, FailedRealWriteLeavesNoTemporaryFile)
 {
     // A directory where the file should be: the backend cannot put the file in its place.
     prefix.mkdir(kFile);
-    GB_LINHAS[1] = "X";
-    EXPECT_FALSE(GBF_WRITE(kFile));
+    table[1] = "X";
+    EXPECT_FALSE(writeParamFile(kFile, table));
     EXPECT_EQ(shown->messages, QStringList({kWriteWarning, kWriteWarning, kWriteError}));
     const QStringList left =
         QDir(prefix.host(kDir)).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);

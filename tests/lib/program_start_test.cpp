@@ -168,8 +168,6 @@ TEST(ProgramCandidates, InTheirOrder)
 
 TEST_F(ProgramStart, SiblingProgramGetsTheGlobalValuesAndTheFirstCandidate)
 {
-    const GlobalValues saved = GB_GLOBAIS;
-    GB_GLOBAIS.GB_DIR1 = "C:\\SIS\\BASE";
     recorder->ownPath = "C:\\VALDOROW\\NAVLOR.EXE";
     auto registry = [](const char* name) {
         return platform()
@@ -177,24 +175,27 @@ TEST_F(ProgramStart, SiblingProgramGetsTheGlobalValuesAndTheFirstCandidate)
             .value_or("?");
     };
 
+    // The block given is the block written.
+    GlobalValues globals;
+    globals.GB_DIR1 = "C:\\SIS\\BASE";
+    ASSERT_TRUE(GRAVA_GLOBAIS("PROG", "-x", globals));
+    EXPECT_EQ(registry("GB_DIR1"), "C:\\SIS\\BASE");
+
+    // The console's own block has no base directory.
     EXECUTA_PROGRAMA("PROG", "-x");
     EXPECT_TRUE(recorder->executed.isEmpty()); // none there: nothing happens
     EXPECT_EQ(registry("PROGRAMA"), "PROG");
     EXPECT_EQ(registry("PARAM"), "-x");
-    EXPECT_EQ(registry("GB_DIR1"), "C:\\SIS\\BASE");
+    EXPECT_EQ(registry("GB_DIR1"), "");
 
-    // the program's own directory comes before the base directory's EXE
-    prefix.write("C:\\SIS\\BASE\\EXE\\PROG.EXE", "x");
-    EXECUTA_PROGRAMA("PROG", "");
+    // the program's own directory, then a full name as given
     prefix.write("C:\\VALDOROW\\PROG.EXE", "x");
     EXECUTA_PROGRAMA("prog", "");
     prefix.write("C:\\NETLOG\\NETLOG.EXE", "x");
     EXECUTA_PROGRAMA("C:\\NETLOG\\NETLOG.EXE", "");
     EXPECT_EQ(recorder->executed,
-              (QStringList{"C:\\SIS\\BASE\\EXE\\PROG.EXE", "C:\\VALDOROW\\prog.EXE",
-                           "C:\\NETLOG\\NETLOG.EXE"}));
+              (QStringList{"C:\\VALDOROW\\prog.EXE", "C:\\NETLOG\\NETLOG.EXE"}));
     EXPECT_EQ(registry("PROGRAMA"), "C:\\NETLOG\\NETLOG.EXE");
-    GB_GLOBAIS = saved;
 }
 
 // The real backend: programs that cannot start, and a wait for the end of one that can.

@@ -102,55 +102,41 @@ TEST(LimpaPontuacao, LeavesDialableDigits)
     EXPECT_EQ(LIMPA_PONTUACAO("\"a'b!c?d>e<f*g/h\\i:j#k_l\""), "abcdefghijkl");
 }
 
-TEST(SeparaCampo, SplitsIntoTheFieldTable)
+TEST(SeparaCampo, SplitsIntoFields)
 {
-    GB_CAMPOS[3] = "stale";
-    EXPECT_EQ(SEPARA_CAMPO("X#Y", 0, "#"), "");
-    EXPECT_EQ(GB_CAMPOS[1], "X");
-    EXPECT_EQ(GB_CAMPOS[2], "Y");
-    EXPECT_EQ(GB_CAMPOS[3], "");
-    EXPECT_EQ(SEPARA_CAMPO("X#Y", 2, "#"), "Y");
+    const struct
+    {
+        const char* text;
+        QStringList fields;
+    } cases[] = {
+        {"X#Y", {"X", "Y"}},
+        {"A#B##D", {"A", "B", "", "D"}},
+        {"#L", {"", "L"}},
+        {"a#", {"a", ""}},
+        {" a # b ", {" a ", " b "}}, // blanks belong to the fields
+        {"   ", {}},
+        {"", {}},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(splitFields(c.text, "#"), c.fields) << c.text;
 
-    SEPARA_CAMPO("A#B##D", 0, "#");
-    EXPECT_EQ(GB_CAMPOS[1], "A");
-    EXPECT_EQ(GB_CAMPOS[2], "B");
-    EXPECT_EQ(GB_CAMPOS[3], "");
-    EXPECT_EQ(GB_CAMPOS[4], "D");
-
-    SEPARA_CAMPO("#L", 0, "#");
-    EXPECT_EQ(GB_CAMPOS[1], "");
-    EXPECT_EQ(GB_CAMPOS[2], "L");
-
-    // The untrimmed text is split: blanks belong to the fields.
-    EXPECT_EQ(SEPARA_CAMPO(" a # b ", 1, "#"), " a ");
-}
-
-TEST(SeparaCampo, ClearsTheFieldsItIsAskedAbout)
-{
-    SEPARA_CAMPO("1#2#3#4", 0, "#");
-    // A blank text empties fields 1 to N and nothing else.
-    EXPECT_EQ(SEPARA_CAMPO("   ", 2, "#"), "");
-    EXPECT_EQ(GB_CAMPOS[1], "");
-    EXPECT_EQ(GB_CAMPOS[2], "");
-    EXPECT_EQ(GB_CAMPOS[3], "3");
-    // The walk stops after field N.
-    SEPARA_CAMPO("1#2#3#4", 0, "#");
+    // Field N alone; past the last field, and field 0, are empty.
     EXPECT_EQ(SEPARA_CAMPO("a#b#c", 2, "#"), "b");
-    EXPECT_EQ(GB_CAMPOS[3], "3");
+    EXPECT_EQ(SEPARA_CAMPO(" a # b ", 1, "#"), " a ");
     EXPECT_EQ(SEPARA_CAMPO("a#b", 5, "#"), "");
-    EXPECT_EQ(GB_CAMPOS[5], "");
+    EXPECT_EQ(SEPARA_CAMPO("a#b", 0, "#"), "");
+    EXPECT_EQ(SEPARA_CAMPO("   ", 2, "#"), "");
 }
 
-TEST(SeparaCampo, NeverWritesPastTheLastField)
+TEST(SeparaCampo, KeepsAtMost190FieldsAndSeparatesOnlyAtOneCharacter)
 {
     QStringList parts;
     for (int i = 1; i <= 200; ++i)
         parts << QString::number(i);
-    SEPARA_CAMPO(parts.join(u'#'), 0, "#");
-    EXPECT_EQ(GB_CAMPOS[190], "190");
-    EXPECT_THROW(GB_CAMPOS[191], std::out_of_range);
-    EXPECT_THROW(GB_CAMPOS[0], std::out_of_range);
-    // Only a one-character separator separates.
+    const QStringList fields = splitFields(parts.join(u'#'), "#");
+    EXPECT_EQ(fields.size(), 190);
+    EXPECT_EQ(fields.last(), "190");
+    EXPECT_EQ(SEPARA_CAMPO(parts.join(u'#'), 191, "#"), "");
     EXPECT_EQ(SEPARA_CAMPO("a##b", 1, "##"), "a##b");
     EXPECT_EQ(SEPARA_CAMPO("a#b", 1, ""), "a#b");
 }

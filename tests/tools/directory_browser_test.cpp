@@ -3,7 +3,6 @@
 #include "lib/platform/platform.h"
 #include "tests/support/scripted_dialogs.h"
 #include "tests/support/temp_prefix.h"
-#include "tools/directory_choice.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -28,7 +27,6 @@ class DirectoryBrowserTest : public ::testing::Test
 protected:
     DirectoryBrowserTest()
     {
-        GB_SELECAO = DirectoryChoice{};
         prefix.write("C:\\DADOS\\A.DBF", "a");
         prefix.write("C:\\DADOS\\B.DB", "b");
         prefix.write("C:\\DADOS\\C.TXT", "c");
@@ -38,16 +36,11 @@ protected:
         prefix.mkdir("C:\\VAZIO");
     }
     // Changing the Windows current directory moves the test process; it is put back.
-    ~DirectoryBrowserTest() override
-    {
-        QDir::setCurrent(m_hostDirectory);
-        GB_SELECAO = DirectoryChoice{};
-    }
+    ~DirectoryBrowserTest() override { QDir::setCurrent(m_hostDirectory); }
 
     std::unique_ptr<Tf_dir> open(const QString& defaultDirectory)
     {
-        GB_SELECAO.defaultDirectory = defaultDirectory;
-        return std::make_unique<Tf_dir>();
+        return std::make_unique<Tf_dir>(nullptr, defaultDirectory);
     }
 
     template <typename T> static T* control(Tf_dir& window, const char* name)
@@ -144,8 +137,8 @@ TEST_F(DirectoryBrowserTest, WithoutDefaultTheListStartsInTheCurrentDirectory)
             return static_cast<QDialog*>(shown)->result();
         };
         EXPECT_EQ(navlor::dialogs().showModal(window.get()), QDialog::Accepted);
-        EXPECT_EQ(GB_SELECAO.resultDirectory, "C:\\DADOS\\EMPRESA");
-        EXPECT_EQ(GB_SELECAO.resultFileName, "*.*");
+        EXPECT_EQ(window->choice().resultDirectory, "C:\\DADOS\\EMPRESA");
+        EXPECT_EQ(window->choice().resultFileName, "*.*");
         EXPECT_EQ(window->directoryLabel(), "");
     }
 }
@@ -171,7 +164,7 @@ TEST_F(DirectoryBrowserTest, ChoosingADirectoryInTheListMakesItTheResult)
 
     control<QPushButton>(*window, "BitBtn1")->click();
     EXPECT_EQ(window->result(), QDialog::Accepted);
-    EXPECT_EQ(GB_SELECAO.resultDirectory, "C:\\");
+    EXPECT_EQ(window->choice().resultDirectory, "C:\\");
 }
 
 TEST_F(DirectoryBrowserTest, ChoosingADriveOpensItsRoot)
@@ -190,12 +183,13 @@ TEST_F(DirectoryBrowserTest, ChoosingADriveOpensItsRoot)
 
 TEST_F(DirectoryBrowserTest, CancelEmptiesTheResultButKeepsTheLabel)
 {
-    GB_SELECAO.resultDirectory = "C:\\ANTES";
     auto window = open("C:\\DADOS");
     window->openDirectory("C:\\DADOS\\EMPRESA");
+    control<QPushButton>(*window, "BitBtn1")->click();
+    ASSERT_EQ(window->choice().resultDirectory, "C:\\DADOS\\EMPRESA");
     control<QPushButton>(*window, "SpeedButton2")->click();
     EXPECT_EQ(window->result(), QDialog::Rejected);
-    EXPECT_EQ(GB_SELECAO.resultDirectory, "");
+    EXPECT_EQ(window->choice().resultDirectory, "");
     EXPECT_EQ(window->directoryLabel(), "C:\\DADOS\\EMPRESA");
 }
 
@@ -212,8 +206,8 @@ TEST_F(DirectoryBrowserTest, FileDialogPicksFileAndDirectory)
     EXPECT_EQ(window->directoryLabel(), "C:\\DADOS\\EMPRESA\\");
 
     control<QPushButton>(*window, "BitBtn1")->click();
-    EXPECT_EQ(GB_SELECAO.resultDirectory, "C:\\DADOS\\EMPRESA\\");
-    EXPECT_EQ(GB_SELECAO.resultFileName, "TABELA.DB");
+    EXPECT_EQ(window->choice().resultDirectory, "C:\\DADOS\\EMPRESA\\");
+    EXPECT_EQ(window->choice().resultFileName, "TABELA.DB");
 
     // a cancelled dialog changes nothing
     auto again = open("C:\\DADOS");

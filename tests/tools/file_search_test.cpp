@@ -5,7 +5,6 @@
 #include "tests/support/scripted_dialogs.h"
 #include "tests/support/temp_prefix.h"
 #include "tools/directory_browser.h"
-#include "tools/directory_choice.h"
 
 #include <QComboBox>
 #include <QCoreApplication>
@@ -37,7 +36,6 @@ class FileSearchTest : public ::testing::Test
 protected:
     FileSearchTest()
     {
-        GB_SELECAO = DirectoryChoice{};
         prefix.write("C:\\VALDOROW\\PDOXUSRS.LCK", "x");
         prefix.write("C:\\VALDOROW\\DADOS\\Empresa\\paradox.lck", "x");
         prefix.write("C:\\VALDOROW\\DADOS\\Empresa\\CLIENTES.DB", "x");
@@ -46,7 +44,6 @@ protected:
         prefix.write("C:\\VALDOROW\\EXE\\ARJ.EXE", "x");
         prefix.write("C:\\OUTRO.LCK", "x");
     }
-    ~FileSearchTest() override { GB_SELECAO = DirectoryChoice{}; }
 
     template <typename T> T* control(const char* name)
     {

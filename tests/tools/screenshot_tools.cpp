@@ -2,7 +2,6 @@
 // installation in a temporary prefix: OUTPUT_DIR/directory-browser.png and file-search.png.
 #include "lib/platform/posix_platform.h"
 #include "tools/directory_browser.h"
-#include "tools/directory_choice.h"
 #include "tools/file_search_window.h"
 
 #include <QApplication>
@@ -63,8 +62,7 @@ int main(int argc, char** argv)
     navlor::setPlatform(std::make_unique<navlor::PosixPlatform>(dir.path() + "/prefix"));
     sampleInstallation();
 
-    navlor::GB_SELECAO.defaultDirectory = QStringLiteral("C:\\VALDOROW\\DADOS");
-    navlor::Tf_dir browser;
+    navlor::Tf_dir browser(nullptr, QStringLiteral("C:\\VALDOROW\\DADOS"));
     browser.findChild<QListWidget*>(QStringLiteral("FileListBox1"))->setCurrentRow(3);
     if (!save(browser, out + "/directory-browser.png"))
         return 1;
