@@ -12,9 +12,10 @@ namespace {
 class SubsystemWindows final : public WindowOpener
 {
 public:
-    void openExtractWindow(QWidget* parent, const QString& archivePath) override
+    void openExtractWindow(QWidget* parent, const QString& archivePath,
+                           const QString& originalRoot) override
     {
-        navlor::openExtractWindow(parent, archivePath);
+        navlor::openExtractWindow(parent, archivePath, originalRoot);
     }
 
     QStringList searchWithWindow(QWidget* parent, const QString& directory,

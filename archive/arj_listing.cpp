@@ -23,6 +23,15 @@ QString ansiUpper(const QString& text)
 
 } // namespace
 
+QStringList ArjListing::names() const
+{
+    QStringList list;
+    list.reserve(entries.size());
+    for (const ArjEntry& entry : entries)
+        list.append(entry.name);
+    return list;
+}
+
 QStringList arjListingLines(const QByteArray& bytes)
 {
     const QString text = fromAnsi(bytes);
@@ -62,15 +71,59 @@ QString arjEntryName(const QString& line, qsizetype index)
     return ansiUpper(trimControls(line.mid(digits + 1)));
 }
 
+std::optional<ArjEntryDetails> arjEntryDetails(QStringView line)
+{
+    // revision, host, original, compressed, ratio, date, time
+    QStringView fields[7];
+    int count = 0;
+    for (const QStringView field : line.tokenize(u' ', Qt::SkipEmptyParts)) {
+        fields[count] = field;
+        if (++count == 7)
+            break;
+    }
+    if (count < 7)
+        return std::nullopt;
+    bool numbers = true;
+    for (int i : {0, 2, 3}) {
+        bool ok = false;
+        fields[i].toLongLong(&ok);
+        numbers = numbers && ok;
+    }
+    if (!numbers)
+        return std::nullopt;
+    // "YY-MM-DD": ARJ keeps DOS dates, read here as 1980 to 2079.
+    const QStringView d = fields[5];
+    if (d.size() != 8 || d.at(2) != u'-' || d.at(5) != u'-')
+        return std::nullopt;
+    bool yearOk = false, monthOk = false, dayOk = false;
+    const int year = d.left(2).toInt(&yearOk);
+    const int month = d.mid(3, 2).toInt(&monthOk);
+    const int day = d.mid(6, 2).toInt(&dayOk);
+    const QDate full(year < 80 ? 2000 + year : 1900 + year, month, day);
+    const QTime time = QTime::fromString(fields[6].toString(), QStringLiteral("HH:mm:ss"));
+    if (!yearOk || !monthOk || !dayOk || !full.isValid() || !time.isValid())
+        return std::nullopt;
+    return ArjEntryDetails{fields[2].toLongLong(), QDateTime(full, time)};
+}
+
 ArjListing readArjListing(const QStringList& lines)
 {
     ArjListing listing;
     listing.banner = lines.value(0);
     listing.versionOk = arjVersionOk(listing.banner);
     for (qsizetype i = kFirstArjEntryLine; i < lines.size(); ++i) {
-        const QString name = arjEntryName(lines.at(i), i);
-        if (!name.isEmpty())
-            listing.entries.append(name);
+        QString name = arjEntryName(lines.at(i), i);
+        if (!name.isEmpty()) {
+            listing.entries.append(ArjEntry{std::move(name), -1, {}});
+            continue;
+        }
+        // Comment lines may stand between an entry and its details.
+        if (listing.entries.isEmpty() || listing.entries.last().size >= 0)
+            continue;
+        if (const auto details = arjEntryDetails(lines.at(i))) {
+            listing.entries.last().size = details->size;
+            listing.entries.last().modified = details->modified;
+        }
     }
     return listing;
 }

@@ -13,6 +13,7 @@ QString singleBackslashes(const QString& text)
     return TROCA_TEXTO(text, QStringLiteral("\\\\"), QStringLiteral("\\"), 0);
 }
 
+// ARJ reads its own command line: quotes group and a backslash is always itself.
 QString quoted(const QString& text)
 {
     return u'"' + text + u'"';
@@ -67,6 +68,14 @@ QString extractEntryCommand(const QString& arj, const QString& option, const QSt
                             const QString& target, const QString& entry)
 {
     return arj + QStringLiteral(" E ") + option + QStringLiteral(" -Y ") +
+           quoted(singleBackslashes(archive)) + u' ' + quoted(QStringLiteral("-HT") + target) +
+           u' ' + quoted(entry) + u' ';
+}
+
+QString extractStoredEntryCommand(const QString& arj, const QString& option, const QString& archive,
+                                  const QString& target, const QString& entry)
+{
+    return arj + QStringLiteral(" X ") + option + QStringLiteral(" -Y ") +
            quoted(singleBackslashes(archive)) + u' ' + quoted(QStringLiteral("-HT") + target) +
            u' ' + quoted(entry) + u' ';
 }

@@ -29,6 +29,10 @@ QString extractListCommand(const QString& arj, const QString& option, const QStr
 QString extractEntryCommand(const QString& arj, const QString& option, const QString& archive,
                             const QString& target, const QString& entry);
 
+// The line that takes one entry out of `archive` below `target` with its stored path.
+QString extractStoredEntryCommand(const QString& arj, const QString& option, const QString& archive,
+                                  const QString& target, const QString& entry);
+
 // The line that takes every entry out of `archive` into `target`, each below its stored path
 // so that files of the same name in different directories do not overwrite each other;
 // " -VA" at the end for an archive in several volumes.

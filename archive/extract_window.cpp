@@ -4,6 +4,7 @@
 
 #include "archive/arj_listing.h"
 #include "archive/extract_commands.h"
+#include "archive/restore_targets.h"
 #include "lib/ansi_text.h"
 #include "lib/choose_directory.h"
 #include "lib/databases/restored_databases.h"
@@ -11,8 +12,10 @@
 #include "lib/platform/platform.h"
 #include "lib/program_start.h"
 #include "lib/registry_settings.h"
+#include "lib/system_info.h"
 #include "lib/widgets/console_window.h"
 #include "lib/widgets/jpeg_image.h"
+#include "lib/windows_path.h"
 #include "lib/work_guard.h"
 
 #include <QElapsedTimer>
@@ -217,6 +220,7 @@ void TF_BKP_EXTRAI1::connectHandlers()
     connect(m_ui->BU_DIR_DESTINO_DIALOG, &QPushButton::clicked, this,
             &TF_BKP_EXTRAI1::BU_DIR_DESTINO_DIALOGClick);
     connect(m_ui->BU_EXTR_EXEC, &QPushButton::clicked, this, &TF_BKP_EXTRAI1::BU_EXTR_EXECClick);
+    connect(m_ui->CB_ORIGINAIS, &QCheckBox::toggled, this, &TF_BKP_EXTRAI1::CB_ORIGINAISClick);
     connect(m_ui->Sair1, &QAction::triggered, this, &TF_BKP_EXTRAI1::Sair1Click);
     connect(m_ui->Sair2, &QAction::triggered, this, &TF_BKP_EXTRAI1::Sair1Click);
 }
@@ -232,6 +236,12 @@ void TF_BKP_EXTRAI1::setOrigin(const QString& archivePath)
     m_ui->E_EXT_ORIGEM->setText(archivePath);
 }
 
+void TF_BKP_EXTRAI1::setOriginalRoot(const QString& root)
+{
+    m_originalRoot = windowsDriveRoot(root);
+    m_ui->LA_ORIGINAIS->setText(m_originalRoot);
+}
+
 void TF_BKP_EXTRAI1::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
@@ -245,6 +255,11 @@ void TF_BKP_EXTRAI1::FormShow()
     m_dirLocal = extractLocalDirectory();
     m_ui->LA_DIR_LOCAL->setText(m_dirLocal);
     m_arqArj = LOCALIZA_ARJ_EXTRAI();
+    if (m_originalRoot.isEmpty())
+        m_originalRoot = windowsDriveRoot(DIR_WINDOWS());
+    if (m_originalRoot.isEmpty())
+        m_originalRoot = QStringLiteral("C:\\");
+    m_ui->LA_ORIGINAIS->setText(m_originalRoot);
 }
 
 // ---- origin ------------------------------------------------------------------------------
@@ -274,28 +289,12 @@ void TF_BKP_EXTRAI1::BU_EXTRAIR_ABRIRClick()
 
     std::optional<BusyCursor> busy(std::in_place);
     processMessages();
-    Platform& p = platform();
-    const QString listing = m_dirLocal + kListingFile;
-    // A listing left from an earlier run would be taken for this archive's contents.
-    if (p.fileExists(listing) && !p.deleteFile(listing)) {
-        dialogs().message(QStringLiteral("Cannot delete file \"%1\". Acesso negado.").arg(listing));
-        return;
-    }
-
-    const QString batch = m_dirLocal + kListBatch;
-    const QString line = extractListCommand(m_arqArj, m_ui->CB_XP->currentText(), origin,
-                                            m_ui->ED_SELEXTRAI->currentText(), listing);
-    if (!writeBatch(batch, {line}))
-        return;
-    EXECUTA_BAT(batch, ShowMode::ShowNormal, QStringLiteral("S"));
+    const QString mask = m_ui->ED_SELEXTRAI->currentText();
+    std::optional<QByteArray> bytes = runListing(origin, mask);
     // The batch run leaves the normal cursor, under which any message is read.
     busy.reset();
-
-    std::optional<QByteArray> bytes = p.readFile(listing);
-    if (!bytes) {
-        dialogs().message(cannotOpen(listing));
+    if (!bytes)
         return;
-    }
     // A long listing is held once, as the text shown; its lines are read off that text.
     const QString text = listingText(*bytes);
     bytes.reset();
@@ -303,6 +302,9 @@ void TF_BKP_EXTRAI1::BU_EXTRAIR_ABRIRClick()
     m_ui->ESTOR_LISTBOX->clear();
     // The widths of the last archive's entries would only pile up.
     m_entryWidths->widths.clear();
+    m_listed.clear();
+    m_listedOrigin = origin;
+    m_listedWhole = false;
 
     const QString banner = text.left(text.indexOf(u'\n'));
     if (!arjVersionOk(banner))
@@ -322,12 +324,22 @@ void TF_BKP_EXTRAI1::BU_EXTRAIR_ABRIRClick()
     QElapsedTimer sincePause;
     sincePause.start();
     qsizetype index = -1;
+    bool stopped = false;
     for (const QStringView line : QStringView(text).tokenize(u'\n')) {
         if (++index < kFirstArjEntryLine)
             continue;
         QString name = arjEntryName(line.toString(), index);
-        if (name.isEmpty())
+        if (name.isEmpty()) {
+            // Its details, which may follow comment lines.
+            if (!m_listed.isEmpty() && m_listed.last().size < 0) {
+                if (const auto details = arjEntryDetails(line)) {
+                    m_listed.last().size = details->size;
+                    m_listed.last().modified = details->modified;
+                }
+            }
             continue;
+        }
+        m_listed.append(ArjEntry{name, -1, {}});
         pending.append(std::move(name));
         if (++listed < nextPause && !sincePause.hasExpired(kMessageIntervalMs))
             continue;
@@ -336,15 +348,40 @@ void TF_BKP_EXTRAI1::BU_EXTRAIR_ABRIRClick()
         processMessages();
         sincePause.restart();
         nextPause = listed * 2;
-        if (m_ui->CB_PARAR->isChecked() || m_closing)
+        if (m_ui->CB_PARAR->isChecked() || m_closing) {
+            stopped = true;
             break;
+        }
     }
     if (!pending.isEmpty())
         entries->addItems(pending);
+    const QString allMask = mask.trimmed();
+    m_listedWhole = !stopped && (allMask == QLatin1String("*.*") || allMask == QLatin1String("*"));
 
     m_openDialog.filter = backupFilter();
     busy.reset();
     processMessages();
+}
+
+std::optional<QByteArray> TF_BKP_EXTRAI1::runListing(const QString& origin, const QString& mask)
+{
+    Platform& p = platform();
+    const QString listing = m_dirLocal + kListingFile;
+    // A listing left from an earlier run would be taken for this archive's contents.
+    if (p.fileExists(listing) && !p.deleteFile(listing)) {
+        dialogs().message(QStringLiteral("Cannot delete file \"%1\". Acesso negado.").arg(listing));
+        return std::nullopt;
+    }
+    const QString batch = m_dirLocal + kListBatch;
+    const QString line =
+        extractListCommand(m_arqArj, m_ui->CB_XP->currentText(), origin, mask, listing);
+    if (!writeBatch(batch, {line}))
+        return std::nullopt;
+    EXECUTA_BAT(batch, ShowMode::ShowNormal, QStringLiteral("S"));
+    std::optional<QByteArray> bytes = p.readFile(listing);
+    if (!bytes)
+        dialogs().message(cannotOpen(listing));
+    return bytes;
 }
 
 // ---- selection ---------------------------------------------------------------------------
@@ -421,47 +458,99 @@ void TF_BKP_EXTRAI1::BU_DIR_DESTINOClick()
 
 void TF_BKP_EXTRAI1::BU_DIR_DESTINO_DIALOGClick()
 {
-    m_openDialog.directory = m_ui->E_EXT_DESTINO->text();
-    m_openDialog.fileName.clear();
-    const QStringList chosen = dialogs().openFiles(m_openDialog);
-    if (chosen.isEmpty())
-        return;
-    const QString directory = directoryOf(chosen.first());
-    m_ui->E_EXT_DESTINO->setText(directory.chopped(directory.isEmpty() ? 0 : 1));
+    // A folder chooser: a file dialog cannot pick an empty folder.
+    const QString chosen = dialogs().browseFolder(QStringLiteral("Selecione diretório de Destino"),
+                                                  m_ui->E_EXT_DESTINO->text());
+    if (!chosen.isEmpty())
+        m_ui->E_EXT_DESTINO->setText(chosen);
 }
 
 // ---- extraction --------------------------------------------------------------------------
+
+void TF_BKP_EXTRAI1::CB_ORIGINAISClick()
+{
+    // The stored paths decide where each entry goes: the destination plays no part.
+    const bool originals = m_ui->CB_ORIGINAIS->isChecked();
+    for (QWidget* control : std::initializer_list<QWidget*>{
+             m_ui->BU_DIR_DESTINO, m_ui->BU_DIR_DESTINO_DIALOG, m_ui->E_EXT_DESTINO})
+        control->setEnabled(!originals);
+}
+
+std::optional<QList<ArjEntry>> TF_BKP_EXTRAI1::chosenEntries(const QString& origin, bool all)
+{
+    if (m_listedOrigin != origin || (all && !m_listedWhole)) {
+        // The times come from a listing of this archive, taken now.
+        const std::optional<QByteArray> bytes = runListing(origin, QStringLiteral("*.*"));
+        if (!bytes)
+            return std::nullopt;
+        m_listed = readArjListing(*bytes).entries;
+        m_listedOrigin = origin;
+        m_listedWhole = true;
+    }
+    if (all)
+        return m_listed;
+    QHash<QString, qsizetype> rows;
+    rows.reserve(m_listed.size());
+    for (qsizetype i = 0; i < m_listed.size(); ++i)
+        rows.insert(m_listed.at(i).name, i);
+    QList<ArjEntry> chosen;
+    for (int row = 0; row < m_ui->ESTOR_LISTBOX_SELEC->count(); ++row) {
+        const QString name = m_ui->ESTOR_LISTBOX_SELEC->item(row)->text();
+        const auto found = rows.constFind(name);
+        chosen << (found != rows.cend() ? m_listed.at(*found) : ArjEntry{name, -1, {}});
+    }
+    return chosen;
+}
 
 void TF_BKP_EXTRAI1::BU_EXTR_EXECClick()
 {
     const bool all = m_ui->CB_TODOS->isChecked();
     if (!all && m_ui->ESTOR_LISTBOX_SELEC->count() == 0)
         return;
+    const bool originals = m_ui->CB_ORIGINAIS->isChecked();
+    const QString target = originals ? m_originalRoot : m_ui->E_EXT_DESTINO->text().trimmed();
+    // An empty target would put the files in the archiver's working directory.
+    if (target.isEmpty()) {
+        dialogs().message(QStringLiteral("Informe o diretório de destino"));
+        return;
+    }
     WorkGuard guard(m_working);
     if (!guard.entered())
         return;
 
-    const QString option = m_ui->CB_XP->currentText();
+    const QString title = QStringLiteral("Extração de Arquivos");
+    if (all && !dialogs().confirm(QStringLiteral("Extrair todos arquivos ?"), title))
+        return;
     const QString origin = m_ui->E_EXT_ORIGEM->text();
-    const QString target = m_ui->E_EXT_DESTINO->text();
+    const std::optional<QList<ArjEntry>> entries = chosenEntries(origin, all);
+    if (!entries)
+        return;
+    const RestoreLayout layout =
+        all || originals ? RestoreLayout::StoredPaths : RestoreLayout::Flat;
+    const QStringList newer = newerTargets(*entries, target, layout);
+    if (!newer.isEmpty() && !dialogs().confirm(newerFilesQuestion(newer), title))
+        return;
+
+    const QString option = m_ui->CB_XP->currentText();
     QStringList lines;
+    QStringList landing;
+    for (const ArjEntry& entry : *entries)
+        landing << restoredPath(target, entry.name, layout);
     if (all) {
-        if (!dialogs().confirm(QStringLiteral("Extrair todos arquivos ?"),
-                               QStringLiteral("Extração de Arquivos")))
-            return;
         lines << extractAllCommand(m_arqArj, option, origin, target,
                                    m_ui->CB_MULTIVOL->isChecked());
     } else {
-        for (int row = 0; row < m_ui->ESTOR_LISTBOX_SELEC->count(); ++row)
-            lines << extractEntryCommand(m_arqArj, option, origin, target,
-                                         m_ui->ESTOR_LISTBOX_SELEC->item(row)->text());
+        for (const ArjEntry& entry : *entries)
+            lines << (originals
+                          ? extractStoredEntryCommand(m_arqArj, option, origin, target, entry.name)
+                          : extractEntryCommand(m_arqArj, option, origin, target, entry.name));
     }
 
     const QString batch = m_dirLocal + kExtractBatch;
     // Running the batch of an earlier extraction would restore other files.
     if (!writeBatch(batch, lines))
         return;
-    const RestoredDatabases restored(target);
+    const RestoredDatabases restored(landing);
     EXECUTA_BAT(batch, ShowMode::ShowNormal, QStringLiteral("S"));
     postToConsole(restored.fixUpWritten());
     m_ui->ESTOR_LISTBOX_SELEC->clear();
@@ -484,10 +573,11 @@ void TF_BKP_EXTRAI1::Sair1Click()
     close();
 }
 
-void openExtractWindow(QWidget* parent, const QString& archivePath)
+void openExtractWindow(QWidget* parent, const QString& archivePath, const QString& originalRoot)
 {
     TF_BKP_EXTRAI1 window(parent);
     window.setOrigin(archivePath);
+    window.setOriginalRoot(originalRoot);
     dialogs().showModal(&window);
 }
 

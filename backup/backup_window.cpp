@@ -20,6 +20,7 @@
 #include "lib/widgets/jpeg_image.h"
 #include "lib/widgets/print_window.h"
 #include "lib/widgets/window_helpers.h"
+#include "lib/windows_path.h"
 
 #include <QCloseEvent>
 #include <QMouseEvent>
@@ -483,7 +484,9 @@ void TF_BKPA::BU_RESTAURAClick()
 {
     BU_ABRIRClick();
     if (WindowOpener* opener = windowOpener())
-        opener->openExtractWindow(this, m_ui->E_ARQGRA->text());
+        // The archive keeps the job's paths without their drive.
+        opener->openExtractWindow(this, m_ui->E_ARQGRA->text(),
+                                  windowsDriveRoot(m_ui->E_ORIGEM->text()));
 }
 
 void TF_BKPA::BU_BAT_SALVARClick()

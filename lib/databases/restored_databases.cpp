@@ -26,10 +26,26 @@ RestoredDatabases::RestoredDatabases(const QString& targetDirectory)
 {
 }
 
+RestoredDatabases::RestoredDatabases(const QStringList& files)
+{
+    for (const QString& file : files) {
+        if (isFirebird(file))
+            m_files << file;
+    }
+    m_before = scan();
+}
+
 QHash<QString, std::optional<ChangeStamp>> RestoredDatabases::scan() const
 {
     QHash<QString, std::optional<ChangeStamp>> found;
     Platform& p = platform();
+    if (!m_files.isEmpty()) {
+        for (const QString& file : m_files) {
+            if (p.fileExists(file))
+                found.insert(file, p.changeStamp(file));
+        }
+        return found;
+    }
     if (m_target.isEmpty() || !p.directoryExists(m_target))
         return found;
     std::vector<QString> pending{m_target};

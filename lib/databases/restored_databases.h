@@ -20,6 +20,9 @@ class RestoredDatabases
 public:
     // Keeps the Firebird databases in `targetDirectory` (and below) as they are now.
     explicit RestoredDatabases(const QString& targetDirectory);
+    // Keeps those of `files` that are Firebird databases as they are now: a restore that knows
+    // where each entry lands need not walk a whole drive.
+    explicit RestoredDatabases(const QStringList& files);
 
     // Fixes up the databases the restore wrote that are frozen; a line for the message line
     // about each one.
@@ -29,6 +32,7 @@ private:
     QHash<QString, std::optional<ChangeStamp>> scan() const;
 
     QString m_target;
+    QStringList m_files; // when given, these instead of the walk of m_target
     QHash<QString, std::optional<ChangeStamp>> m_before;
 };
 

@@ -40,8 +40,10 @@ class WindowOpener
 {
 public:
     virtual ~WindowOpener() = default;
-    // "Restaurar Arquivos": the extract window on an archive, modally.
-    virtual void openExtractWindow(QWidget* parent, const QString& archivePath) = 0;
+    // "Restaurar Arquivos": the extract window on an archive, modally; `originalRoot` is the
+    // drive root the archive's stored paths start from.
+    virtual void openExtractWindow(QWidget* parent, const QString& archivePath,
+                                   const QString& originalRoot) = 0;
     // The file search window, driven without being shown: every file named `name` in
     // `directory` and below, as it lists them.
     virtual QStringList searchWithWindow(QWidget* parent, const QString& directory,

@@ -43,9 +43,44 @@ TEST(ArjListing, ReadsTheEntriesOfAStandInListing)
     EXPECT_TRUE(listing.versionOk);
     EXPECT_EQ(listing.banner, "ARJ 3.10 [navlor-arj] Copyright (c) ARJ Software");
     // trimmed, upper-cased, Windows-1252 letters kept, four and five digits too
-    EXPECT_EQ(listing.entries, (QStringList{"DADOS\\A.DB", "VALDOROW\\DADOS\\VLDREMP.DB",
+    EXPECT_EQ(listing.names(), (QStringList{"DADOS\\A.DB", "VALDOROW\\DADOS\\VLDREMP.DB",
                                             QString::fromUtf8("VALDOROW\\DADOS\\AÇÃO.MB"),
                                             "VALDOROW\\DADOS\\Z.PX"}));
+}
+
+TEST(ArjListing, TakesSizeAndTimeFromTheDetailsLine)
+{
+    const ArjListing listing = readArjListing(standInListing());
+    const QDateTime stored(QDate(2026, 6, 1), QTime(21, 59, 58));
+    ASSERT_EQ(listing.entries.size(), 4);
+    EXPECT_EQ(listing.entries.at(1).size, 81920);
+    EXPECT_EQ(listing.entries.at(1).modified, stored);
+    EXPECT_EQ(listing.entries.at(2).size, 100);
+    // the last entry has no details line: nothing to compare it by
+    EXPECT_EQ(listing.entries.at(3).size, -1);
+    EXPECT_FALSE(listing.entries.at(3).modified.isValid());
+
+    const struct
+    {
+        const char* line;
+        bool read;
+        QDateTime modified;
+    } cases[] = {
+        {" 11 UNIX  12  12 1.000 99-12-31 23:59:59 -rw-r--r--", true,
+         QDateTime(QDate(1999, 12, 31), QTime(23, 59, 59))},
+        {" 11 WIN32 12 12 1.000 00-02-29 00:00:00", true, QDateTime(QDate(2000, 2, 29), QTime())},
+        {" 11 WIN32 12 12 1.000 26-02-30 00:00:00", false, {}}, // no such day
+        {" 11 WIN32 12 12 1.000 2026-06-01 00:00:00", false, {}},
+        {" 11 WIN32 x 12 1.000 26-06-01 00:00:00", false, {}},
+        {"Sequence/Pathname/Comment/Chapters and some more words", false, {}},
+        {"                                                            DTA26-06-01", false, {}},
+    };
+    for (const auto& c : cases) {
+        const auto details = arjEntryDetails(QString::fromLatin1(c.line));
+        EXPECT_EQ(details.has_value(), c.read) << c.line;
+        if (details && c.read)
+            EXPECT_EQ(details->modified, c.modified) << c.line;
+    }
 }
 
 // What the archiver stand-in really writes for an archive of a thousand and more entries.
@@ -70,7 +105,7 @@ TEST(ArjListing, ReadsWhatTheStandInWrites)
     arj({"A", "C:\\BKP.ARJ", "C:\\DADOS\\*.*"});
     const ArjListing listing = readArjListing(arj({"V", "C:\\BKP.ARJ"}));
     EXPECT_TRUE(listing.versionOk) << listing.banner.toStdString();
-    QStringList entries = listing.entries;
+    QStringList entries = listing.names();
     entries.sort();
     EXPECT_EQ(entries, expected);
 }

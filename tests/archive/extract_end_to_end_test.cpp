@@ -109,6 +109,41 @@ TEST_F(RealArchiver, ListsPicksAndExtractsOneEntryByteForByte)
     EXPECT_EQ(prefix.read("C:\\TUDO\\DADOS\\SUB\\NOTAS.TXT"), "notas\r\n");
 }
 
+// Back into the directories they came from: a file changed since the backup is named before
+// it is replaced, and a deleted one comes back.
+TEST_F(RealArchiver, RestoresIntoTheOriginalDirectoriesAfterNamingNewerFiles)
+{
+    ASSERT_GE(platform().runAndWait("C:\\NAVLOR\\MAKE.BAT", ShowMode::ShowNormal), 0);
+    QFile changed(prefix.host("C:\\DADOS\\CLIENTES.DB"));
+    ASSERT_TRUE(changed.open(QIODevice::WriteOnly));
+    changed.write("changed later");
+    changed.flush();
+    ASSERT_TRUE(changed.setFileTime(QDateTime::currentDateTime().addSecs(3600),
+                                    QFileDevice::FileModificationTime));
+    changed.close();
+    ASSERT_TRUE(QFile::remove(prefix.host("C:\\DADOS\\SUB\\NOTAS.TXT")));
+
+    dialogs->onShowModal = [&](QWidget* window) {
+        window->show();
+        QApplication::processEvents();
+        control<QPushButton>(window, "BU_EXTRAIR_ABRIR")->click();
+        control<QListWidget>(window, "ESTOR_LISTBOX")->selectAll();
+        control<QPushButton>(window, "BU_EXTR_MAIS")->click();
+        control<QCheckBox>(window, "CB_ORIGINAIS")->setChecked(true);
+        control<QPushButton>(window, "BU_EXTR_EXEC")->click();
+        return 0;
+    };
+    openExtractWindow(nullptr, "C:\\BKP\\BKP00.ARJ", "C:\\DADOS");
+
+    EXPECT_EQ(dialogs->messages, QStringList());
+    ASSERT_EQ(dialogs->confirmations.size(), 1);
+    EXPECT_TRUE(dialogs->confirmations[0].contains("\n\nC:\\DADOS\\CLIENTES.DB\n\nContinuar?"))
+        << dialogs->confirmations[0].toStdString();
+    EXPECT_EQ(prefix.read("C:\\DADOS\\CLIENTES.DB"), clientes);
+    EXPECT_EQ(prefix.read("C:\\DADOS\\SUB\\NOTAS.TXT"), "notas\r\n");
+    EXPECT_EQ(prefix.read("C:\\DADOS\\Empresa.db"), "empresa");
+}
+
 // The window quotes the target "C:\\" and an entry with blanks; the archiver must still read
 // them as two arguments, as ARJ reads its own command line.
 TEST_F(RealArchiver, EntryWithBlanksComesOutIntoADriveRoot)

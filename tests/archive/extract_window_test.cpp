@@ -1,6 +1,7 @@
 #include "archive/extract_window.h"
 
 #include "archive/arj_listing.h"
+#include "archive/restore_targets.h"
 #include "lib/ansi_text.h"
 #include "lib/registry_settings.h"
 #include "tests/support/forwarding_platform.h"
@@ -91,6 +92,8 @@ struct Controls
     QCheckBox* CB_TODOS = get<QCheckBox>("CB_TODOS");
     QCheckBox* CB_MULTIVOL = get<QCheckBox>("CB_MULTIVOL");
     QCheckBox* CB_PARAR = get<QCheckBox>("CB_PARAR");
+    QCheckBox* CB_ORIGINAIS = get<QCheckBox>("CB_ORIGINAIS");
+    QLabel* LA_ORIGINAIS = get<QLabel>("LA_ORIGINAIS");
     QLabel* LA_DIR_LOCAL = get<QLabel>("LA_DIR_LOCAL");
     QListWidget* ESTOR_LISTBOX = get<QListWidget>("ESTOR_LISTBOX");
     QListWidget* ESTOR_LISTBOX_SELEC = get<QListWidget>("ESTOR_LISTBOX_SELEC");
@@ -288,7 +291,7 @@ TEST_F(ExtractWindow, LongListingsFillTheListInListingOrderInBatches)
         archiver->listing = listing;
         inserts = 0;
         window.BU_EXTRAIR_ABRIRClick();
-        const QStringList expected = readArjListing(listing).entries;
+        const QStringList expected = readArjListing(listing).names();
         ASSERT_EQ(expected.size(), 3000);
         EXPECT_EQ(items(ui.ESTOR_LISTBOX), expected);
         EXPECT_EQ(ui.RichEdit3->toPlainText(), arjListingLines(listing).join(u'\n'));
@@ -422,7 +425,11 @@ TEST_F(ExtractWindow, ExtractWritesOneLinePerSelectedEntry)
 {
     ui.E_EXT_ORIGEM->setText("D:\\\\BKP\\BKP00.ARJ");
     ui.E_EXT_DESTINO->setText("C:\\RESTAURA");
-    fill(ui.ESTOR_LISTBOX_SELEC, {"DADOS\\A.DB", "VALDOROW\\DADOS\\VLDREMP.DB"});
+    archiver->listing = listingOf(kBanner, {"DADOS\\A.DB", "VALDOROW\\DADOS\\VLDREMP.DB"});
+    ui.BU_EXTRAIR_ABRIR->click();
+    ui.ESTOR_LISTBOX->selectAll();
+    ui.BU_EXTR_MAIS->click();
+    archiver->runs.clear();
 
     ui.BU_EXTR_EXEC->click();
 
@@ -448,6 +455,8 @@ TEST_F(ExtractWindow, TodosAsksFirstAndWritesTheOneWholeArchiveLine)
     ui.CB_TODOS->setChecked(true);
     ui.CB_MULTIVOL->setChecked(true);
     fill(ui.ESTOR_LISTBOX_SELEC, {"A.DB"});
+    // Not listed yet: the entries' times come from a listing taken first.
+    archiver->listing = listingOf(kBanner, {"A.DB"});
 
     dialogs->confirmAnswers = {false};
     window.BU_EXTR_EXECClick();
@@ -460,7 +469,8 @@ TEST_F(ExtractWindow, TodosAsksFirstAndWritesTheOneWholeArchiveLine)
     window.BU_EXTR_EXECClick();
     EXPECT_EQ(extractBatch(),
               "C:\\ARJ.EXE X -JE -Y \"D:\\BKP\\BKP00.ARJ\" \"-HTC:\\RESTAURA\" -VA\r\n");
-    EXPECT_EQ(archiver->runs.size(), 1);
+    EXPECT_EQ(archiver->runs,
+              (QStringList{"C:\\NAVLOR\\VLDRBKP_REST.BAT", "C:\\NAVLOR\\VLDRBKP_REST1.BAT"}));
     EXPECT_EQ(ui.ESTOR_LISTBOX_SELEC->count(), 0);
 
     ui.CB_MULTIVOL->setChecked(false);
@@ -477,6 +487,10 @@ TEST_F(ExtractWindow, ABatchThatCannotBeWrittenIsNotRun)
     ASSERT_TRUE(
         QFile::setPermissions(prefix.host("C:\\NAVLOR\\VLDRBKP_REST1.BAT"), QFile::ReadOwner));
     ui.E_EXT_ORIGEM->setText("D:\\BKP\\BKP00.ARJ");
+    ui.E_EXT_DESTINO->setText("C:\\RESTAURA");
+    archiver->listing = listingOf(kBanner, {"A.DB"});
+    ui.BU_EXTRAIR_ABRIR->click();
+    archiver->runs.clear();
     fill(ui.ESTOR_LISTBOX_SELEC, {"A.DB"});
     window.BU_EXTR_EXECClick();
     EXPECT_TRUE(archiver->runs.isEmpty());
@@ -484,6 +498,76 @@ TEST_F(ExtractWindow, ABatchThatCannotBeWrittenIsNotRun)
     EXPECT_TRUE(
         dialogs->messages[0].startsWith("Cannot create file \"C:\\NAVLOR\\VLDRBKP_REST1.BAT\"."));
     EXPECT_EQ(ui.ESTOR_LISTBOX_SELEC->count(), 1);
+}
+
+// The listing's entries were stored at 26-06-01 21:59:58.
+TEST_F(ExtractWindow, RefusesNoTargetAndAsksBeforeReplacingNewerFiles)
+{
+    const auto stamp = [&](const QString& path, const QTime& time) {
+        prefix.write(path, "now");
+        QFile file(prefix.host(path));
+        ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+        ASSERT_TRUE(file.setFileTime(QDateTime(QDate(2026, 6, 1), time),
+                                     QFileDevice::FileModificationTime));
+    };
+    prefix.addDrive('D');
+    stamp("C:\\RESTAURA\\A.DB", QTime(21, 59, 59)); // the same two-second step
+    stamp("C:\\RESTAURA\\B.DB", QTime(22, 0, 0));
+    stamp("C:\\RESTAURA\\C.DB", QTime(8, 0, 0));
+    stamp("D:\\DADOS\\B.DB", QTime(23, 0, 0));
+    ui.E_EXT_ORIGEM->setText("D:\\BKP\\BKP00.ARJ");
+    archiver->listing = listingOf(kBanner, {"DADOS\\A.DB", "DADOS\\B.DB", "DADOS\\C.DB"});
+    ui.BU_EXTRAIR_ABRIR->click();
+    ui.ESTOR_LISTBOX->selectAll();
+    ui.BU_EXTR_MAIS->click();
+    archiver->runs.clear();
+
+    ui.E_EXT_DESTINO->setText("  ");
+    window.BU_EXTR_EXECClick();
+    EXPECT_EQ(dialogs->messages, QStringList{QString::fromUtf8("Informe o diretório de destino")});
+    EXPECT_TRUE(archiver->runs.isEmpty());
+
+    const auto question = [](const QString& path) {
+        return QString::fromUtf8("Os arquivos abaixo são mais novos que os do BKP e serão "
+                                 "substituídos:\n\n") +
+               path + "\n\nContinuar?";
+    };
+    const struct
+    {
+        bool originals;
+        bool answer;
+        QString asked;
+        QString firstLine; // of the batch run, empty for none
+    } cases[] = {
+        {false, false, question("C:\\RESTAURA\\B.DB"), {}},
+        {false, true, question("C:\\RESTAURA\\B.DB"),
+         "C:\\ARJ.EXE E  -Y \"D:\\BKP\\BKP00.ARJ\" \"-HTC:\\RESTAURA\" \"DADOS\\A.DB\" "},
+        // Into the drive the job's paths came from, each entry below its stored path.
+        {true, true, question("D:\\DADOS\\B.DB"),
+         "C:\\ARJ.EXE X  -Y \"D:\\BKP\\BKP00.ARJ\" \"-HTD:\\\" \"DADOS\\A.DB\" "},
+    };
+    ui.E_EXT_DESTINO->setText("C:\\RESTAURA");
+    window.setOriginalRoot("d:\\VLDRBKPA");
+    for (const auto& c : cases) {
+        dialogs->confirmations.clear();
+        dialogs->confirmAnswers = {c.answer};
+        archiver->runs.clear();
+        ui.CB_ORIGINAIS->setChecked(c.originals);
+        EXPECT_EQ(ui.E_EXT_DESTINO->isEnabled(), !c.originals);
+        window.BU_EXTR_EXECClick();
+        EXPECT_EQ(dialogs->confirmations, QStringList{c.asked});
+        EXPECT_EQ(archiver->runs.size(), c.firstLine.isEmpty() ? 0 : 1);
+        if (!c.firstLine.isEmpty())
+            EXPECT_EQ(extractBatch().section("\r\n", 0, 0), c.firstLine);
+        fill(ui.ESTOR_LISTBOX_SELEC, {"DADOS\\A.DB", "DADOS\\B.DB", "DADOS\\C.DB"});
+    }
+    EXPECT_EQ(ui.LA_ORIGINAIS->text(), "D:\\");
+
+    QStringList many;
+    for (int i = 0; i < 25; ++i)
+        many << QStringLiteral("C:\\R\\F%1.DB").arg(i);
+    const QStringList lines = newerFilesQuestion(many).split(u'\n');
+    EXPECT_EQ(lines.mid(2, 21), many.mid(0, 20) << "... e mais 5 arquivos");
 }
 
 TEST_F(ExtractWindow, ArchiveChooserStoresTheOriginInTheRegistry)
@@ -510,12 +594,11 @@ TEST_F(ExtractWindow, TargetChoosers)
     EXPECT_EQ(dialogs->folderTitles,
               QStringList{QString::fromUtf8("Selecione diretório de Destino")});
 
-    dialogs->fileAnswers = {{"C:\\RESTAURA\\SUB\\X.DB"}};
+    // The folder icon chooses a folder too, empty ones included.
+    dialogs->folderAnswers = {"C:\\RESTAURA\\SUB"};
     ui.BU_DIR_DESTINO_DIALOG->click();
     EXPECT_EQ(ui.E_EXT_DESTINO->text(), "C:\\RESTAURA\\SUB");
-    ASSERT_EQ(dialogs->fileRequests.size(), 1);
-    EXPECT_EQ(dialogs->fileRequests[0].directory, "C:\\RESTAURA");
-    EXPECT_EQ(dialogs->fileRequests[0].fileName, "");
+    EXPECT_TRUE(dialogs->fileRequests.isEmpty());
 
     ui.BU_DIR_DESTINO_DIALOG->click(); // cancelled
     EXPECT_EQ(ui.E_EXT_DESTINO->text(), "C:\\RESTAURA\\SUB");

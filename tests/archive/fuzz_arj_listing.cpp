@@ -84,7 +84,8 @@ void readAndCheck(const QByteArray& bytes)
 
     // Names as a batch line gets them: not empty, no blanks or control characters at the
     // ends, upper case, and within the code page.
-    for (const QString& name : listing.entries) {
+    const QStringList names = listing.names();
+    for (const QString& name : names) {
         judgeStoredName(name);
         check(!name.isEmpty(), "empty entry");
         check(name.front().unicode() > 0x20 && name.back().unicode() > 0x20, "untrimmed entry");
@@ -100,11 +101,15 @@ void readAndCheck(const QByteArray& bytes)
     for (int i = 1; i < kFirstArjEntryLine; ++i)
         again += "header\r\n";
     int number = 0;
-    for (const QString& name : listing.entries) {
+    for (const QString& name : names) {
         again += QByteArray::number(++number).rightJustified(3, '0') + ") " + toAnsi(name) +
                  "\r\n 11 WIN32 100 90 0.900 26-06-01 21:59:58\r\n";
     }
-    check(readArjListing(again).entries == listing.entries, "entries read back differently");
+    const ArjListing reread = readArjListing(again);
+    check(reread.names() == names, "entries read back differently");
+    const QDateTime written(QDate(2026, 6, 1), QTime(21, 59, 58));
+    for (const ArjEntry& entry : reread.entries)
+        check(entry.size == 100 && entry.modified == written, "details read back differently");
 }
 
 } // namespace
