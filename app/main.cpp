@@ -1,5 +1,6 @@
 // NAVLOR: maintenance console of a small-business file server.
 #include "app/console_app.h"
+#include "app/headless_pass.h"
 #include "app/installation_start.h"
 #include "app/main_window.h"
 #include "app/usage.h"
@@ -9,12 +10,10 @@
 #include "lib/widgets/qt_dialogs.h"
 #include "lib/widgets/qt_translations.h"
 
-#include <QFile>
+#include <QApplication>
 
 #include <cstdio>
 #include <memory>
-
-#include <unistd.h>
 
 int main(int argc, char** argv)
 {
@@ -32,16 +31,18 @@ int main(int argc, char** argv)
 
     // Started by another path than the installation's link (the desktop menu starts the
     // installed program), the console would find no installation: it goes over to the link.
-    const QString link =
-        navlor::installationProgram(navlor::platform(), QStringLiteral("/proc/self/exe"));
+    navlor::Platform& host = navlor::platform();
+    const QString link = navlor::installationProgram(host, host.programBinary());
     if (!link.isEmpty()) {
-        const QByteArray path = QFile::encodeName(link);
-        argv[0] = const_cast<char*>(path.constData());
-        ::execv(path.constData(), argv);
+        host.replaceProcess(link, arguments);
         // still here: the link could not be started; the console runs as it was started
     }
 
-    navlor::ConsoleApp app(argc, argv);
+    // The service's pass: no window, no display, no platform plugin.
+    if (line.headless)
+        return navlor::runHeadlessPass(argc, argv);
+
+    QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("NAVLOR"));
     navlor::applyProgramIcon();
     navlor::installQtTranslations(app);

@@ -154,22 +154,16 @@ void TF_NAVLOR::FormCreate(const QStringList& arguments)
     platform().setNumLockOn();
     // The separators and the date and time formats are the process-wide ones of lib/dates.
 
+    // A kill in the middle of writing a parameter file leaves its temporary file behind; the
+    // state's discovery removes it.
+    m_state = discoverConsoleState();
+    const QString dataDirectory = m_state.dataDirectory;
     m_ui->LA_WINDOWSVERSION->setText(VERSAO_WINDOWS());
-    m_ui->LA_WINDOWS->setText(DIR_WINDOWS());
-    m_ui->LA_DIRATUAL->setText(upperEach(platform().programPath()));
-    m_ui->LA_DIR1->setText(systemDirectoryRule());
+    m_ui->LA_WINDOWS->setText(m_state.windowsDirectory);
+    m_ui->LA_DIRATUAL->setText(m_state.programPath);
+    m_ui->LA_DIR1->setText(m_state.systemDirectory);
     m_ui->LA_COMPREDE->setText(NOME_COMPUTADOR());
-
-    const QString windowsDrive = m_ui->LA_WINDOWS->text().left(2);
-    QString dataDirectory = windowsDrive + QStringLiteral("\\VALDORO\\NAVLOR");
-    if (!platform().directoryExists(dataDirectory)) {
-        dataDirectory = windowsDrive + QStringLiteral("\\NAVLOR");
-        if (!platform().directoryExists(dataDirectory))
-            (void)platform().createDirectory(dataDirectory); // a failure shows later, when reading
-    }
     m_ui->LA_DIRNAVLOR->setText(dataDirectory);
-    // A kill in the middle of writing a parameter file leaves its temporary file behind.
-    platform().removeInterruptedWrites(dataDirectory);
 
     // "Minimizar ao concluir" follows the console flags; a start without them closes itself.
     m_ui->CB_MINIMIZAR->setChecked(
@@ -198,14 +192,9 @@ void TF_NAVLOR::FormShow()
         for (const QString& warning : overdueWarnings(dataDirectory(), today()))
             ADD_MSG(warning);
     }
-    m_ui->LA_DIR1->setText(systemDirectoryRule());
+    m_state.systemDirectory = systemDirectoryOf(m_state.programPath);
+    m_ui->LA_DIR1->setText(m_state.systemDirectory);
     m_ui->LA_COMPREDE->setText(NOME_COMPUTADOR());
-}
-
-QString TF_NAVLOR::systemDirectoryRule() const
-{
-    const QString candidate = m_ui->LA_DIRATUAL->text().left(1) + QStringLiteral(":\\VALDOROW");
-    return platform().directoryExists(candidate) ? candidate : QStringLiteral("**");
 }
 
 void TF_NAVLOR::showEvent(QShowEvent* event)
@@ -255,22 +244,22 @@ void TF_NAVLOR::clearMessageText()
 
 QString TF_NAVLOR::dataDirectory() const
 {
-    return m_ui->LA_DIRNAVLOR->text();
+    return m_state.dataDirectory;
 }
 
 QString TF_NAVLOR::systemDirectory() const
 {
-    return m_ui->LA_DIR1->text();
+    return m_state.systemDirectory;
 }
 
 QString TF_NAVLOR::programPath() const
 {
-    return m_ui->LA_DIRATUAL->text();
+    return m_state.programPath;
 }
 
 QString TF_NAVLOR::windowsDirectory() const
 {
-    return m_ui->LA_WINDOWS->text();
+    return m_state.windowsDirectory;
 }
 
 QString TF_NAVLOR::messageText() const

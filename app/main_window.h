@@ -3,6 +3,7 @@
 // The console's main window: opens every other window, runs the start-up housekeeping and
 // holds, in its controls, the values the rest of the program shares.
 
+#include "lib/console_state.h"
 #include "lib/dialogs.h"
 #include "lib/widgets/console_window.h"
 #include "lib/widgets/window_helpers.h"
@@ -31,7 +32,7 @@ public:
     // Appends a message to the message line and shows it; an empty text does nothing.
     void ADD_MSG(const QString& text) override;
 
-    // The shared values, as the controls hold them.
+    // The shared values, which the controls show.
     QString dataDirectory() const override;   // LA_DIRNAVLOR
     QString systemDirectory() const override; // LA_DIR1, "**" when missing
     QString programPath() const override;     // LA_DIRATUAL
@@ -91,19 +92,14 @@ protected:
 
 private:
     void FormCreate(const QStringList& arguments);
-    // The steps of the start-up run (startup_run.cpp).
-    void EXCLUI_LCK();
-    void EXCLUI_NET();
-    void EXCLUI_QSQ();
-    void BKP_AUTOMATICO();
     void FormShow();
     void connectHandlers();
     void loadPictures();
     void sizeAndCentre();
     void anchorToEdges();
-    QString systemDirectoryRule() const;
 
     std::unique_ptr<Ui::TF_NAVLOR> m_ui;
+    ConsoleState m_state;
     std::unique_ptr<WindowOpener> m_opener;
     int m_failedJobs = 0;
     bool m_interrupted = false;   // asked to end before the start-up run was through

@@ -14,6 +14,7 @@
 #include "lib/program_start.h"
 #include "lib/registry_settings.h"
 #include "lib/widgets/print_window.h"
+#include "lib/widgets/window_dialogs.h"
 #include "tools/about_box.h"
 #include "tools/file_search_window.h"
 
@@ -55,7 +56,7 @@ void TF_NAVLOR::BU_BKPAClick()
     m_ui->BU_BKPA->setEnabled(false);
     {
         TF_BKPA window(this);
-        dialogs().showModal(&window);
+        showModal(&window);
     }
     processMessages();
     m_ui->BU_BKPA->setEnabled(true);
@@ -67,7 +68,7 @@ void TF_NAVLOR::Parmetros1Click()
 {
     {
         TF_NAVLOR_P dialog(this);
-        dialogs().showModal(&dialog);
+        showModal(&dialog);
     }
     // The dialog may have switched the autostart value either way.
     m_ui->AUTORUN1->setChecked(AUTOSTART_ATIVO(kConsoleAutostartName));
@@ -83,7 +84,7 @@ void TF_NAVLOR::PesquisaArquivoseSubdiretrios1Click()
 {
     {
         TF_PESQARQ search(this);
-        dialogs().showModal(&search);
+        showModal(&search);
     }
     processMessages();
 }
@@ -99,7 +100,7 @@ void TF_NAVLOR::Sobre1Click()
     {
         TF_SOBRE about(this);
         about.setStatusText(QStringLiteral("NAVLOR - Servidor de Sistema - Backup/Restore"));
-        dialogs().showModal(&about);
+        showModal(&about);
     }
     processMessages();
 }

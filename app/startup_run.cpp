@@ -9,16 +9,12 @@
 #include "ui_main_window.h"
 
 #include "backup/backup_log.h"
-#include "backup/backup_window.h"
-#include "backup/pass_lock.h"
-#include "lib/console_flags.h"
-#include "lib/dates.h"
+#include "backup/backup_pass.h"
 #include "lib/dialogs.h"
-#include "lib/file_lists.h"
 #include "lib/platform/clock.h"
 #include "lib/platform/interruption.h"
 #include "lib/platform/platform.h"
-#include "lib/program_start.h"
+#include "lib/widgets/input_gate.h"
 
 #include <QGuiApplication>
 
@@ -27,8 +23,6 @@ namespace navlor {
 namespace {
 
 constexpr int kCountDownSeconds = 6;
-const QString kNetFile = QStringLiteral("C:\\PDOXUSRS.NET");
-const QString kNetlogProgram = QStringLiteral("C:\\NETLOG\\NETLOG.EXE");
 
 void sleepSeconds(int seconds)
 {
@@ -44,12 +38,8 @@ void TF_NAVLOR::TM_GERALTimer()
     InterruptDeferral running;
 
     // A first start on an empty machine says where the installation was looked for.
-    if (systemDirectory() == QLatin1String("**")) {
-        const QString hint = platform().installationHint();
-        ADD_MSG(QStringLiteral("Instalação não encontrada em ") + programPath().left(1) +
-                QStringLiteral(":\\VALDOROW") +
-                (hint.isEmpty() ? QString() : QStringLiteral(" - ") + hint));
-    }
+    if (!m_state.installationFound())
+        ADD_MSG(installationMissingText(m_state));
 
     // The window does not answer during the first second: the desktop settles first.
     sleepSeconds(1);
@@ -72,37 +62,27 @@ void TF_NAVLOR::TM_GERALTimer()
     m_ui->BAR->hide();
     m_ui->BU_CANCELAR->hide();
 
-    if (systemDirectory() == QLatin1String("**")) {
-        // Nothing to clean and nothing to copy: whoever watches must not see a green pass.
-        m_nothingToDo = true;
-    } else {
-        // Nobody may be there to answer: a box closes itself and the pass goes on. Without a
-        // display (the service) nobody can even see it: it is answered at once.
+    {
+        // The window keeps painting and lets "Parar BKP Aut" and "Sair" through while a batch
+        // runs; they take effect between jobs.
+        PassHooks hooks;
+        hooks.keepAlive = [] { processMessages(); };
+        hooks.stopRequested = [this] { return stopRequested(); };
+        hooks.batchStarted = [this]() -> std::shared_ptr<void> {
+            return std::make_shared<InputGate>(batchControls());
+        };
+        BackupPass pass(m_state, std::move(hooks));
+        connect(&pass, &BackupPass::message, this, &TF_NAVLOR::ADD_MSG);
+        connect(&pass, &BackupPass::messageTextChanged, this, &TF_NAVLOR::setMessageText);
+        // "Parar BKP Aut" skips this one backup only.
+        connect(&pass, &BackupPass::backupSkipped, this, [this] { setStopRequested(false); });
+        // Without a display (the service) nobody can even see a box: it is answered at once.
         const QString screen = QGuiApplication::platformName();
-        UnattendedBoxes unattended(kUnattendedBoxSeconds, screen == QLatin1String("offscreen") ||
-                                                              screen == QLatin1String("minimal"));
-        // Another pass (a second log-on, the timer) finishes its clean-up and jobs first.
-        const PassLock lock(
-            dataDirectory(),
-            archiverCeilingSeconds(consoleParamLine(dataDirectory(), kArchiverCeilingLine)),
-            [this] { ADD_MSG(passLockWaitText()); }, [] { processMessages(); });
-        if (lock.held()) {
-            EXCLUI_LCK();
-            EXCLUI_NET();
-            EXCLUI_QSQ();
-            sleepSeconds(2);
-            BKP_AUTOMATICO();
-        } else {
-            const QString text =
-                interruptRequested()
-                    ? QStringLiteral("ERRO - BKP automático interrompido")
-                    : QStringLiteral("ERRO - outra execução do NAVLOR não terminou - BKP "
-                                     "automático não executado");
-            ADD_MSG(text);
-            (void)BackupLog(dataDirectory()).note(text);
-            ++m_failedJobs;
-        }
-        m_interrupted = m_interrupted || interruptRequested();
+        pass.run(screen == QLatin1String("offscreen") || screen == QLatin1String("minimal"));
+        m_failedJobs += pass.failedJobs();
+        m_nothingToDo = pass.nothingToDo();
+        m_interrupted = m_interrupted || pass.interrupted();
+        processMessages();
     }
 
     // Someone who was not watching learns it from the desktop.
@@ -117,81 +97,6 @@ void TF_NAVLOR::TM_GERALTimer()
     if (m_ui->CB_MINIMIZAR->isChecked())
         showMinimized();
     ADD_MSG(QStringLiteral("CONCLUIDO"));
-}
-
-void TF_NAVLOR::EXCLUI_LCK()
-{
-    const ConsoleFlags flags = ConsoleFlags::forStartup(readConsoleFlags(dataDirectory()));
-    clearMessageText();
-    processMessages();
-    if (flags.deleteLockFiles) {
-        // Lock files a running client holds open stay, but they are counted all the same.
-        const int count =
-            APAGA_ARQUIVOS(systemDirectory() + QStringLiteral("\\*.LCK"), QStringLiteral("T"));
-        ADD_MSG(QStringLiteral("Deletando arquivos *.LCK = ") + QString::number(count));
-    }
-    clearMessageText();
-    processMessages();
-}
-
-void TF_NAVLOR::EXCLUI_NET()
-{
-    {
-        BusyCursor busy;
-        processMessages();
-        const ConsoleFlags flags = ConsoleFlags::forStartup(readConsoleFlags(dataDirectory()));
-        Platform& p = platform();
-        if (flags.deleteNetFile && p.fileExists(kNetFile)) {
-            ADD_MSG(QStringLiteral("Deletando arquivo - ") + kNetFile);
-            (void)p.deleteFile(kNetFile); // held open by a client it stays; nothing to say then
-        }
-        if (flags.startNetlog && p.fileExists(kNetlogProgram))
-            EXECUTA_PROGRAMA(kNetlogProgram, QString());
-        clearMessageText();
-        processMessages();
-    }
-    processMessages();
-}
-
-void TF_NAVLOR::EXCLUI_QSQ()
-{
-    const ConsoleFlags flags = ConsoleFlags::forStartup(readConsoleFlags(dataDirectory()));
-    clearMessageText();
-    processMessages();
-    if (flags.deleteQueryTables) {
-        const QString dir = systemDirectory();
-        const int tables = APAGA_ARQUIVOS(dir + QStringLiteral("\\_QSQ*.DB*"), QStringLiteral("T"));
-        ADD_MSG(QStringLiteral("Deletando arquivos _QSQ*.DB* = ") + QString::number(tables));
-        const int memos = APAGA_ARQUIVOS(dir + QStringLiteral("\\_QSQ*.MB"), QStringLiteral("T"));
-        ADD_MSG(QStringLiteral("Deletando arquivos _QSQ*.MB = ") + QString::number(memos));
-    }
-    clearMessageText();
-}
-
-void TF_NAVLOR::BKP_AUTOMATICO()
-{
-    // "Parar BKP Aut" skips this one backup only.
-    if (m_ui->CB_PARARBKP->isChecked()) {
-        m_ui->CB_PARARBKP->setChecked(false);
-        return;
-    }
-    bool anyJob = false;
-    for (int number = kFirstJob; number <= kLastJob && !anyJob; ++number)
-        anyJob = platform().fileExists(jobParFile(dataDirectory(), number));
-    if (!anyJob) {
-        const QString text = QStringLiteral("ERRO - nenhum BKP configurado em ") + dataDirectory();
-        ADD_MSG(text);
-        (void)BackupLog(dataDirectory()).note(text);
-        m_nothingToDo = true;
-        return;
-    }
-    {
-        TF_BKPA window(this); // never shown: only its controls are worked on
-        const PassResult result = window.runAllActiveJobs();
-        m_failedJobs += result.failed;
-        m_interrupted = m_interrupted || result.interrupted;
-    }
-    processMessages();
 }
 
 } // namespace navlor

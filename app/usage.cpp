@@ -5,7 +5,7 @@ namespace navlor {
 QString usageText()
 {
     return QStringLiteral(
-        "Uso: navlor [/N]\n"
+        "Uso: navlor [/N | --headless]\n"
         "\n"
         "Console de manutenção do servidor de arquivos de uma instalação do Sistema Valdoro.\n"
         "\n"
@@ -19,6 +19,9 @@ QString usageText()
         "\n"
         "  /N             abre o console sem a passagem de início, para usar o menu\n"
         "                 (maiúsculas ou minúsculas, como no Windows: /n)\n"
+        "  --headless     faz a passagem de início sem janela nem tela (o serviço): sem\n"
+        "                 contagem, mensagens na saída padrão, cada caixa respondida na hora\n"
+        "                 com a resposta segura\n"
         "  --help, -h, /? mostra esta ajuda\n"
         "  --version      mostra a versão\n"
         "\n"
@@ -47,6 +50,10 @@ CommandLine readCommandLine(const QStringList& arguments)
             line.startupPass = false;
             continue;
         }
+        if (is("--headless")) {
+            line.headless = true;
+            continue;
+        }
         // An option misread would run the clean-up under connected users: refused before
         // anything starts.
         if (argument.startsWith(u'-') || argument.startsWith(u'/'))
@@ -55,6 +62,12 @@ CommandLine readCommandLine(const QStringList& arguments)
                         QStringLiteral("\n\n") + usageText(),
                     false};
     }
+    if (line.headless && !line.startupPass)
+        return {CommandLine::Kind::Refused,
+                QStringLiteral("navlor: --headless faz a passagem; /N a dispensa: use um dos "
+                               "dois\n\n") +
+                    usageText(),
+                false};
     return line;
 }
 

@@ -26,6 +26,7 @@ struct CommandLine
     Kind kind = Kind::Start;
     QString text;
     bool startupPass = true; // no "/N"
+    bool headless = false;   // "--headless": the pass without any window
 };
 CommandLine readCommandLine(const QStringList& arguments);
 

@@ -14,6 +14,7 @@
 #include "lib/registry_settings.h"
 #include "lib/text_utils.h"
 #include "lib/widgets/console_window.h"
+#include "lib/widgets/window_dialogs.h"
 #include "lib/widgets/window_helpers.h"
 #include "lib/work_guard.h"
 
@@ -374,7 +375,7 @@ void TF_BKPDIR::BU_CONTEUDOClick()
     if (!guard.entered())
         return;
     m_openDialog.filterIndex = 2;
-    m_openDialog.directory = directoryPart(m_ui->E_R_ORIGEM->text());
+    m_openDialog.directory = windowsDirectoryPart(m_ui->E_R_ORIGEM->text());
     m_openDialog.fileName.clear();
     const QStringList chosen = dialogs().openFiles(m_openDialog);
     if (chosen.isEmpty())
@@ -408,7 +409,7 @@ void TF_BKPDIR::Diretorios1Click()
 void openDirectoryBackupWindow(QWidget* parent)
 {
     TF_BKPDIR window(parent);
-    dialogs().showModal(&window);
+    showModal(&window);
 }
 
 } // namespace navlor

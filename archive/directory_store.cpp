@@ -61,27 +61,17 @@ void recordDirectoryHistory(const QString& entry, const QStringList& items)
     }
 }
 
-QString directoryPart(const QString& path)
-{
-    const qsizetype cut = std::max(path.lastIndexOf(u'\\'), path.lastIndexOf(u':'));
-    return path.left(cut + 1);
-}
-
 QString firstUseDestination()
 {
-    const QString windows = DIR_WINDOWS();
-    QChar drive = u'C';
-    if (windows.size() >= 2 && windows.at(1) == u':' && windows.at(0).isLetter() &&
-        windows.at(0).unicode() < 0x80)
-        drive = windows.at(0).toUpper();
-    return drive + QStringLiteral(":\\VLDRBKPB");
+    const QString root = windowsDriveRoot(DIR_WINDOWS());
+    return (root.isEmpty() ? QStringLiteral("C:\\") : root) + QStringLiteral("VLDRBKPB");
 }
 
 QString chooserStart(const QString& text)
 {
     QString start = text;
     for (int i = 0; i < 3 && !DIRETORIO_EXISTE(start); ++i)
-        start = directoryPart(start);
+        start = windowsDirectoryPart(start);
     if (!DIRETORIO_EXISTE(start))
         start = QStringLiteral("C:\\");
     return start;
@@ -90,31 +80,31 @@ QString chooserStart(const QString& text)
 HistoryFields applyHistoryEntry(const QString& text)
 {
     HistoryFields fields;
-    fields.entry = TROCA_TEXTO(text, QStringLiteral("\\\\"), QStringLiteral("\\"), 0);
+    fields.entry = singleBackslashes(text);
     const QStringList parts = splitFields(fields.entry, QStringLiteral("#"));
     // Field n of the entry; a missing one is empty.
     const auto part = [&parts](int n) { return parts.value(n - 1); };
     fields.operation = part(2);
-    fields.destination = directoryPart(withoutQuotes(part(3)));
-    fields.origin = directoryPart(withoutQuotes(part(4)));
+    fields.destination = windowsDirectoryPart(withoutQuotes(part(3)));
+    fields.origin = windowsDirectoryPart(withoutQuotes(part(4)));
     if (fields.origin.endsWith(u'\\'))
         fields.origin.chop(1);
     fields.subdirs = part(5).contains(QStringLiteral("-R"));
     fields.restoreOrigin = part(3);
-    fields.restoreTarget = directoryPart(part(4));
+    fields.restoreTarget = windowsDirectoryPart(part(4));
     return fields;
 }
 
 QString archiveNameFor(const QString& origin)
 {
     // Counted from 1, starting on the separator that ends the directory part.
-    const qsizetype start = std::max<qsizetype>(directoryPart(origin).size(), 1) - 1;
+    const qsizetype start = std::max<qsizetype>(windowsDirectoryPart(origin).size(), 1) - 1;
     return origin.mid(start, 99) + QStringLiteral(".ARJ");
 }
 
 QString normaliseEntry(const QString& entry)
 {
-    return upperEach(TROCA_TEXTO(entry, QStringLiteral("\\\\"), QStringLiteral("\\"), 0));
+    return upperEach(singleBackslashes(entry));
 }
 
 QString storeEntry(const QString& arj, const QString& op, const QString& archive,
@@ -152,7 +142,7 @@ QString storeCommandLine(const QString& entry)
             fields[i] = quotedField(fields.at(i));
             continue;
         }
-        const QString directory = directoryPart(fields.at(i));
+        const QString directory = windowsDirectoryPart(fields.at(i));
         QStringList sources;
         for (const QString& mask :
              fields.at(i).mid(directory.size()).split(u' ', Qt::SkipEmptyParts))

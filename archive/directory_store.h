@@ -3,6 +3,8 @@
 // The directory backup window's logic: its history of executions (BKPDIR, BKP0 to BKP10), the
 // archive name derived from the origin and the ARJ command lines of store, restore and listing.
 
+#include "lib/windows_path.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -18,9 +20,6 @@ QStringList readDirectoryHistory();
 // Records a store that wrote its archive: the entry goes to BKP0, then each item of the list
 // that differs from it to BKP2, BKP3 and on, in list order. BKP1 is left as it is.
 void recordDirectoryHistory(const QString& entry, const QStringList& items);
-
-// Up to and including the last "\" or ":"; empty when there is neither.
-QString directoryPart(const QString& path);
 
 // The destination a first use offers: VLDRBKPB at the root of the system drive, the drive
 // that holds the Windows directory ("C:\VLDRBKPB"); drive C: when that names no drive.

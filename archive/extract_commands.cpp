@@ -1,17 +1,13 @@
 #include "archive/extract_commands.h"
 
+#include "lib/archiver_location.h"
 #include "lib/platform/platform.h"
 #include "lib/system_info.h"
-#include "lib/text_utils.h"
+#include "lib/windows_path.h"
 
 namespace navlor {
 
 namespace {
-
-QString singleBackslashes(const QString& text)
-{
-    return TROCA_TEXTO(text, QStringLiteral("\\\\"), QStringLiteral("\\"), 0);
-}
 
 // ARJ reads its own command line: quotes group and a backslash is always itself.
 QString quoted(const QString& text)
@@ -23,31 +19,14 @@ QString quoted(const QString& text)
 
 QStringList extractArjCandidates(const QString& programDir, const QString& currentDir)
 {
-    const QString arj = QStringLiteral("ARJ.EXE");
-    return {
-        singleBackslashes(programDir + arj),
-        QStringLiteral("C:\\ARJ.EXE"),
-        QStringLiteral("C:\\WINDOWS\\ARJ.EXE"),
-        QStringLiteral("C:\\WINDOWS\\SYSTEM\\ARJ.EXE"),
-        // A drive root as current directory ends in "\" already.
-        singleBackslashes(currentDir + QStringLiteral("\\") + arj),
-        QStringLiteral("C:\\WINNT\\ARJ.EXE"),
-        currentDir.left(1) + QStringLiteral(":\\VLDRBKP\\") + arj,
-        arj,
-    };
+    return archiverCandidates(ArchiverSearch::Extract, {currentDir, programDir});
 }
 
 QString LOCALIZA_ARJ_EXTRAI()
 {
     Platform& p = platform();
-    const QString program = p.programPath();
-    const QStringList candidates =
-        extractArjCandidates(program.left(program.lastIndexOf(u'\\') + 1), p.currentDirectory());
-    for (qsizetype i = 0; i + 1 < candidates.size(); ++i) {
-        if (p.fileExists(candidates.at(i)))
-            return candidates.at(i);
-    }
-    return candidates.last();
+    return findArchiver(ArchiverSearch::Extract,
+                        {p.currentDirectory(), upToLastBackslash(p.programPath())});
 }
 
 QString extractLocalDirectory()

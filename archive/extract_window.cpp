@@ -15,6 +15,7 @@
 #include "lib/system_info.h"
 #include "lib/widgets/console_window.h"
 #include "lib/widgets/jpeg_image.h"
+#include "lib/widgets/window_dialogs.h"
 #include "lib/windows_path.h"
 #include "lib/work_guard.h"
 
@@ -63,16 +64,11 @@ QString backupFilter()
     return QStringLiteral("Todos os Arquivos   *.*|*.*|Arquivos de BKP   *.arj|*.arj");
 }
 
-QString directoryOf(const QString& path)
-{
-    return path.left(path.lastIndexOf(u'\\') + 1);
-}
-
 // Why a file could not be opened, in the words the system uses for it.
 QString fileErrorReason(const QString& path)
 {
     Platform& p = platform();
-    if (!p.directoryExists(directoryOf(path)))
+    if (!p.directoryExists(upToLastBackslash(path)))
         return QStringLiteral("O sistema não pode encontrar o caminho especificado.");
     if (!p.fileExists(path))
         return QStringLiteral("O sistema não pode encontrar o arquivo especificado.");
@@ -86,7 +82,7 @@ QString cannotOpen(const QString& path)
 
 QString cannotCreate(const QString& path)
 {
-    const QString reason = platform().directoryExists(directoryOf(path))
+    const QString reason = platform().directoryExists(upToLastBackslash(path))
                                ? QStringLiteral("Acesso negado.")
                                : QStringLiteral("O sistema não pode encontrar o caminho "
                                                 "especificado.");
@@ -268,7 +264,7 @@ void TF_BKP_EXTRAI1::BU_DIR_ORIGEMClick()
 {
     // The Windows dialog takes a full path as its file name: it opens in that directory.
     const QString origin = m_ui->E_EXT_ORIGEM->text();
-    m_openDialog.directory = directoryOf(origin);
+    m_openDialog.directory = upToLastBackslash(origin);
     m_openDialog.fileName = origin.mid(m_openDialog.directory.size());
     const QStringList chosen = dialogs().openFiles(m_openDialog);
     if (chosen.isEmpty())
@@ -578,7 +574,7 @@ void openExtractWindow(QWidget* parent, const QString& archivePath, const QStrin
     TF_BKP_EXTRAI1 window(parent);
     window.setOrigin(archivePath);
     window.setOriginalRoot(originalRoot);
-    dialogs().showModal(&window);
+    showModal(&window);
 }
 
 } // namespace navlor

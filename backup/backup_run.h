@@ -30,6 +30,8 @@ public:
     virtual bool stopRequested() = 0;  // CB_PARARBKP
     // Every file named `name` in `directory` and all its subdirectories.
     virtual QStringList searchFiles(const QString& directory, const QString& name) = 0;
+    // Between the steps of a run: a window handles its messages here. The default does nothing.
+    virtual void keepAlive() {}
     // A job of the pass was loaded, or a run changed the job: the window shows it.
     virtual void jobChanged(const BackupJob& job) { (void)job; }
     // Where the pass stands: the job about to be executed is the `index`-th (from 1) of the
@@ -103,9 +105,6 @@ QString exclusionSwitches(const QString& exclusions);
 // is left out (" -X*.DELTA").
 QString backupCommandLine(const QString& archiver, const QString& option,
                           const QString& archivePath, const BackupJob& job, bool firebird = false);
-
-// Where the archiver is used from: the program's directory + "ARJ.EXE".
-QString archiverHomePath(const QString& programPath);
 
 // Finds the archiver, copying it next to the program when it is found in the installation;
 // posts and shows the failure itself. Empty when it cannot be had.

@@ -1,5 +1,6 @@
 #include "backup/backup_run.h"
 
+#include "lib/archiver_location.h"
 #include "lib/dialogs.h"
 #include "lib/platform/clock.h"
 #include "lib/platform/interruption.h"
@@ -16,11 +17,6 @@ const QString kArchiverName = QStringLiteral("ARJ.EXE");
 // Rounds of two seconds before the operator is asked about a missing destination.
 constexpr int kRoundsBeforeAsking = 30;
 constexpr int kRoundMilliseconds = 2000;
-
-QString singleBackslashes(const QString& text)
-{
-    return TROCA_TEXTO(text, QStringLiteral("\\\\"), QStringLiteral("\\"), 0);
-}
 
 // Posts a failure and shows the message line in a box, as every failed check does.
 void postAndShow(BackupConsole& console, const QString& text)
@@ -51,22 +47,14 @@ bool checkSource(const BackupJob& job, BackupConsole& console)
     return false;
 }
 
-QString archiverHomePath(const QString& programPath)
-{
-    return singleBackslashes(programPath.left(programPath.lastIndexOf(u'\\') + 1) + kArchiverName);
-}
-
 QString locateArchiver(BackupConsole& console)
 {
     Platform& p = platform();
-    const QString home = archiverHomePath(console.programPath());
+    const QString home = archiverBesideProgram(console.programPath());
     // The installation's own copies are brought next to the program.
     const QString dir1 = console.systemDirectory();
-    const QStringList installed{
-        dir1 + QStringLiteral("\\EXE\\ARJ.EXE"),
-        dir1.left(1) + QStringLiteral(":\\VLDRBKP\\ARJ.EXE"),
-        dir1 + QStringLiteral("\\VLDRBKP\\ARJ.EXE"),
-    };
+    const QStringList installed =
+        archiverCandidates(ArchiverSearch::BackupInstalled, {dir1, QString()});
     if (p.fileExists(home)) {
         // A copy made before the installation's archiver was upgraded would keep running the
         // old one: a newer installed archiver replaces it.
@@ -95,21 +83,14 @@ QString locateArchiver(BackupConsole& console)
     if (p.fileExists(home))
         return home;
 
-    const QStringList system{
-        QStringLiteral("C:\\ARJ.EXE"),
-        QStringLiteral("C:\\WINDOWS\\ARJ.EXE"),
-        QStringLiteral("C:\\WINDOWS\\SYSTEM\\ARJ.EXE"),
-    };
-    for (const QString& candidate : system) {
-        if (p.fileExists(candidate))
-            return candidate;
-    }
+    if (const QString system = findArchiver(ArchiverSearch::BackupSystem, {}); !system.isEmpty())
+        return system;
     if (!uncopied.isEmpty())
         return uncopied;
 
     const QStringList found = console.searchFiles(dir1, kArchiverName);
     console.ADD_MSG(QStringLiteral("Localizando programa ARJ.EXE"));
-    processMessages();
+    console.keepAlive();
     const QString failure =
         QStringLiteral("Não foi possivel LOCALIZAR o programa ARJ.EXE - BKP Diário CANCELADO");
     if (found.isEmpty() || !p.fileExists(found.first())) {
@@ -126,7 +107,7 @@ bool checkDestination(const QString& destination, BackupConsole& console)
         (void)p.createDirectory(destination);
     int rounds = 0;
     for (;;) {
-        processMessages();
+        console.keepAlive();
         if (p.directoryExists(destination))
             return true;
         if (cancelRequested())

@@ -74,8 +74,9 @@ bool isDue(const QString& period, const QDate& today, const QString& lastRun)
     case u'3':
         return blank || unreadable || startsAfter(dateText(weekStart(today)), last, today);
     case u'4': {
-        const QString half =
-            VALOR_INTEIRO(todayText.left(2)) >= 16 ? QStringLiteral("16") : QStringLiteral("01");
+        const QString half = VALOR_INTEIRO(todayText.left(2)).value_or(0) >= 16
+                                 ? QStringLiteral("16")
+                                 : QStringLiteral("01");
         return blank || unreadable || startsAfter(half + todayText.mid(2), last, today);
     }
     case u'5':

@@ -1,5 +1,6 @@
 #include "backup/window_console.h"
 
+#include "backup/backup_pass.h"
 #include "backup/backup_window.h"
 #include "lib/dialogs.h"
 #include "lib/platform/platform.h"
@@ -8,27 +9,8 @@
 #include "lib/widgets/window_helpers.h"
 
 #include <QElapsedTimer>
-#include <QLocale>
-
-#include <algorithm>
 
 namespace navlor {
-
-// "00:12 - 1.234 KB": the time a batch has run and how far its archive has grown (arj builds an
-// updated archive beside the old one, as ARJTEMP.$nn).
-QString batchProgressText(qint64 seconds, const QString& archivePath)
-{
-    qint64 bytes = 0;
-    const QString directory = archivePath.left(archivePath.lastIndexOf(u'\\') + 1);
-    for (const QString& pattern : {archivePath, directory + QStringLiteral("ARJTEMP.*")}) {
-        for (const DirEntry& entry : platform().findFiles(pattern))
-            bytes = std::max(bytes, entry.size);
-    }
-    return QStringLiteral("%1:%2 - %3 KB")
-        .arg(seconds / 60, 2, 10, QLatin1Char('0'))
-        .arg(seconds % 60, 2, 10, QLatin1Char('0'))
-        .arg(QLocale(QLocale::Portuguese, QLocale::Brazil).toString((bytes + 1023) / 1024));
-}
 
 namespace {
 
@@ -67,6 +49,7 @@ public:
         return opener ? opener->searchWithWindow(&m_window, directory, name) : QStringList();
     }
     void jobChanged(const BackupJob& job) override { m_window.showJob(job); }
+    void keepAlive() override { processMessages(); }
     void passPosition(int index, int count) override
     {
         m_index = index;

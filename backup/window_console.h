@@ -15,7 +15,4 @@ class TF_BKPA;
 
 std::unique_ptr<BackupConsole> makeWindowConsole(TF_BKPA& window);
 
-// "00:12 - 1.234 KB": the time a batch has run and how far its archive has grown.
-QString batchProgressText(qint64 seconds, const QString& archivePath);
-
 } // namespace navlor

@@ -49,7 +49,6 @@ public:
     bool confirm(const QString&, const QString&) override { return false; }
     QStringList openFiles(const FileDialogRequest&) override { return {archive}; }
     QString browseFolder(const QString&, const QString&) override { return {}; }
-    int showModal(QWidget*) override { return 0; }
     void setBusyCursor(bool) override {}
 
     QString archive;

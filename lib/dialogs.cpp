@@ -27,7 +27,6 @@ public:
     }
     QStringList openFiles(const FileDialogRequest&) override { return {}; }
     QString browseFolder(const QString&, const QString&) override { return {}; }
-    int showModal(QWidget*) override { return 0; }
     void setBusyCursor(bool) override {}
 };
 

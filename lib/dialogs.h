@@ -8,8 +8,6 @@
 
 #include <memory>
 
-class QWidget;
-
 namespace navlor {
 
 struct FileDialogRequest
@@ -34,8 +32,7 @@ public:
     virtual QStringList openFiles(const FileDialogRequest& request) = 0;
     // The folder browser; the chosen directory as a Windows path, or empty when cancelled.
     virtual QString browseFolder(const QString& title, const QString& start) = 0;
-    // Shows a window modally; its result code (QDialog::Accepted is 1, Rejected 0).
-    virtual int showModal(QWidget* window) = 0;
+    // Windows are the widgets layer's: showModal() is in lib/widgets/window_dialogs.h.
     // The hourglass while the console works without handling messages.
     virtual void setBusyCursor(bool busy) = 0;
 };

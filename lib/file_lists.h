@@ -37,6 +37,14 @@ QString PRIMEIRO_ARQUIVO(const QString& m);
 // files deleted.
 int APAGA_ARQUIVOS(const QString& m, const QString& d);
 
+// The wildcard path searched for `mask` in `directory`: a drive root ("C:\") is cut to its
+// drive ("C:"), and every doubled "\" is made one, so "C:\DADOS\" and "C:\DADOS" search alike.
+QString searchPath(const QString& directory, const QString& mask);
+
+// The files found, each as lower-case directory + upper-case name, a directory's own files
+// before those of its subdirectories. A directory that does not exist yields none.
+QStringList searchFiles(const QString& directory, const QString& mask);
+
 // True when the path is an existing directory (with or without a trailing "\").
 bool DIRETORIO_EXISTE(const QString& path);
 

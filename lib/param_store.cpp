@@ -3,8 +3,7 @@
 #include "lib/dialogs.h"
 #include "lib/platform/platform.h"
 #include "lib/text_utils.h"
-
-#include <algorithm>
+#include "lib/windows_path.h"
 
 namespace navlor {
 
@@ -13,13 +12,6 @@ namespace {
 constexpr int kAttempts = 5;
 // From this attempt on the operator is asked before trying again.
 constexpr int kFirstWarnedAttempt = 4;
-
-// Everything up to and including the last "\" or ":"; empty without either.
-QString directoryPart(const QString& path)
-{
-    const qsizetype at = std::max(path.lastIndexOf(u'\\'), path.lastIndexOf(u':'));
-    return path.left(at + 1);
-}
 
 } // namespace
 
@@ -50,10 +42,10 @@ bool writeParamFile(const QString& path, ParamFile& file)
 {
     for (int attempt = 1;; ++attempt) {
         processMessages();
-        const QString target = TROCA_TEXTO(path, QStringLiteral("\\\\"), QStringLiteral("\\"), 0);
+        const QString target = singleBackslashes(path);
         file.normalise();
 
-        const QString directory = directoryPart(target);
+        const QString directory = windowsDirectoryPart(target);
         if (directory.isEmpty() || !platform().directoryExists(directory)) {
             dialogs().message(QString::fromUtf8("Diretório invalido para gravar Parametros (") +
                               target + QStringLiteral(")"));

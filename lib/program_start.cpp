@@ -5,16 +5,11 @@
 #include "lib/platform/platform.h"
 #include "lib/registry_settings.h"
 #include "lib/system_info.h"
-#include "lib/text_utils.h"
+#include "lib/windows_path.h"
 
 namespace navlor {
 
 namespace {
-
-QString singleBackslashes(const QString& text)
-{
-    return TROCA_TEXTO(text, QStringLiteral("\\\\"), QStringLiteral("\\"), 0);
-}
 
 // Windows takes the program apart from its arguments by the application name it is given;
 // here the command line alone says it, so a program path with blanks goes in quotes.
@@ -23,12 +18,6 @@ QString programToken(const QString& path)
     if (path.contains(u' ') && !path.startsWith(u'"'))
         return u'"' + path + u'"';
     return path;
-}
-
-// The directory part of a path, up to and including its last "\".
-QString directoryPart(const QString& path)
-{
-    return path.left(path.lastIndexOf(u'\\') + 1);
 }
 
 } // namespace
@@ -64,12 +53,10 @@ int EXECUTA_BAT(const QString& c, ShowMode w, const QString& f)
     QString command = x;
     if (!x.contains(QLatin1String(".BAT"))) {
         Platform& p = platform();
-        QString dir = p.currentDirectory();
-        if (!dir.endsWith(u'\\'))
-            dir += u'\\';
+        const QString batch = appendWindowsPath(p.currentDirectory(), QStringLiteral("ArqBat.Bat"));
         // Running the batch of an earlier call when this one could not be written would
         // run the wrong command; better not to run at all.
-        if (!p.writeFile(dir + QStringLiteral("ArqBat.Bat"), toAnsi(x) + "\r\n"))
+        if (!p.writeFile(batch, toAnsi(x) + "\r\n"))
             return -1;
         command = QStringLiteral("ArqBat.Bat");
     }
@@ -98,7 +85,7 @@ int runBatchJudged(const QString& batchPath, int ceilingSeconds,
 
 QStringList programCandidates(const QString& n, const QString& dir1, const QString& programDir)
 {
-    const QString d1 = directoryPart(dir1);
+    const QString d1 = upToLastBackslash(dir1);
     QString d2 = d1;
     const qsizetype drive = d1.indexOf(QLatin1String(":\\"));
     if (drive > 0)
@@ -127,7 +114,7 @@ void EXECUTA_PROGRAMA(const QString& n, const QString& r)
     processMessages();
     Platform& p = platform();
     const QStringList candidates =
-        programCandidates(n, globals.GB_DIR1, directoryPart(p.programPath()));
+        programCandidates(n, globals.GB_DIR1, upToLastBackslash(p.programPath()));
     for (const QString& candidate : candidates) {
         if (p.fileExists(candidate)) {
             (void)p.winExec(programToken(candidate), ShowMode::ShowNormal);

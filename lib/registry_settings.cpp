@@ -1,6 +1,5 @@
 #include "lib/registry_settings.h"
 
-#include "lib/app_error.h"
 #include "lib/platform/platform.h"
 #include "lib/text_utils.h"
 

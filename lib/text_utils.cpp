@@ -1,7 +1,5 @@
 #include "lib/text_utils.h"
 
-#include "lib/app_error.h"
-
 #include <optional>
 
 namespace navlor {
@@ -112,16 +110,14 @@ QString COMPLETA_ZEROS(int v, int w)
     return COMPLETA_ZEROS(QString::number(v), w);
 }
 
-int VALOR_INTEIRO(const QString& s)
+std::optional<int> VALOR_INTEIRO(const QString& s)
 {
     QString text = MANTEM_CARACTERES(trimControls(s), QStringLiteral("-0123456789"));
     if (text.isEmpty())
         text = QStringLiteral("0");
     // Nine characters always fit in 32 bits.
     text.truncate(9);
-    if (const auto value = toInteger(text))
-        return *value;
-    throw AppError(QStringLiteral("'%1' is not a valid integer value").arg(text));
+    return toInteger(text);
 }
 
 QString MANTEM_CARACTERES(const QString& s, const QString& c)

@@ -7,6 +7,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <optional>
+
 namespace navlor {
 
 // S with O replaced by R; M = 1 replaces only the first occurrence. The text after each
@@ -23,9 +25,9 @@ QString COMPLETA_ZEROS(const QString& v, int w);
 QString COMPLETA_ZEROS(int v, int w);
 QString ZEROS(int n);
 
-// The digits and minus signs of S, at most nine of them, as an integer ("" is 0). Throws
-// AppError("'<text>' is not a valid integer value") when the minus signs make no number.
-int VALOR_INTEIRO(const QString& s);
+// The digits and minus signs of S, at most nine of them, as an integer ("" is 0); nothing
+// when the minus signs make no number ("12-3", "-").
+std::optional<int> VALOR_INTEIRO(const QString& s);
 
 // The characters of S that occur (MANTEM) or do not occur (REMOVE) in C, in order.
 QString MANTEM_CARACTERES(const QString& s, const QString& c);

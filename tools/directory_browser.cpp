@@ -5,6 +5,7 @@
 #include "lib/platform/platform.h"
 #include "lib/text_utils.h"
 #include "lib/widgets/jpeg_image.h"
+#include "lib/windows_path.h"
 #include "tools/directory_choice.h"
 #include "tools/directory_listing.h"
 #include "tools/extension_filter.h"
@@ -15,8 +16,6 @@
 #include <QSignalBlocker>
 #include <QStyle>
 
-#include <algorithm>
-
 namespace navlor {
 
 Tf_dir* f_dir = nullptr;
@@ -24,16 +23,6 @@ Tf_dir* f_dir = nullptr;
 namespace {
 
 constexpr int kPathRole = Qt::UserRole;
-
-QString fileNameOf(const QString& path)
-{
-    return path.mid(std::max(path.lastIndexOf(u'\\'), path.lastIndexOf(u':')) + 1);
-}
-
-QString directoryPartOf(const QString& path)
-{
-    return path.left(std::max(path.lastIndexOf(u'\\'), path.lastIndexOf(u':')) + 1);
-}
 
 } // namespace
 
@@ -114,7 +103,7 @@ void Tf_dir::showDirectory(const QString& directory)
     QTreeWidgetItem* parent = nullptr;
     for (const QString& path : chain) {
         auto* item = parent ? new QTreeWidgetItem(parent) : new QTreeWidgetItem(tree);
-        item->setText(0, parent ? fileNameOf(path) : path);
+        item->setText(0, parent ? windowsFileName(path) : path);
         item->setIcon(0, open);
         item->setData(0, kPathRole, path);
         parent = item;
@@ -229,8 +218,8 @@ void Tf_dir::SpeedButton1Click()
     const QStringList chosen = dialogs().openFiles(OpenDialog1);
     if (chosen.isEmpty())
         return;
-    m_ui->DIR_ARQUIVO->setText(fileNameOf(chosen.first()));
-    m_ui->DIR_DIRETORIO->setText(directoryPartOf(chosen.first()));
+    m_ui->DIR_ARQUIVO->setText(windowsFileName(chosen.first()));
+    m_ui->DIR_DIRETORIO->setText(windowsDirectoryPart(chosen.first()));
     m_chosenDirectory = m_ui->DIR_DIRETORIO->text();
 }
 

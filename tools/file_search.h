@@ -10,13 +10,7 @@
 
 namespace navlor {
 
-// The wildcard path searched for `mask` in `directory`: a drive root ("C:\") is cut to its
-// drive ("C:"), and every doubled "\" is made one, so "C:\DADOS\" and "C:\DADOS" search alike.
-QString searchPath(const QString& directory, const QString& mask);
-
-// The files found, each as lower-case directory + upper-case name, a directory's own files
-// before those of its subdirectories. A directory that does not exist yields none.
-QStringList searchFiles(const QString& directory, const QString& mask);
+// searchPath() and searchFiles() are in lib/file_lists.h, for the backup's archiver search too.
 
 // The same, with where each file is.
 QList<FoundFile> searchFoundFiles(const QString& directory, const QString& mask);

@@ -5,6 +5,7 @@
 #include "lib/dialogs.h"
 #include "lib/text_utils.h"
 #include "lib/widgets/jpeg_image.h"
+#include "lib/widgets/window_dialogs.h"
 #include "tools/directory_browser.h"
 #include "tools/file_search.h"
 
@@ -115,7 +116,7 @@ void TF_PESQARQ::SpeedButton1Click()
     QString chosen;
     {
         Tf_dir browser(this);
-        result = dialogs().showModal(&browser);
+        result = showModal(&browser);
         chosen = browser.directoryLabel();
     }
     processMessages();

@@ -61,11 +61,11 @@ void Interpreter::listTree(const QString& directory, const QString& mask,
     int files = 0;
     int directories = 0;
     qint64 size = 0;
-    for (const DirEntry& entry : m_platform.findFiles(join(directory, mask))) {
+    for (const DirEntry& entry : m_platform.findFiles(appendWindowsPath(directory, mask))) {
         if (!dirShows(entry, switches))
             continue;
         if (bare) {
-            lines += (recursive ? join(directory, entry.name) : entry.name) + u'\n';
+            lines += (recursive ? appendWindowsPath(directory, entry.name) : entry.name) + u'\n';
         } else {
             const QString when = entry.modified.toString(QStringLiteral("dd/MM/yyyy  HH:mm"));
             const QString column = entry.directory
@@ -97,10 +97,11 @@ void Interpreter::listTree(const QString& directory, const QString& mask,
     bytes += size;
     if (!recursive)
         return;
-    for (const DirEntry& entry : m_platform.findFiles(join(directory, QStringLiteral("*")))) {
+    for (const DirEntry& entry :
+         m_platform.findFiles(appendWindowsPath(directory, QStringLiteral("*")))) {
         if (entry.directory && !entry.system && entry.name != u'.' &&
             entry.name != QLatin1String(".."))
-            listTree(join(directory, entry.name), mask, switches, text, totals, bytes);
+            listTree(appendWindowsPath(directory, entry.name), mask, switches, text, totals, bytes);
     }
 }
 
@@ -115,7 +116,7 @@ void Interpreter::listDirectory(const QStringList& arguments)
         return;
     }
     if (m_platform.directoryExists(pattern))
-        pattern = join(pattern, QStringLiteral("*"));
+        pattern = appendWindowsPath(pattern, QStringLiteral("*"));
     const QString directory = directoryPart(pattern);
     QString text;
     if (!bare)

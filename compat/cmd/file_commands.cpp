@@ -86,7 +86,7 @@ void Interpreter::makeDirectory(const QStringList& arguments)
         QString built = full.left(3);
         bool ok = true;
         for (const QString& part : full.mid(3).split(u'\\', Qt::SkipEmptyParts)) {
-            built = join(built, part);
+            built = appendWindowsPath(built, part);
             if (!m_platform.directoryExists(built) && !m_platform.createDirectory(built)) {
                 ok = false;
                 break;
@@ -100,8 +100,9 @@ void Interpreter::makeDirectory(const QStringList& arguments)
 bool Interpreter::removeTree(const QString& directory)
 {
     bool ok = true;
-    for (const DirEntry& entry : m_platform.findFiles(join(directory, QStringLiteral("*")))) {
-        const QString path = join(directory, entry.name);
+    for (const DirEntry& entry :
+         m_platform.findFiles(appendWindowsPath(directory, QStringLiteral("*")))) {
+        const QString path = appendWindowsPath(directory, entry.name);
         if (entry.directory && !entry.system)
             ok = removeTree(path) && ok;
         else if (entry.directory)
@@ -142,7 +143,7 @@ void Interpreter::removeDirectory(const QStringList& arguments)
                 fail(QStringLiteral("Acesso negado - %1").arg(full));
             continue;
         }
-        if (!m_platform.findFiles(join(full, QStringLiteral("*"))).isEmpty()) {
+        if (!m_platform.findFiles(appendWindowsPath(full, QStringLiteral("*"))).isEmpty()) {
             fail(QStringLiteral("O diretório não está vazio."));
             continue;
         }
@@ -159,7 +160,7 @@ int Interpreter::deleteMatching(const QString& pattern, bool subdirectories, boo
         if (!isOrdinaryFile(entry))
             continue;
         ++found;
-        const QString path = join(directory, entry.name);
+        const QString path = appendWindowsPath(directory, entry.name);
         if (!m_platform.deleteFile(path))
             writeError(QStringLiteral("Acesso negado - %1").arg(path));
         else if (report)
@@ -167,9 +168,12 @@ int Interpreter::deleteMatching(const QString& pattern, bool subdirectories, boo
     }
     if (subdirectories) {
         const QString mask = nameOf(pattern);
-        for (const DirEntry& entry : m_platform.findFiles(join(directory, QStringLiteral("*")))) {
+        for (const DirEntry& entry :
+             m_platform.findFiles(appendWindowsPath(directory, QStringLiteral("*")))) {
             if (entry.directory && !entry.system) // links to directories are not entered
-                found += deleteMatching(join(join(directory, entry.name), mask), true, report);
+                found += deleteMatching(
+                    appendWindowsPath(appendWindowsPath(directory, entry.name), mask), true,
+                    report);
         }
     }
     return found;
@@ -193,7 +197,7 @@ void Interpreter::deleteFiles(const QStringList& arguments)
         }
         // A directory stands for all of its files.
         if (m_platform.directoryExists(pattern))
-            pattern = join(pattern, QStringLiteral("*"));
+            pattern = appendWindowsPath(pattern, QStringLiteral("*"));
         const QString mask = nameOf(pattern);
         if (!quiet && (mask == u'*' || mask == QLatin1String("*.*")) &&
             !confirm(QStringLiteral("%1, Tem certeza (S/N)? ").arg(pattern)))
@@ -212,7 +216,7 @@ bool Interpreter::replaceFile(const QString& from, const QString& to)
     const QString directory = directoryPart(to);
     QString temporary;
     for (int n = 0; temporary.isEmpty() || m_platform.fileExists(temporary); ++n)
-        temporary = join(directory, QStringLiteral("~copia%1.tmp").arg(n));
+        temporary = appendWindowsPath(directory, QStringLiteral("~copia%1.tmp").arg(n));
     if (!m_platform.copyFile(from, temporary))
         return false;
     if (!m_platform.deleteFile(to) || !m_platform.moveFile(temporary, to)) {
@@ -295,12 +299,12 @@ void Interpreter::copyFiles(const QStringList& arguments, bool inBatch)
     }
     const bool wholeDirectory = m_platform.directoryExists(source);
     if (wholeDirectory)
-        source = join(source, QStringLiteral("*"));
+        source = appendWindowsPath(source, QStringLiteral("*"));
     const bool several = wholeDirectory || hasWildcards(nameOf(source));
     QList<QString> files;
     for (const DirEntry& entry : m_platform.findFiles(source)) {
         if (isOrdinaryFile(entry))
-            files << join(directoryPart(source), entry.name);
+            files << appendWindowsPath(directoryPart(source), entry.name);
     }
     if (files.isEmpty()) {
         fail(kFileNotFound);
@@ -337,9 +341,10 @@ void Interpreter::copyFiles(const QStringList& arguments, bool inBatch)
         for (const QString& file : files) {
             QString to = target;
             if (intoDirectory)
-                to = join(target, nameOf(file));
+                to = appendWindowsPath(target, nameOf(file));
             else if (masked)
-                to = join(directoryPart(target), applyNameMask(nameOf(file), nameOf(target)));
+                to = appendWindowsPath(directoryPart(target),
+                                       applyNameMask(nameOf(file), nameOf(target)));
             if (several)
                 writeOutput(file + u'\n');
             if (m_platform.toHostPath(to) == m_platform.toHostPath(file)) {
@@ -390,8 +395,8 @@ void Interpreter::renameFiles(const QStringList& arguments)
         if (entry.hidden || entry.system)
             continue;
         const QString newName = applyNameMask(entry.name, arguments.at(1));
-        const QString from = join(directory, entry.name);
-        const QString to = join(directory, newName);
+        const QString from = appendWindowsPath(directory, entry.name);
+        const QString to = appendWindowsPath(directory, newName);
         if (!m_platform.moveFile(from, to))
             fail(QStringLiteral("Já existe um arquivo com o mesmo nome ou o arquivo não pode "
                                 "ser encontrado."));
@@ -412,7 +417,7 @@ void Interpreter::typeFiles(const QStringList& arguments)
         if (!pattern.isEmpty()) {
             for (const DirEntry& entry : m_platform.findFiles(pattern)) {
                 if (!entry.directory)
-                    files << join(directoryPart(pattern), entry.name);
+                    files << appendWindowsPath(directoryPart(pattern), entry.name);
             }
         }
         if (files.isEmpty()) {

@@ -4,6 +4,7 @@
 // parts of full Windows paths.
 
 #include "lib/platform/platform.h"
+#include "lib/windows_path.h"
 
 #include <QString>
 #include <QStringList>
@@ -36,15 +37,11 @@ inline CommandArguments splitSwitches(const QStringList& arguments)
     return split;
 }
 
+// The directory that holds a path, without its trailing "\" but for a drive root ("C:\").
 inline QString directoryPart(const QString& absolutePath)
 {
     const qsizetype cut = absolutePath.lastIndexOf(u'\\');
     return cut <= 2 ? absolutePath.left(3) : absolutePath.left(cut);
-}
-
-inline QString join(const QString& directory, const QString& name)
-{
-    return directory.endsWith(u'\\') ? directory + name : directory + u'\\' + name;
 }
 
 inline QString nameOf(const QString& absolutePath)

@@ -20,15 +20,15 @@ QStringList Interpreter::forMatches(const QString& item, bool directories,
 {
     const QString bare = unquoted(item);
     if (!hasWildcards(bare))
-        return {under.isEmpty() ? item : join(under, bare)};
+        return {under.isEmpty() ? item : appendWindowsPath(under, bare)};
     // The matches keep the directory as the item wrote it, and its quotes.
-    const QString full = absolute(under.isEmpty() ? bare : join(under, bare));
+    const QString full = absolute(under.isEmpty() ? bare : appendWindowsPath(under, bare));
     const qsizetype cut =
         std::max({bare.lastIndexOf(u'\\'), bare.lastIndexOf(u'/'), bare.lastIndexOf(u':')});
     const QString quote =
         item.startsWith(u'"') && under.isEmpty() ? QStringLiteral("\"") : QString();
     const QString directory =
-        under.isEmpty() ? bare.left(cut + 1) : join(directoryPart(full), QString());
+        under.isEmpty() ? bare.left(cut + 1) : appendWindowsPath(directoryPart(full), QString());
     QStringList values;
     if (full.isEmpty())
         return values;
@@ -50,10 +50,10 @@ QStringList Interpreter::forTreeDirectories(const QString& root) const
     for (qsizetype k = 0; k < directories.size(); ++k) {
         QStringList below;
         for (const DirEntry& entry :
-             m_platform.findFiles(join(directories.at(k), QStringLiteral("*")))) {
+             m_platform.findFiles(appendWindowsPath(directories.at(k), QStringLiteral("*")))) {
             if (entry.directory && !entry.system && entry.name != u'.' &&
                 entry.name != QLatin1String(".."))
-                below << join(directories.at(k), entry.name);
+                below << appendWindowsPath(directories.at(k), entry.name);
         }
         for (qsizetype b = below.size() - 1; b >= 0; --b)
             directories.insert(k + 1, below.at(b));

@@ -25,7 +25,7 @@ bool Interpreter::moveOver(const QString& from, const QString& to)
     for (int n = 0; temporary.isEmpty() || m_platform.fileExists(temporary) ||
                     m_platform.directoryExists(temporary);
          ++n)
-        temporary = join(directory, QStringLiteral("~movido%1.tmp").arg(n));
+        temporary = appendWindowsPath(directory, QStringLiteral("~movido%1.tmp").arg(n));
     if (!m_platform.moveFile(from, temporary))
         return false;
     if (m_platform.deleteFile(to) && m_platform.moveFile(temporary, to))
@@ -39,7 +39,7 @@ bool Interpreter::moveDirectory(const QString& from, const QString& target)
     QString to = target;
     if (m_platform.directoryExists(target) &&
         m_platform.toHostPath(target) != m_platform.toHostPath(from))
-        to = join(target, nameOf(from));
+        to = appendWindowsPath(target, nameOf(from));
     if (m_platform.fileExists(to) || (m_platform.directoryExists(to) &&
                                       m_platform.toHostPath(to) != m_platform.toHostPath(from))) {
         fail(QStringLiteral("Não é possível criar um arquivo já existente."));
@@ -95,7 +95,7 @@ void Interpreter::moveFiles(const QStringList& arguments, bool inBatch)
             }
             for (const DirEntry& entry : m_platform.findFiles(full)) {
                 if (isOrdinaryFile(entry))
-                    files << join(directoryPart(full), entry.name);
+                    files << appendWindowsPath(directoryPart(full), entry.name);
             }
         }
     }
@@ -112,7 +112,7 @@ void Interpreter::moveFiles(const QStringList& arguments, bool inBatch)
     int moved = 0;
     bool failed = false;
     for (const QString& file : files) {
-        const QString to = intoDirectory ? join(target, nameOf(file)) : target;
+        const QString to = intoDirectory ? appendWindowsPath(target, nameOf(file)) : target;
         if (!m_platform.directoryExists(directoryPart(to))) {
             fail(kPathNotFound);
             failed = true;

@@ -23,7 +23,7 @@ int Interpreter::xcopyTree(const QString& source, const QString& mask, const QSt
     auto makePath = [this](const QString& full) {
         QString built = full.left(3);
         for (const QString& part : full.mid(3).split(u'\\', Qt::SkipEmptyParts)) {
-            built = join(built, part);
+            built = appendWindowsPath(built, part);
             if (!m_platform.directoryExists(built) && !m_platform.createDirectory(built))
                 return false;
         }
@@ -32,12 +32,12 @@ int Interpreter::xcopyTree(const QString& source, const QString& mask, const QSt
     if (split.has("E") && !makePath(target))
         return 0;
     int copied = 0;
-    for (const DirEntry& entry : m_platform.findFiles(join(source, mask))) {
+    for (const DirEntry& entry : m_platform.findFiles(appendWindowsPath(source, mask))) {
         if (!isOrdinaryFile(entry))
             continue;
         ++found;
-        const QString from = join(source, entry.name);
-        const QString to = join(target, entry.name);
+        const QString from = appendWindowsPath(source, entry.name);
+        const QString to = appendWindowsPath(target, entry.name);
         const QList<DirEntry> existing =
             m_platform.fileExists(to) ? m_platform.findFiles(to) : QList<DirEntry>();
         if (since.isValid() && entry.modified.date() < since)
@@ -58,11 +58,12 @@ int Interpreter::xcopyTree(const QString& source, const QString& mask, const QSt
     }
     if (!split.has("S") && !split.has("E"))
         return copied;
-    for (const DirEntry& entry : m_platform.findFiles(join(source, QStringLiteral("*")))) {
+    for (const DirEntry& entry :
+         m_platform.findFiles(appendWindowsPath(source, QStringLiteral("*")))) {
         if (entry.directory && !entry.system && !entry.hidden && entry.name != u'.' &&
             entry.name != QLatin1String(".."))
-            copied += xcopyTree(join(source, entry.name), mask, join(target, entry.name), split,
-                                since, found);
+            copied += xcopyTree(appendWindowsPath(source, entry.name), mask,
+                                appendWindowsPath(target, entry.name), split, since, found);
     }
     return copied;
 }

@@ -1,6 +1,7 @@
 #include "lib/databases/restored_databases.h"
 
 #include "lib/databases/database_tools.h"
+#include "lib/windows_path.h"
 
 #include <vector>
 
@@ -12,11 +13,6 @@ bool isFirebird(const QString& name)
 {
     return name.endsWith(QLatin1String(".FDB"), Qt::CaseInsensitive) ||
            name.endsWith(QLatin1String(".GDB"), Qt::CaseInsensitive);
-}
-
-QString joined(const QString& directory, const QString& name)
-{
-    return directory.endsWith(u'\\') ? directory + name : directory + u'\\' + name;
 }
 
 } // namespace
@@ -52,8 +48,9 @@ QHash<QString, std::optional<ChangeStamp>> RestoredDatabases::scan() const
     while (!pending.empty()) {
         const QString directory = std::move(pending.back());
         pending.pop_back();
-        for (const DirEntry& e : p.findFileKinds(joined(directory, QStringLiteral("*")))) {
-            const QString path = joined(directory, e.name);
+        for (const DirEntry& e :
+             p.findFileKinds(appendWindowsPath(directory, QStringLiteral("*")))) {
+            const QString path = appendWindowsPath(directory, e.name);
             if (e.directory)
                 pending.push_back(path);
             else if (isFirebird(e.name))

@@ -142,6 +142,13 @@ std::unique_ptr<FileLock> Platform::tryLockFile(const QString& path)
     return std::make_unique<RegisteredLock>(std::move(key));
 }
 
+QString Platform::programBinary()
+{
+    return {};
+}
+
+void Platform::replaceProcess(const QString& /*hostProgram*/, const QStringList& /*arguments*/) {}
+
 bool Platform::isLink(const QString& /*path*/)
 {
     return false;

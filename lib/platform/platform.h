@@ -163,6 +163,9 @@ public:
     [[nodiscard]] virtual bool setCurrentDirectory(const QString& path) = 0;
     // The path the program was started by, as a Windows path (links not followed).
     virtual QString programPath() = 0;
+    // The host path of this program's own binary, every link followed, however it was
+    // started; empty where the host cannot tell (the default).
+    virtual QString programBinary();
     // Host path of a Windows path, for handing files to host libraries (empty: no such place).
     virtual QString toHostPath(const QString& windowsPath) = 0;
     // Windows path of a host path, for what host dialogs return (empty: not reachable).
@@ -187,6 +190,10 @@ public:
     [[nodiscard]] virtual bool startProcess(const QString& commandLine, ShowMode showMode) = 0;
     // WinExec: starts without waiting; above 31 on success, as WinExec answers.
     [[nodiscard]] virtual int winExec(const QString& commandLine, ShowMode showMode) = 0;
+    // Runs the host program `hostProgram` in place of this process (same process), started by
+    // that path and given `arguments`. Returns only when it could not be run; the default
+    // never can.
+    virtual void replaceProcess(const QString& hostProgram, const QStringList& arguments);
 
     // --- registry (string values only) -------------------------------------------------------
     // True when the key exists or, with `create`, could be created.

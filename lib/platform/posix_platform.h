@@ -51,6 +51,7 @@ public:
     QString currentDirectory() override;
     bool setCurrentDirectory(const QString& path) override;
     QString programPath() override;
+    QString programBinary() override;
     QString toHostPath(const QString& windowsPath) override;
     QString fromHostPath(const QString& hostPath) override;
     QStringList logicalDrives() override;
@@ -62,6 +63,7 @@ public:
     int runBounded(const QString& commandLine, ShowMode showMode, const BoundedRun& run) override;
     bool startProcess(const QString& commandLine, ShowMode showMode) override;
     int winExec(const QString& commandLine, ShowMode showMode) override;
+    void replaceProcess(const QString& hostProgram, const QStringList& arguments) override;
 
     // registry
     bool regOpenKey(RegRoot root, const QString& key, bool create) override;

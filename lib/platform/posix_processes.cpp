@@ -17,9 +17,11 @@
 
 #include <cerrno>
 #include <thread>
+#include <vector>
 
 #include <signal.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 namespace navlor {
 
@@ -64,6 +66,25 @@ qint64 spawnHost(const QString& program, const QStringList& argv, const QString&
 } // namespace
 
 // --- processes ---------------------------------------------------------------------------
+
+QString PosixPlatform::programBinary()
+{
+    // The kernel's own record of the binary: not argv[0], which names the link.
+    return QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath();
+}
+
+void PosixPlatform::replaceProcess(const QString& hostProgram, const QStringList& arguments)
+{
+    const QByteArray program = posix::encoded(hostProgram);
+    QList<QByteArray> encodedArguments{program};
+    for (const QString& argument : arguments)
+        encodedArguments << argument.toLocal8Bit();
+    std::vector<char*> argv;
+    for (QByteArray& argument : encodedArguments)
+        argv.push_back(argument.data());
+    argv.push_back(nullptr);
+    ::execv(program.constData(), argv.data());
+}
 
 QString PosixPlatform::commandInterpreter()
 {

@@ -2,6 +2,7 @@
 
 #include "lib/dialogs.h"
 #include "lib/widgets/helper_window.h"
+#include "lib/widgets/window_dialogs.h"
 
 #include <QDialog>
 #include <QMainWindow>
@@ -50,7 +51,7 @@ void IMPRIME_JANELA(QWidget* window)
     if (!F_GBF)
         temporary = std::make_unique<TF_GBF>();
     TF_GBF* helper = F_GBF;
-    if (dialogs().showModal(helper->PDIALOG.get()) != QDialog::Accepted)
+    if (showModal(helper->PDIALOG.get()) != QDialog::Accepted)
         return;
     if (!printWindowImage(window, *helper->printer()))
         dialogs().message(QStringLiteral("Não foi possível imprimir a janela."));

@@ -2,13 +2,13 @@
 
 // The dialogs seam over Qt's widgets: what the operator really sees.
 
-#include "lib/dialogs.h"
+#include "lib/widgets/window_dialogs.h"
 
 #include <QStringList>
 
 namespace navlor {
 
-class QtDialogs : public Dialogs
+class QtDialogs : public WindowDialogs
 {
 public:
     void message(const QString& text) override;

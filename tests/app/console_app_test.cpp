@@ -1,27 +1,13 @@
 #include "app/console_app.h"
 
-#include "lib/app_error.h"
-#include "tests/support/scripted_dialogs.h"
-
+#include <QApplication>
 #include <QIcon>
 #include <QWidget>
 
 #include <gtest/gtest.h>
 
-#include <stdexcept>
-
 namespace navlor {
 namespace {
-
-TEST(ConsoleAppTest, HandlerErrorsEndInTheErrorBox)
-{
-    test::ScopedDialogs dialogs;
-    reportHandlerError(std::make_exception_ptr(AppError(QString::fromUtf8("Valor inválido"))));
-    reportHandlerError(std::make_exception_ptr(std::runtime_error("falhou")));
-    reportHandlerError(std::make_exception_ptr(42));
-    EXPECT_EQ(dialogs->messages,
-              QStringList({QString::fromUtf8("Valor inválido"), "falhou", "Erro desconhecido."}));
-}
 
 TEST(ConsoleAppTest, EveryWindowCarriesTheProgramIcon)
 {

@@ -1,7 +1,6 @@
 #include "app/console_params_dialog.h"
 #include "app/main_window.h"
 
-#include "lib/app_error.h"
 #include "lib/console_flags.h"
 #include "lib/param_store.h"
 #include "lib/platform/platform.h"

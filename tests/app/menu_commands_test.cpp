@@ -2,7 +2,6 @@
 
 #include "app/console_params_dialog.h"
 #include "backup/backup_window.h"
-#include "lib/app_error.h"
 #include "lib/param_store.h"
 #include "lib/registry_settings.h"
 #include "tests/backup/backup_fakes.h"

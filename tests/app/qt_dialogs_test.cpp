@@ -365,6 +365,17 @@ TEST(QtDialogsTest, ShowModalReturnsDialogResultAndWaitsForPlainWindows)
     EXPECT_EQ(dialogs.showModal(&window), QDialog::Rejected);
     EXPECT_TRUE(wasModal);
     EXPECT_FALSE(window.isVisible());
+
+    // Windows shown through the seam in use: QtDialogs shows them, the headless seam closes
+    // them unseen.
+    auto previous = setDialogs(std::make_unique<QtDialogs>());
+    QTimer::singleShot(0, &dialog, &QDialog::accept);
+    EXPECT_EQ(showModal(&dialog), QDialog::Accepted);
+    setDialogs(nullptr);
+    QTimer::singleShot(0, &dialog, &QDialog::accept);
+    EXPECT_EQ(showModal(&dialog), QDialog::Rejected);
+    EXPECT_FALSE(dialog.isVisible());
+    setDialogs(std::move(previous));
 }
 
 TEST(QtDialogsTest, BusyCursorNestsAndNeverOverRestores)

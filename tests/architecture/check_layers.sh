@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The dependencies point one way: lib/platform <- lib <- backup, archive, tools <- app, and the
 # stand-in programs in compat/ use lib only. Fails on any include that points the other way,
-# and on any mention of the POSIX backend outside lib/platform, its tests and the benchmarks.
+# on any mention of the POSIX backend outside lib/platform, its tests and the benchmarks, and
+# on a Qt class declared ahead in the QtCore folders (lib/ but lib/widgets, compat/).
 # Usage: check_layers.sh SOURCE_DIR
 set -uo pipefail
 cd "${1:?usage: check_layers.sh SOURCE_DIR}" || exit 1
@@ -41,6 +42,15 @@ posix=$(grep -rlE 'PosixPlatform|posix_platform\.h' --include='*.cpp' --include=
           app lib backup archive tools compat | grep -v '^lib/platform/' || true)
 if [ -n "$posix" ]; then
   echo "layers: the POSIX backend is named outside lib/platform: $posix" >&2
+  failures=$((failures + 1))
+fi
+
+# The QtCore folders declare no Qt class ahead: one of Qt Widgets or GUI would pass the build's
+# guard against their headers (cmake/core_layers.cmake), and one of QtCore is as cheap included.
+declared=$(grep -rnE '^class Q[A-Za-z0-9_]*;' --include='*.h' --include='*.cpp' lib compat |
+             grep -v '^lib/widgets/' || true)
+if [ -n "$declared" ]; then
+  echo "layers: a QtCore folder declares a Qt class: $declared" >&2
   failures=$((failures + 1))
 fi
 

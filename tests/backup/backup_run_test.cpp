@@ -1,3 +1,4 @@
+#include "backup/backup_pass.h"
 #include "backup/backup_run.h"
 
 #include "backup/backup_log.h"
@@ -620,6 +621,60 @@ TEST_F(Pass, CountsAndLogsItsJobsAndIgnoresAForeignArchiverOption)
     EXPECT_TRUE(log.at(2).endsWith(" BKP 00 OK D:\\VLDRBKPA\\BKP00_04_DIARIO.ARJ"));
     EXPECT_TRUE(log.at(4).contains(" BKP 05 ERRO - - Não foi possivel LOCALIZAR"));
     EXPECT_TRUE(log.last().endsWith(" FIM BKP AUTOMATICO - 2 OK, 1 ERRO"));
+}
+
+// The whole start-up pass as the service and the main window run it, with no window at all.
+TEST_F(Pass, BackupPassGivesItsMessagesAndTheExitStatus)
+{
+    const struct
+    {
+        bool installation;
+        QString job; // "" none, "ok", "broken" (its source is missing)
+        bool stop;
+        int exitStatus;
+        QStringList messages; // the first ones
+        bool skipped;
+    } cases[] = {
+        {false, "ok", false, 2, {}, false},
+        {true, "", false, 2, {"ERRO - nenhum BKP configurado em " + console.data}, false},
+        {true, "ok", true, 0, {}, true},
+        {true,
+         "ok",
+         false,
+         0,
+         {"Verificando BKP Automático", "Executando BKP (00) - _DIARIO - Job 00"},
+         false},
+        {true, "broken", false, 1, {"Verificando BKP Automático"}, false},
+    };
+    platform->archive.clear();
+    platform->onRun = [this](const QString& batch) {
+        prefix.write(fromAnsi(prefix.read(batch)).section(u'"', 1, 1), "ARJ");
+    };
+    for (const auto& c : cases) {
+        navlor::platform().deleteFile(jobParFile(console.data, 0));
+        if (!c.job.isEmpty()) {
+            BackupJob job = exampleJob();
+            job.E_TITULO = "Job 00";
+            if (c.job == "broken")
+                job.E_ORIGEM = "C:\\NAO_HA";
+            ASSERT_TRUE(saveJob(job, console.data));
+        }
+        const ConsoleState state{console.program, "C:\\WINDOWS",
+                                 c.installation ? console.system : "**", console.data};
+        PassHooks hooks;
+        hooks.stopRequested = [&] { return c.stop; };
+        BackupPass pass(state, hooks);
+        QStringList messages;
+        bool skipped = false;
+        QObject::connect(&pass, &BackupPass::message,
+                         [&](const QString& text) { messages << text; });
+        QObject::connect(&pass, &BackupPass::backupSkipped, [&] { skipped = true; });
+        pass.run(true);
+        EXPECT_EQ(pass.exitStatus(), c.exitStatus) << c.job.toStdString();
+        EXPECT_EQ(messages.mid(0, c.messages.size()), c.messages);
+        EXPECT_EQ(messages.isEmpty(), c.messages.isEmpty()) << messages.join('\n').toStdString();
+        EXPECT_EQ(skipped, c.skipped);
+    }
 }
 
 TEST_F(Pass, StopTickedDuringAJobKeepsTheNextFromStarting)

@@ -1,4 +1,3 @@
-#include "lib/app_error.h"
 #include "lib/registry_settings.h"
 #include "tests/support/forwarding_platform.h"
 #include "tests/support/temp_prefix.h"

@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QString>
+#include <QStringList>
 
 #include <cstdio>
 #include <cstdlib>
@@ -109,6 +110,19 @@ int main(int argc, char** argv)
         // The Windows path of the report file is mapped by the prefix the probe was given.
         const QString out = navlor::platform().toHostPath(QString::fromLocal8Bit(argv[2]));
         return writeHost(out, report(argc, argv, 3)) ? 0 : 1;
+    }
+    if (argc >= 3 && std::strcmp(argv[1], "binary") == 0) {
+        const QString out = navlor::platform().toHostPath(QString::fromLocal8Bit(argv[2]));
+        return writeHost(out, navlor::platform().programBinary().toUtf8()) ? 0 : 1;
+    }
+    if (argc >= 3 && std::strcmp(argv[1], "become") == 0) {
+        // The Windows program argv[2] in this process's place, given the rest; 4: it could not.
+        QStringList rest;
+        for (int i = 3; i < argc; ++i)
+            rest << QString::fromLocal8Bit(argv[i]);
+        navlor::Platform& host = navlor::platform();
+        host.replaceProcess(host.toHostPath(QString::fromLocal8Bit(argv[2])), rest);
+        return 4;
     }
     if (argc >= 2 && (std::strcmp(argv[1], "/C") == 0 || std::strcmp(argv[1], "/c") == 0)) {
         // Standing in for the command interpreter: the lines go to $NAVLOR_PROBE_OUT.

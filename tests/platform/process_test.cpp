@@ -114,6 +114,27 @@ TEST_F(Processes, ProgramPathIsTheLinkItWasStartedBy)
     EXPECT_EQ(reportLines("C:\\P2.TXT").value(0), "program=C:\\VALDOROW\\NAVLOR.EXE");
 }
 
+TEST_F(Processes, AProgramKnowsItsBinaryAndCanBecomeAnother)
+{
+    installProbe("C:\\BIN\\PROBE.EXE");
+    installProbe("C:\\VALDOROW\\NAVLOR.EXE");
+    // the binary behind the link it was started by
+    ASSERT_EQ(platform().runAndWait("C:\\BIN\\PROBE.EXE binary C:\\B.TXT", ShowMode::Hide), 0);
+    EXPECT_EQ(prefix.read("C:\\B.TXT"),
+              QFileInfo(NAVLOR_PLATFORM_PROBE).canonicalFilePath().toUtf8());
+    // the same process goes on as the other program, started by its path, with the arguments
+    ASSERT_EQ(platform().runAndWait(
+                  R"(C:\BIN\PROBE.EXE become C:\VALDOROW\NAVLOR.EXE report C:\R.TXT "a b")",
+                  ShowMode::Hide),
+              0);
+    EXPECT_EQ(reportLines("C:\\R.TXT").value(0), "program=C:\\VALDOROW\\NAVLOR.EXE");
+    EXPECT_EQ(reportLines("C:\\R.TXT").value(4), "arg=a b");
+    // what cannot be run leaves the caller running
+    EXPECT_EQ(platform().runAndWait("C:\\BIN\\PROBE.EXE become C:\\NADA.EXE report C:\\N.TXT",
+                                    ShowMode::Hide),
+              4);
+}
+
 TEST_F(Processes, StartedProgramsAreNotLeftAsZombies)
 {
     installProbe("C:\\BIN\\PROBE.EXE");

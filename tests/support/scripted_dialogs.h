@@ -1,6 +1,6 @@
 #pragma once
 
-#include "lib/dialogs.h"
+#include "lib/widgets/window_dialogs.h"
 
 #include <QList>
 #include <QStringList>
@@ -11,7 +11,7 @@
 namespace navlor::test {
 
 // Answers every modal interaction from queues and records what the operator would have seen.
-class ScriptedDialogs : public Dialogs
+class ScriptedDialogs : public WindowDialogs
 {
 public:
     void message(const QString& text) override;

@@ -136,7 +136,7 @@ TEST_F(DirectoryBrowserTest, WithoutDefaultTheListStartsInTheCurrentDirectory)
             shown->findChild<QPushButton*>("BitBtn1")->click();
             return static_cast<QDialog*>(shown)->result();
         };
-        EXPECT_EQ(navlor::dialogs().showModal(window.get()), QDialog::Accepted);
+        EXPECT_EQ(navlor::showModal(window.get()), QDialog::Accepted);
         EXPECT_EQ(window->choice().resultDirectory, "C:\\DADOS\\EMPRESA");
         EXPECT_EQ(window->choice().resultFileName, "*.*");
         EXPECT_EQ(window->directoryLabel(), "");

@@ -1,0 +1,81 @@
+#pragma once
+
+// The start-up pass without any window: the clean-up of the database engine's lock, control
+// and temporary files, the network logger, every due backup job with its verdict, the log and
+// the exit status. The main window and the headless program run it and show what it says.
+
+#include "backup/backup_job.h"
+#include "lib/console_state.h"
+
+#include <QObject>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <memory>
+
+namespace navlor {
+
+// What a client of the pass may add; every member may be left empty.
+struct PassHooks
+{
+    // Called between steps and while a batch runs, so a window keeps painting.
+    std::function<void()> keepAlive;
+    // The operator's stop between jobs ("Parar BKP Aut").
+    std::function<bool()> stopRequested;
+    // Held while a batch runs: what the window lets through meanwhile.
+    std::function<std::shared_ptr<void>()> batchStarted;
+    // Every file named `name` in `directory` and below, the archiver's last place to be found;
+    // by default the file search's own walk.
+    std::function<QStringList(const QString& directory, const QString& name)> searchFiles;
+};
+
+class BackupPass : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit BackupPass(ConsoleState state, PassHooks hooks = {}, QObject* parent = nullptr);
+    ~BackupPass() override;
+
+    // Runs the pass once. A stop requested when the jobs are about to start skips them and
+    // says so through backupSkipped(). `answerBoxesAtOnce`: nobody can see a box (no display),
+    // so each is answered at once with its safe answer instead of after its wait.
+    void run(bool answerBoxesAtOnce);
+
+    int failedJobs() const { return m_failedJobs; }
+    bool interrupted() const { return m_interrupted; }
+    // No installation, or no job file at all: whoever watches must not see a green pass.
+    bool nothingToDo() const { return m_nothingToDo; }
+    // 2 when there was nothing to do, 1 when a job failed or the pass was interrupted, else 0.
+    int exitStatus() const;
+
+signals:
+    // A line for the message line and the record of the run.
+    void message(const QString& text);
+    // The visible text of the message line only: progress of a batch, or empty.
+    void messageTextChanged(const QString& text);
+    // The job the pass works on changed.
+    void jobChanged(const BackupJob& job);
+    // The stop was requested before the jobs: this one backup is skipped.
+    void backupSkipped();
+
+private:
+    class Console;
+    void keepAlive() const;
+    void deleteLockFiles();
+    void deleteNetFileAndStartNetlog();
+    void deleteQueryTables();
+    void runJobs();
+
+    ConsoleState m_state;
+    PassHooks m_hooks;
+    int m_failedJobs = 0;
+    bool m_interrupted = false;
+    bool m_nothingToDo = false;
+};
+
+// "00:12 - 1.234 KB": the time a batch has run and how far its archive has grown.
+QString batchProgressText(qint64 seconds, const QString& archivePath);
+
+} // namespace navlor
