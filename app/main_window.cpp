@@ -100,28 +100,27 @@ void TF_NAVLOR::connectHandlers()
     const auto onTrigger = [this](QAction* action, void (TF_NAVLOR::*handler)()) {
         connect(action, &QAction::triggered, this, handler);
     };
-    onTrigger(m_ui->Parmetros1, &TF_NAVLOR::Parmetros1Click);
-    onTrigger(m_ui->Diretorios1, &TF_NAVLOR::Diretorios1Click);
-    onTrigger(m_ui->PesquisaArquivoseSubdiretrios1,
-              &TF_NAVLOR::PesquisaArquivoseSubdiretrios1Click);
-    onTrigger(m_ui->ExcluiarquivosQSQDB1, &TF_NAVLOR::ExcluiarquivosQSQDB1Click);
-    onTrigger(m_ui->ExcluirarquivosPdoxUsrsLck1, &TF_NAVLOR::ExcluirarquivosPdoxUsrsLck1Click);
-    onTrigger(m_ui->ExcluirarquivoPdoxUsrsNet1, &TF_NAVLOR::ExcluirarquivoPdoxUsrsNet1Click);
-    onTrigger(m_ui->BKPDir1, &TF_NAVLOR::BKPDir1Click);
+    onTrigger(m_ui->Parmetros1, &TF_NAVLOR::editConsoleParameters);
+    onTrigger(m_ui->Diretorios1, &TF_NAVLOR::browseDirectories);
+    onTrigger(m_ui->PesquisaArquivoseSubdiretrios1, &TF_NAVLOR::searchFilesInTree);
+    onTrigger(m_ui->ExcluiarquivosQSQDB1, &TF_NAVLOR::deleteQueryTables);
+    onTrigger(m_ui->ExcluirarquivosPdoxUsrsLck1, &TF_NAVLOR::deleteLockFiles);
+    onTrigger(m_ui->ExcluirarquivoPdoxUsrsNet1, &TF_NAVLOR::deleteNetControlFile);
+    onTrigger(m_ui->BKPDir1, &TF_NAVLOR::storeOrRestoreDirectory);
     onTrigger(m_ui->BKPAutomtico1, &TF_NAVLOR::BU_BKPAClick);
     onTrigger(m_ui->Sair1, &TF_NAVLOR::BU_SAIRClick);
-    onTrigger(m_ui->ImprimirTela1, &TF_NAVLOR::ImprimirTela1Click);
+    onTrigger(m_ui->ImprimirTela1, &TF_NAVLOR::printScreen);
     // The mark follows the Run value, not the click: the handler reads it as it stood.
     connect(m_ui->AUTORUN1, &QAction::triggered, this, [this](bool checked) {
         m_ui->AUTORUN1->setChecked(!checked);
-        AUTORUN1Click();
+        toggleAutostart();
     });
-    onTrigger(m_ui->ArquivosdeConfiguraoGBL1, &TF_NAVLOR::ArquivosdeConfiguraoGBL1Click);
-    onTrigger(m_ui->SetupBDE1, &TF_NAVLOR::SetupBDE1Click);
-    onTrigger(m_ui->ExecutarBDEAdmin1, &TF_NAVLOR::ExecutarBDEAdmin1Click);
-    onTrigger(m_ui->ExecutarDBD321, &TF_NAVLOR::ExecutarDBD321Click);
-    onTrigger(m_ui->PromptdoDOS1, &TF_NAVLOR::PromptdoDOS1Click);
-    onTrigger(m_ui->Sobre1, &TF_NAVLOR::Sobre1Click);
+    onTrigger(m_ui->ArquivosdeConfiguraoGBL1, &TF_NAVLOR::editConfigurationFiles);
+    onTrigger(m_ui->SetupBDE1, &TF_NAVLOR::runBdeSetup);
+    onTrigger(m_ui->ExecutarBDEAdmin1, &TF_NAVLOR::runBdeAdministrator);
+    onTrigger(m_ui->ExecutarDBD321, &TF_NAVLOR::runDatabaseDesktop);
+    onTrigger(m_ui->PromptdoDOS1, &TF_NAVLOR::openCommandPrompt);
+    onTrigger(m_ui->Sobre1, &TF_NAVLOR::showAbout);
     onTrigger(m_ui->Sair2, &TF_NAVLOR::BU_SAIRClick);
 }
 
@@ -213,7 +212,7 @@ bool TF_NAVLOR::eventFilter(QObject* watched, QEvent* event)
         const auto* mouse = static_cast<QMouseEvent*>(event);
         if (mouse->button() == Qt::LeftButton &&
             m_ui->Image1->rect().contains(mouse->position().toPoint())) {
-            Sobre1Click();
+            showAbout();
             return true;
         }
     }

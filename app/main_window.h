@@ -70,21 +70,21 @@ public slots:
     void BU_CANCELARClick();
     void BU_SAIRClick();
     void BU_BKPAClick();
-    void Parmetros1Click();
-    void Diretorios1Click();
-    void PesquisaArquivoseSubdiretrios1Click();
-    void ExcluiarquivosQSQDB1Click();
-    void ExcluirarquivosPdoxUsrsLck1Click();
-    void ExcluirarquivoPdoxUsrsNet1Click();
-    void BKPDir1Click();
-    void ImprimirTela1Click();
-    void AUTORUN1Click();
-    void ArquivosdeConfiguraoGBL1Click();
-    void SetupBDE1Click();
-    void ExecutarBDEAdmin1Click();
-    void ExecutarDBD321Click();
-    void PromptdoDOS1Click();
-    void Sobre1Click();
+    void editConsoleParameters();
+    void browseDirectories();
+    void searchFilesInTree();
+    void deleteQueryTables();
+    void deleteLockFiles();
+    void deleteNetControlFile();
+    void storeOrRestoreDirectory();
+    void printScreen();
+    void toggleAutostart();
+    void editConfigurationFiles();
+    void runBdeSetup();
+    void runBdeAdministrator();
+    void runDatabaseDesktop();
+    void openCommandPrompt();
+    void showAbout();
 
 protected:
     void showEvent(QShowEvent* event) override;

@@ -64,7 +64,7 @@ void TF_NAVLOR::BU_BKPAClick()
 
 // ---- windows -----------------------------------------------------------------------------
 
-void TF_NAVLOR::Parmetros1Click()
+void TF_NAVLOR::editConsoleParameters()
 {
     {
         TF_NAVLOR_P dialog(this);
@@ -75,12 +75,12 @@ void TF_NAVLOR::Parmetros1Click()
     processMessages();
 }
 
-void TF_NAVLOR::Diretorios1Click()
+void TF_NAVLOR::browseDirectories()
 {
     dialogs().openFiles(OpenDialog1); // only to look: the choice is not used
 }
 
-void TF_NAVLOR::PesquisaArquivoseSubdiretrios1Click()
+void TF_NAVLOR::searchFilesInTree()
 {
     {
         TF_PESQARQ search(this);
@@ -89,13 +89,13 @@ void TF_NAVLOR::PesquisaArquivoseSubdiretrios1Click()
     processMessages();
 }
 
-void TF_NAVLOR::BKPDir1Click()
+void TF_NAVLOR::storeOrRestoreDirectory()
 {
     openDirectoryBackupWindow(this);
     processMessages();
 }
 
-void TF_NAVLOR::Sobre1Click()
+void TF_NAVLOR::showAbout()
 {
     {
         TF_SOBRE about(this);
@@ -105,12 +105,12 @@ void TF_NAVLOR::Sobre1Click()
     processMessages();
 }
 
-void TF_NAVLOR::ImprimirTela1Click()
+void TF_NAVLOR::printScreen()
 {
     IMPRIME_JANELA(this);
 }
 
-void TF_NAVLOR::ArquivosdeConfiguraoGBL1Click()
+void TF_NAVLOR::editConfigurationFiles()
 {
     OpenDialog2.directory = m_ui->LA_WINDOWS->text();
     OpenDialog2.filterIndex = 2;
@@ -119,7 +119,7 @@ void TF_NAVLOR::ArquivosdeConfiguraoGBL1Click()
 
 // ---- manual deletions --------------------------------------------------------------------
 
-void TF_NAVLOR::ExcluiarquivosQSQDB1Click()
+void TF_NAVLOR::deleteQueryTables()
 {
     // The drive of the system directory, then drive C:, where the engine may also have left
     // its tables; "**" matches nothing.
@@ -132,7 +132,7 @@ void TF_NAVLOR::ExcluiarquivosQSQDB1Click()
     ADD_MSG(mb + QString::number(deleteOverTree(QStringLiteral("C:\\_QSQ*.MB"))));
 }
 
-void TF_NAVLOR::ExcluirarquivosPdoxUsrsLck1Click()
+void TF_NAVLOR::deleteLockFiles()
 {
     const QString drive = m_ui->LA_DIR1->text().left(2);
     dialogs().setBusyCursor(true);
@@ -145,7 +145,7 @@ void TF_NAVLOR::ExcluirarquivosPdoxUsrsLck1Click()
     processMessages();
 }
 
-void TF_NAVLOR::ExcluirarquivoPdoxUsrsNet1Click()
+void TF_NAVLOR::deleteNetControlFile()
 {
     const QString drive = m_ui->LA_DIR1->text().left(2);
     dialogs().setBusyCursor(true);
@@ -158,23 +158,23 @@ void TF_NAVLOR::ExcluirarquivoPdoxUsrsNet1Click()
 
 // ---- launchers ---------------------------------------------------------------------------
 
-void TF_NAVLOR::SetupBDE1Click()
+void TF_NAVLOR::runBdeSetup()
 {
     startFirstFound(m_ui->LA_DIR1->text() + QStringLiteral("\\BDE\\INSTALL\\SETUP.exe"));
 }
 
-void TF_NAVLOR::ExecutarBDEAdmin1Click()
+void TF_NAVLOR::runBdeAdministrator()
 {
     // The root of C: first, then the whole drive: this can take a while.
     startFirstFound(QStringLiteral("C:\\BDEAdmin.exe"));
 }
 
-void TF_NAVLOR::ExecutarDBD321Click()
+void TF_NAVLOR::runDatabaseDesktop()
 {
     startFirstFound(m_ui->LA_DIR1->text() + QStringLiteral("\\BDE\\DBD32.exe"));
 }
 
-void TF_NAVLOR::PromptdoDOS1Click()
+void TF_NAVLOR::openCommandPrompt()
 {
     // Found on the system's search path; a prompt of its own, not waited for.
     (void)platform().winExec(QStringLiteral("COMMAND.COM"), ShowMode::ShowNormal);
@@ -182,7 +182,7 @@ void TF_NAVLOR::PromptdoDOS1Click()
 
 // ---- autostart ---------------------------------------------------------------------------
 
-void TF_NAVLOR::AUTORUN1Click()
+void TF_NAVLOR::toggleAutostart()
 {
     // The mark shows what the Run key holds afterwards, also when writing it failed and the
     // error ends this handler.
