@@ -27,13 +27,15 @@ TEST(FrozenDatabase, KilledWhileFrozenTheNextStartThawsIt)
     ASSERT_TRUE(sample.error().isEmpty()) << sample.error().toStdString();
     const QString db = QFileInfo(sample.host(kDatabase)).canonicalFilePath();
     ASSERT_EQ(test::makeServerReachable(QFileInfo(db).path()), QString());
-    // An archiver that takes its time, so the kill comes while the database is frozen.
+    // An archiver that takes its time, so the kill comes while the database is frozen. It
+    // leaves its process id, so that only it is ended, not a sleep of a test run beside this.
     const QString slow = sample.host(QStringLiteral("C:\\VALDOROW\\EXE\\ARJ.EXE"));
+    const QString slowPid = sample.prefix() + QStringLiteral("/slow-arj.pid");
     QFile::remove(slow);
     {
         QFile script(slow);
         ASSERT_TRUE(script.open(QIODevice::WriteOnly));
-        script.write("#!/bin/sh\nexec sleep 120\n");
+        script.write("#!/bin/sh\necho $$ >'" + slowPid.toLocal8Bit() + "'\nexec sleep 120\n");
     }
     QFile::setPermissions(slow, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 
@@ -44,7 +46,10 @@ TEST(FrozenDatabase, KilledWhileFrozenTheNextStartThawsIt)
         waitUntil([&] { return readFirebirdState(db) == FirebirdState::Frozen; }, 60000);
     ::kill(pid_t(navlor.processId()), SIGKILL);
     navlor.waitForFinished();
-    QProcess::execute(QStringLiteral("pkill"), {QStringLiteral("-f"), QStringLiteral("sleep 120")});
+    if (QFile pid(slowPid); pid.open(QIODevice::ReadOnly)) {
+        if (const pid_t sleeper = pid_t(pid.readAll().trimmed().toLongLong()); sleeper > 0)
+            ::kill(sleeper, SIGKILL);
+    }
     ASSERT_TRUE(frozen) << sample.output().toStdString();
     EXPECT_TRUE(QFile::exists(db + QStringLiteral(".delta")));
     EXPECT_TRUE(sample.exists(QStringLiteral("C:\\VALDORO\\NAVLOR\\CONGELADOS.LST")));

@@ -36,7 +36,9 @@ TEST(UnattendedBox, MissingSourceBoxClosesItselfAndTheNextJobRuns)
     if (!ended)
         navlor.kill();
     ASSERT_TRUE(ended) << "still open after 200 s: " << sample.output().toStdString();
-    EXPECT_LT(elapsed.elapsed(), 45000); // no minute waited for nobody
+    // No minute waited for nobody: the pass waits some 30 s of its own, 90 s with the box's
+    // minute; the room between is for a machine busy with the tests run beside this one.
+    EXPECT_LT(elapsed.elapsed(), 60000);
     EXPECT_EQ(navlor.exitCode(), 1);
 
     const QString today = QDate::currentDate().toString("dd/MM/yy");

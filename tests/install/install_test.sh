@@ -109,9 +109,9 @@ timer="$units/navlor@.timer"
 if [ -f "$service" ] && [ -f "$timer" ]; then
     grep -qx 'Type=oneshot' "$service" || fail "navlor@.service is not one-shot"
     grep -qx 'User=%i' "$service" || fail "navlor@.service does not run as its instance's user"
-    grep -qx 'Environment=QT_QPA_PLATFORM=offscreen' "$service" || fail "navlor@.service needs a screen"
-    [ "$(sed -n 's/^ExecStart=//p' "$service")" = /usr/bin/navlor ] ||
-        fail "navlor@.service does not run the pass"
+    ! grep -q 'QT_QPA_PLATFORM' "$service" || fail "navlor@.service still asks for a screen"
+    [ "$(sed -n 's/^ExecStart=//p' "$service")" = "/usr/bin/navlor --headless" ] ||
+        fail "navlor@.service does not run the headless pass"
     grep -qx 'Persistent=true' "$timer" || fail "navlor@.timer forgets a day the machine was off"
     grep -q '^OnCalendar=' "$timer" || fail "navlor@.timer has no time"
     failure="$units/navlor-failure@.service"
