@@ -25,7 +25,7 @@ namespace {
 // Every file of the mask on the whole of the drive or tree the mask starts from.
 int deleteOverTree(const QString& mask)
 {
-    return APAGA_ARQUIVOS(mask, QStringLiteral("T"));
+    return APAGA_ARQUIVOS(mask, FileWalk::Tree);
 }
 
 // Starts the first program file found for the path (its own directory first, then the tree

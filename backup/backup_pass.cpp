@@ -175,8 +175,8 @@ void BackupPass::deleteLockFiles()
     keepAlive();
     if (flags.deleteLockFiles) {
         // Lock files a running client holds open stay, but they are counted all the same.
-        const int count = APAGA_ARQUIVOS(m_state.systemDirectory + QStringLiteral("\\*.LCK"),
-                                         QStringLiteral("T"));
+        const int count =
+            APAGA_ARQUIVOS(m_state.systemDirectory + QStringLiteral("\\*.LCK"), FileWalk::Tree);
         emit message(QStringLiteral("Deletando arquivos *.LCK = ") + QString::number(count));
     }
     emit messageTextChanged(QString());
@@ -210,9 +210,9 @@ void BackupPass::deleteQueryTables()
     keepAlive();
     if (flags.deleteQueryTables) {
         const QString dir = m_state.systemDirectory;
-        const int tables = APAGA_ARQUIVOS(dir + QStringLiteral("\\_QSQ*.DB*"), QStringLiteral("T"));
+        const int tables = APAGA_ARQUIVOS(dir + QStringLiteral("\\_QSQ*.DB*"), FileWalk::Tree);
         emit message(QStringLiteral("Deletando arquivos _QSQ*.DB* = ") + QString::number(tables));
-        const int memos = APAGA_ARQUIVOS(dir + QStringLiteral("\\_QSQ*.MB"), QStringLiteral("T"));
+        const int memos = APAGA_ARQUIVOS(dir + QStringLiteral("\\_QSQ*.MB"), FileWalk::Tree);
         emit message(QStringLiteral("Deletando arquivos _QSQ*.MB = ") + QString::number(memos));
     }
     emit messageTextChanged(QString());

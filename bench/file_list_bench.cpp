@@ -109,7 +109,8 @@ void BM_ListaArquivos(benchmark::State& state)
 {
     qsizetype found = 0;
     for (auto _ : state) {
-        const QStringList list = navlor::LISTA_ARQUIVOS(QStringLiteral("D:\\*.LCK"), "T");
+        const QStringList list =
+            navlor::LISTA_ARQUIVOS(QStringLiteral("D:\\*.LCK"), navlor::FileWalk::Tree);
         found = list.size();
         benchmark::DoNotOptimize(list);
     }
@@ -201,7 +202,7 @@ public:
         const Times& l = lista->second;
         const Times& f = find->second;
         std::printf("\n%-36s %9s %9s\n", "", "wall ms", "cpu ms");
-        std::printf("%-36s %9.1f %9.1f\n", "LISTA_ARQUIVOS(\"D:\\*.LCK\", \"T\")", l.wall, l.cpu);
+        std::printf("%-36s %9.1f %9.1f\n", "LISTA_ARQUIVOS(\"D:\\*.LCK\", Tree)", l.wall, l.cpu);
         std::printf("%-36s %9.1f %9.1f\n", "find DIR -iname '*.lck'", f.wall, f.cpu);
         std::printf("%-36s %9.2f %9.2f\n", "ratio", l.wall / f.wall, l.cpu / f.cpu);
     }
@@ -241,7 +242,7 @@ int main(int argc, char** argv)
     std::printf("tree: %d directories, %d files\n", tree.directories(), tree.files());
     // The new tree written out and read once by both, so that neither pays for the other.
     ::sync();
-    navlor::LISTA_ARQUIVOS(QStringLiteral("D:\\*.LCK"), "T");
+    navlor::LISTA_ARQUIVOS(QStringLiteral("D:\\*.LCK"), navlor::FileWalk::Tree);
     double ignored = 0;
     runFind(QFile::encodeName(tree.hostRoot()), ignored);
 

@@ -39,13 +39,13 @@ QString exactTop(const QString& top)
 // The walk behind LISTA_ARQUIVOS. Each directory is read once: its files are matched against
 // the mask here, and the same listing gives its sub-directories. A stack instead of recursion,
 // so no depth of tree can exhaust the program's stack; the order is the recursive one.
-template <typename Add> void walk(const QString& m, const QString& d, bool firstOfAll, Add add)
+template <typename Add> void walk(const QString& m, FileWalk d, bool firstOfAll, Add add)
 {
     const qsizetype cut = std::max(m.lastIndexOf(u'\\'), m.lastIndexOf(u':'));
     const QString top = m.left(cut + 1);
     const WildcardMask mask(m.mid(cut + 1));
-    const bool thisDirectoryOnly = d == QLatin1String("A");
-    const bool firstHere = d == QLatin1String("1") || firstOfAll;
+    const bool thisDirectoryOnly = d == FileWalk::Directory;
+    const bool firstHere = d == FileWalk::FirstElseTree || firstOfAll;
 
     // Each directory as the mask names it (for the lists) and as it is on disk (to find it).
     std::vector<std::pair<QString, QString>> pending{{top, QString()}};
@@ -85,20 +85,20 @@ template <typename Add> void walk(const QString& m, const QString& d, bool first
     }
 }
 
-void walk(const QString& m, const QString& d, QStringList& list, bool firstOfAll)
+void walk(const QString& m, FileWalk d, QStringList& list, bool firstOfAll)
 {
     walk(m, d, firstOfAll, [&](QString text, const QString&) { list.append(std::move(text)); });
 }
 
 } // namespace
 
-QStringList& LISTA_ARQUIVOS(const QString& m, const QString& d, QStringList& l)
+QStringList& LISTA_ARQUIVOS(const QString& m, FileWalk d, QStringList& l)
 {
     walk(m, d, l, false);
     return l;
 }
 
-QStringList LISTA_ARQUIVOS(const QString& m, const QString& d)
+QStringList LISTA_ARQUIVOS(const QString& m, FileWalk d)
 {
     QStringList list;
     walk(m, d, list, false);
@@ -110,12 +110,12 @@ QString PRIMEIRO_ARQUIVO(const QString& m)
     // Only the first entry of LISTA_ARQUIVOS(M, "1") is wanted: the walk stops there instead
     // of listing a whole drive.
     QStringList list;
-    walk(TROCA_TEXTO(m, QStringLiteral("\\\\"), QStringLiteral("\\"), 0), QStringLiteral("1"), list,
-         true);
+    walk(TROCA_TEXTO(m, QStringLiteral("\\\\"), QStringLiteral("\\"), 0), FileWalk::FirstElseTree,
+         list, true);
     return list.value(0);
 }
 
-QList<FoundFile> FOUND_FILES(const QString& m, const QString& d)
+QList<FoundFile> FOUND_FILES(const QString& m, FileWalk d)
 {
     QList<FoundFile> found;
     walk(m, d, false, [&](QString text, QString path) {
@@ -124,7 +124,7 @@ QList<FoundFile> FOUND_FILES(const QString& m, const QString& d)
     return found;
 }
 
-int APAGA_ARQUIVOS(const QString& m, const QString& d)
+int APAGA_ARQUIVOS(const QString& m, FileWalk d)
 {
     const QList<FoundFile> files = FOUND_FILES(m, d);
     Platform& p = platform();
@@ -148,7 +148,7 @@ QString searchPath(const QString& directory, const QString& mask)
 
 QStringList searchFiles(const QString& directory, const QString& mask)
 {
-    return LISTA_ARQUIVOS(searchPath(directory, mask), QStringLiteral("T"));
+    return LISTA_ARQUIVOS(searchPath(directory, mask), FileWalk::Tree);
 }
 
 } // namespace navlor

@@ -16,17 +16,24 @@ struct FoundFile
     QString path; // for deleteExactFile: never a twin that differs only in case
 };
 
+// How far a walk goes.
+enum class FileWalk
+{
+    Directory,     // the mask's directory only
+    Tree,          // the whole tree below it
+    FirstElseTree, // the first match in the mask's directory, else every match of the tree
+};
+
 // The walk behind LISTA_ARQUIVOS, keeping where each file is.
-QList<FoundFile> FOUND_FILES(const QString& m, const QString& d);
+QList<FoundFile> FOUND_FILES(const QString& m, FileWalk d);
 
 // The ordinary files (not hidden, not system, not directories) matching the wildcard path M
 // ("C:\VALDOROW\*.LCK"), each as lower-case(directory) + upper-case(name), in platform order.
-// D = "A": M's directory only. D = "T": the whole tree below it, a directory's own files before
-// those of its sub-directories, depth first; hidden and system directories are not entered.
-// D = "1": the first match in M's directory, or, when there is none, every match of the tree.
-QStringList LISTA_ARQUIVOS(const QString& m, const QString& d);
+// A tree is walked depth first, a directory's own files before those of its sub-directories;
+// hidden and system directories are not entered.
+QStringList LISTA_ARQUIVOS(const QString& m, FileWalk d);
 // The same, appended to L; returns L.
-QStringList& LISTA_ARQUIVOS(const QString& m, const QString& d, QStringList& l);
+QStringList& LISTA_ARQUIVOS(const QString& m, FileWalk d, QStringList& l);
 
 // The first file LISTA_ARQUIVOS(M, "1") finds, or empty.
 QString PRIMEIRO_ARQUIVO(const QString& m);
@@ -35,7 +42,7 @@ QString PRIMEIRO_ARQUIVO(const QString& m);
 // (never a re-match of the mask, never through a link, never a twin in another case);
 // read-only files and files in use stay, without a word. The number of files listed, not of
 // files deleted.
-int APAGA_ARQUIVOS(const QString& m, const QString& d);
+int APAGA_ARQUIVOS(const QString& m, FileWalk d);
 
 // The wildcard path searched for `mask` in `directory`: a drive root ("C:\") is cut to its
 // drive ("C:"), and every doubled "\" is made one, so "C:\DADOS\" and "C:\DADOS" search alike.

@@ -8,7 +8,7 @@ namespace navlor {
 
 QList<FoundFile> searchFoundFiles(const QString& directory, const QString& mask)
 {
-    return FOUND_FILES(searchPath(directory, mask), QStringLiteral("T"));
+    return FOUND_FILES(searchPath(directory, mask), FileWalk::Tree);
 }
 
 bool deleteFoundFile(const FoundFile& file)

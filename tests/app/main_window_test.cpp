@@ -117,7 +117,6 @@ TEST_F(MainWindowTest, SlashNInAnyCaseKeepsStartupTimerOff)
     EXPECT_FALSE(create({"/n"})->startupTimerActive());
     EXPECT_FALSE(create({"X", "/N"})->startupTimerActive());
     EXPECT_TRUE(create({})->startupTimerActive());
-    EXPECT_EQ(create({})->TM_GERAL.interval(), 1000);
 }
 
 TEST(CommandLine, OptionsAreReadWithoutRegardToCaseAndAnyOtherIsRefused)
@@ -284,7 +283,6 @@ TEST_F(MainWindowTest, StartsInTheStateTheRunReadsAndKeepsSairAndTheMessageLineA
     EXPECT_EQ(QList<int>({bar->minimum(), bar->maximum(), bar->value()}), QList<int>({0, 6, 0}));
     EXPECT_TRUE(message->lineEdit()->isReadOnly());
     EXPECT_EQ(message->count(), 0);
-    EXPECT_EQ(window->TM_FECHAR.interval(), 20000);
     EXPECT_FALSE(window->TM_FECHAR.isActive());
 
     // Resizable, never below its design; Sair and the message line follow the edges.

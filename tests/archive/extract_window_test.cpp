@@ -155,7 +155,6 @@ TEST_F(ExtractWindow, ShowSetsTheWorkingDirectoryAndTheArchiver)
     EXPECT_EQ(window.ARQ_ARJ(), "C:\\ARJ.EXE");
     EXPECT_EQ(ui.ED_SELEXTRAI->currentText(), "*.*");
     EXPECT_EQ(ui.CB_XP->currentText(), "");
-    EXPECT_EQ(ui.GroupBox1->title(), QString::fromUtf8("D I R E T Ó R I O    O R I G E M"));
 }
 
 TEST_F(ExtractWindow, OpenWithoutArchiveOnlyUnticksParar)

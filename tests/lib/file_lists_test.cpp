@@ -40,20 +40,22 @@ TEST_F(FileLists, WholeTreeDepthFirstOwnFilesFirst)
 {
     const QStringList expected{"c:\\dados\\A.LCK", "c:\\dados\\B.LCK", "c:\\dados\\alpha\\Y.LCK",
                                "c:\\dados\\sub\\PX.LCK", "c:\\dados\\sub\\deep\\Q.LCK"};
-    EXPECT_EQ(LISTA_ARQUIVOS("C:\\Dados\\*.LCK", "T"), expected);
+    EXPECT_EQ(LISTA_ARQUIVOS("C:\\Dados\\*.LCK", FileWalk::Tree), expected);
     // the directory part as given, lower-cased; the names as found, upper-cased
-    EXPECT_EQ(LISTA_ARQUIVOS("c:\\DADOS\\*.lck", "T"), expected);
-    EXPECT_EQ(LISTA_ARQUIVOS("C:\\Dados\\P*.LCK", "T"), QStringList{"c:\\dados\\sub\\PX.LCK"});
+    EXPECT_EQ(LISTA_ARQUIVOS("c:\\DADOS\\*.lck", FileWalk::Tree), expected);
+    EXPECT_EQ(LISTA_ARQUIVOS("C:\\Dados\\P*.LCK", FileWalk::Tree),
+              QStringList{"c:\\dados\\sub\\PX.LCK"});
 }
 
 TEST_F(FileLists, ThisDirectoryOnlyAndFirstMatch)
 {
-    EXPECT_EQ(LISTA_ARQUIVOS("C:\\Dados\\*.LCK", "A"),
+    EXPECT_EQ(LISTA_ARQUIVOS("C:\\Dados\\*.LCK", FileWalk::Directory),
               (QStringList{"c:\\dados\\A.LCK", "c:\\dados\\B.LCK"}));
-    EXPECT_TRUE(LISTA_ARQUIVOS("C:\\Dados\\*.PX", "A").isEmpty());
-    EXPECT_EQ(LISTA_ARQUIVOS("C:\\Dados\\*.LCK", "1"), QStringList{"c:\\dados\\A.LCK"});
+    EXPECT_TRUE(LISTA_ARQUIVOS("C:\\Dados\\*.PX", FileWalk::Directory).isEmpty());
+    EXPECT_EQ(LISTA_ARQUIVOS("C:\\Dados\\*.LCK", FileWalk::FirstElseTree),
+              QStringList{"c:\\dados\\A.LCK"});
     // nothing here: every match of the tree below
-    EXPECT_EQ(LISTA_ARQUIVOS("C:\\Dados\\Y.*", "1"),
+    EXPECT_EQ(LISTA_ARQUIVOS("C:\\Dados\\Y.*", FileWalk::FirstElseTree),
               (QStringList{"c:\\dados\\alpha\\Y.LCK", "c:\\dados\\sub\\Y.DB"}));
 
     EXPECT_EQ(PRIMEIRO_ARQUIVO("C:\\\\Dados\\\\Y.*"), "c:\\dados\\alpha\\Y.LCK");
@@ -65,7 +67,7 @@ TEST_F(FileLists, ThisDirectoryOnlyAndFirstMatch)
 TEST_F(FileLists, AppendsToTheListGiven)
 {
     QStringList list{"primeiro"};
-    LISTA_ARQUIVOS("C:\\Dados\\*.DB", "T", list);
+    LISTA_ARQUIVOS("C:\\Dados\\*.DB", FileWalk::Tree, list);
     EXPECT_EQ(list, (QStringList{"primeiro", "c:\\dados\\X.DB", "c:\\dados\\sub\\Y.DB"}));
 }
 
@@ -88,7 +90,7 @@ TEST_F(FileLists, DeletionCountsTheFilesListedNotDeleted)
         // a lock file still held by a database client stays
         QFile held(prefix.host("C:\\Dados\\Sub\\px.lck"));
         ASSERT_TRUE(held.open(QIODevice::ReadOnly));
-        EXPECT_EQ(APAGA_ARQUIVOS("C:\\Dados\\Sub\\*.*", "T"), 3);
+        EXPECT_EQ(APAGA_ARQUIVOS("C:\\Dados\\Sub\\*.*", FileWalk::Tree), 3);
     }
     EXPECT_TRUE(platform().fileExists("C:\\Dados\\Sub\\px.lck"));
     EXPECT_FALSE(platform().fileExists("C:\\Dados\\Sub\\y.db"));
@@ -96,13 +98,13 @@ TEST_F(FileLists, DeletionCountsTheFilesListedNotDeleted)
 
     test::ScopedPlatform<RefusesOne> refusing;
     refusing->refused = "C:\\Dados\\b.lck";
-    EXPECT_EQ(APAGA_ARQUIVOS("C:\\DADOS\\*.LCK", "A"), 2);
+    EXPECT_EQ(APAGA_ARQUIVOS("C:\\DADOS\\*.LCK", FileWalk::Directory), 2);
     // each file at the place found, spelt as on disk
     EXPECT_EQ(refusing->asked, (QStringList{"C:\\Dados\\A.LCK", "C:\\Dados\\b.lck"}));
     EXPECT_FALSE(platform().fileExists("C:\\Dados\\A.LCK"));
     EXPECT_TRUE(platform().fileExists("C:\\Dados\\b.lck"));
     EXPECT_TRUE(platform().fileExists("C:\\Dados\\.h.lck"));
-    EXPECT_EQ(APAGA_ARQUIVOS("C:\\PDOXUSRS.NET", "A"), 0);
+    EXPECT_EQ(APAGA_ARQUIVOS("C:\\PDOXUSRS.NET", FileWalk::Directory), 0);
 }
 
 TEST_F(FileLists, DirectoryExists)
@@ -156,17 +158,17 @@ TEST(FileListsExact, TreeDeletionTakesThePlacesFoundNeverATwinOrALink)
     prefix.write("C:\\ALHEIO\\PARADOX.LCK", "someone else's");
     ASSERT_TRUE(
         QFile::link(prefix.host("C:\\ALHEIO"), prefix.host("C:\\VALDOROW\\DADOS") + "/empresa1"));
-    EXPECT_EQ(APAGA_ARQUIVOS("c:\\valdorow\\*.LCK", "T"), 1);
+    EXPECT_EQ(APAGA_ARQUIVOS("c:\\valdorow\\*.LCK", FileWalk::Tree), 1);
     EXPECT_FALSE(QFile::exists(prefix.host("C:\\VALDOROW\\DADOS") + "/Empresa1/PARADOX.LCK"));
     EXPECT_TRUE(QFile::exists(prefix.host("C:\\ALHEIO\\PARADOX.LCK")));
 
-    const QList<FoundFile> found = FOUND_FILES("C:\\VALDOROW\\*.*", "T");
+    const QList<FoundFile> found = FOUND_FILES("C:\\VALDOROW\\*.*", FileWalk::Tree);
     EXPECT_TRUE(found.isEmpty());
     for (const char* twin : {"/x.lck", "/X.LCK"}) {
         QFile file(prefix.host("C:\\VALDOROW") + twin);
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     }
-    const QList<FoundFile> twins = FOUND_FILES("c:\\VALDOROW\\*.lck", "A");
+    const QList<FoundFile> twins = FOUND_FILES("c:\\VALDOROW\\*.lck", FileWalk::Directory);
     ASSERT_EQ(twins.size(), 2);
     EXPECT_EQ(twins[0].text, twins[1].text); // shown alike, kept apart
     EXPECT_TRUE(platform().deleteExactFile(twins[0].path));
