@@ -2,10 +2,10 @@
 
 #include "ui_extract_window.h"
 
-#include "archive/arj_listing.h"
 #include "archive/extract_commands.h"
 #include "archive/restore_targets.h"
 #include "lib/ansi_text.h"
+#include "lib/arj_listing.h"
 #include "lib/choose_directory.h"
 #include "lib/databases/restored_databases.h"
 #include "lib/dialogs.h"

@@ -4,7 +4,7 @@
 // operator move entries into a selection and extracts them into a target directory, each step
 // a batch file run by the batch runner.
 
-#include "archive/arj_listing.h"
+#include "lib/arj_listing.h"
 #include "lib/dialogs.h"
 #include "lib/widgets/window_helpers.h"
 

@@ -3,7 +3,7 @@
 // Where a restore puts each entry it takes out of an archive, and which of those places hold a
 // file newer than the archived copy, which the restore would replace by an older one.
 
-#include "archive/arj_listing.h"
+#include "lib/arj_listing.h"
 
 #include <QList>
 #include <QString>

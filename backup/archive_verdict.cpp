@@ -8,7 +8,6 @@
 #include "lib/text_utils.h"
 
 #include <QHash>
-#include <QRegularExpression>
 #include <QSet>
 
 #include <algorithm>
@@ -153,40 +152,6 @@ bool storableName(const QString& name)
 
 namespace {
 
-// "NNN) NAME": the length of the number, 0 when the line names no entry.
-qsizetype entryNumberLength(const QString& line)
-{
-    qsizetype digits = 0;
-    while (digits < line.size() && line.at(digits).isDigit())
-        ++digits;
-    if (digits < 3 || digits + 1 >= line.size() || line.at(digits) != u')' ||
-        line.at(digits + 1) != u' ')
-        return 0;
-    return digits;
-}
-
-// " 11 UNIX   1234   567 0.459 26-12-07 21:07:41 ...": size and time, when the line is one.
-bool readDetails(const QString& line, ListedEntry& entry)
-{
-    const QStringList tokens = line.simplified().split(u' ');
-    if (tokens.size() < 7 || !tokens.at(4).contains(u'.'))
-        return false;
-    bool sizeOk = false;
-    const qint64 size = tokens.at(2).toLongLong(&sizeOk);
-    if (!sizeOk)
-        return false;
-    const QStringList date = tokens.at(5).split(u'-');
-    const QTime time = QTime::fromString(tokens.at(6), QStringLiteral("hh:mm:ss"));
-    if (date.size() != 3 || !time.isValid())
-        return false;
-    const int yy = date.at(0).toInt();
-    const QDate day(yy < 80 ? 2000 + yy : 1900 + yy, date.at(1).toInt(), date.at(2).toInt());
-    entry.size = size;
-    if (day.isValid())
-        entry.modified = QDateTime(day, time);
-    return true;
-}
-
 QString countText(qsizetype count, const char* one, const char* many)
 {
     return QString::number(count) + u' ' + QString::fromUtf8(count == 1 ? one : many);
@@ -200,26 +165,9 @@ QString archiverCommand(const QString& archiver, const QString& command, const Q
 
 } // namespace
 
-QList<ListedEntry> readVerboseListing(const QByteArray& listing)
+QList<ArjEntry> readVerboseListing(const QByteArray& listing)
 {
-    QList<ListedEntry> entries;
-    const QStringList lines =
-        fromAnsi(listing).split(QRegularExpression(QStringLiteral("\r\n|\n|\r")));
-    for (qsizetype i = 0; i < lines.size(); ++i) {
-        const qsizetype digits = entryNumberLength(lines.at(i));
-        if (digits == 0)
-            continue;
-        ListedEntry entry;
-        entry.name = lines.at(i).mid(digits + 2);
-        // Comment lines may stand between the name and its details.
-        for (qsizetype j = i + 1; j < lines.size() && entryNumberLength(lines.at(j)) == 0; ++j) {
-            if (lines.at(j).startsWith(QLatin1String("------------")) ||
-                readDetails(lines.at(j), entry))
-                break;
-        }
-        entries << entry;
-    }
-    return entries;
+    return readArjListing(listing, kArjVerdictRules).entries;
 }
 
 QList<SelectedFile> filesSelectedBy(const BackupJob& job, const QString& archivePath)
@@ -263,11 +211,11 @@ QList<SelectedFile> filesSelectedBy(const BackupJob& job, const QString& archive
     return files;
 }
 
-QString listingShortfall(const QList<ListedEntry>& listed, const QList<SelectedFile>& selected)
+QString listingShortfall(const QList<ArjEntry>& listed, const QList<SelectedFile>& selected)
 {
-    QHash<QString, const ListedEntry*> byName;
+    QHash<QString, const ArjEntry*> byName;
     byName.reserve(listed.size());
-    for (const ListedEntry& entry : listed)
+    for (const ArjEntry& entry : listed)
         byName.insert(nameKey(entry.name), &entry);
 
     qsizetype missing = 0;
@@ -284,7 +232,7 @@ QString listingShortfall(const QList<ListedEntry>& listed, const QList<SelectedF
                 firstMissing = file.path;
             continue;
         }
-        const ListedEntry& entry = **found;
+        const ArjEntry& entry = **found;
         const bool recent = entry.modified.isValid() && file.modified.isValid() &&
                             entry.modified.secsTo(file.modified) <= kTimeGrainSeconds;
         if (!recent || entry.size != file.size) {

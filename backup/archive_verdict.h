@@ -5,6 +5,7 @@
 // recent as the file on disk. The archiver's exit code of the run itself proves none of this.
 
 #include "backup/backup_job.h"
+#include "lib/arj_listing.h"
 
 #include <QByteArray>
 #include <QDateTime>
@@ -15,17 +16,9 @@
 
 namespace navlor {
 
-// One entry of a verbose ("V") listing.
-struct ListedEntry
-{
-    QString name; // relative to the drive root, "\" separators, as stored
-    qint64 size = -1;
-    QDateTime modified; // invalid when the listing gave none
-};
-
-// The entries of a verbose listing: "NNN) NAME" lines, each followed by a details line
-// " 11 UNIX   1234   567 0.459 26-12-07 21:07:41 ...".
-QList<ListedEntry> readVerboseListing(const QByteArray& listing);
+// The entries of the archiver's verbose ("V") listing, names as stored, wherever its "NNN)
+// NAME" lines stand (kArjVerdictRules).
+QList<ArjEntry> readVerboseListing(const QByteArray& listing);
 
 // One file the job's archiver line selects.
 struct SelectedFile
@@ -52,7 +45,7 @@ QList<SelectedFile> filesSelectedBy(const BackupJob& job, const QString& archive
 // Empty when every selected file stands in the listing (names compared without regard to
 // case) with its size and a time no older than its own; else why not, in a few words. A file
 // whose name cannot be stored and is not in the listing is "arquivo não copiável".
-QString listingShortfall(const QList<ListedEntry>& listed, const QList<SelectedFile>& selected);
+QString listingShortfall(const QList<ArjEntry>& listed, const QList<SelectedFile>& selected);
 
 struct ArchiveVerdict
 {

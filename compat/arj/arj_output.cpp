@@ -1,6 +1,7 @@
 #include "compat/arj/arj_output.h"
 
 #include "lib/ansi_text.h"
+#include "lib/arj_listing.h"
 
 #include <QRegularExpression>
 #include <QStringList>
@@ -29,11 +30,6 @@ QList<QByteArray> splitLines(const QByteArray& output)
     return lines;
 }
 
-bool isSeparator(const QByteArray& line)
-{
-    return line.startsWith("------------");
-}
-
 bool isSeparator(const QString& line)
 {
     return line.startsWith(QLatin1String("------------"));
@@ -49,21 +45,6 @@ qsizetype entryNumberLength(const QByteArray& line)
         line.at(digits + 1) != ' ')
         return 0;
     return digits;
-}
-
-// " 11 UNIX   1234   567 0.459 26-12-07 21:07:41 ...": the original size, or -1.
-qint64 detailSize(const QByteArray& line)
-{
-    const QList<QByteArray> tokens = line.simplified().split(' ');
-    if (tokens.size() < 7 || !tokens.at(4).contains('.'))
-        return -1;
-    bool revOk = false;
-    bool sizeOk = false;
-    bool packedOk = false;
-    tokens.at(0).toInt(&revOk);
-    const qint64 size = tokens.at(2).toLongLong(&sizeOk);
-    tokens.at(3).toLongLong(&packedOk);
-    return revOk && sizeOk && packedOk ? size : -1;
 }
 
 // An entry line of an "l" listing with the name counted in characters. arj pads the name to
@@ -92,26 +73,13 @@ QString dosColumns(const QList<QByteArray>& raw, qsizetype& i)
 
 QList<ArchiveEntry> parseVerboseListing(const QByteArray& output)
 {
+    // Latin-1 gives back every byte, so names stay as arj printed them.
+    QStringList lines;
+    for (const QByteArray& line : splitLines(output))
+        lines << QString::fromLatin1(line);
     QList<ArchiveEntry> entries;
-    const QList<QByteArray> lines = splitLines(output);
-    qsizetype i = 0;
-    while (i < lines.size() && !isSeparator(lines.at(i)))
-        ++i;
-    for (++i; i < lines.size() && !isSeparator(lines.at(i)); ++i) {
-        const qsizetype digits = entryNumberLength(lines.at(i));
-        if (digits == 0)
-            continue;
-        ArchiveEntry entry{lines.at(i).mid(digits + 2), -1};
-        // Comment lines may stand between the name and its details.
-        for (qsizetype j = i + 1; j < lines.size() && !isSeparator(lines.at(j)); ++j) {
-            if (entryNumberLength(lines.at(j)) > 0)
-                break;
-            entry.size = detailSize(lines.at(j));
-            if (entry.size >= 0)
-                break;
-        }
-        entries.append(entry);
-    }
+    for (const ArjEntry& entry : readArjListing(lines, kArjOwnOutputRules).entries)
+        entries.append(ArchiveEntry{entry.name.toLatin1(), entry.size});
     return entries;
 }
 

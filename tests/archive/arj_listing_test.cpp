@@ -1,4 +1,4 @@
-#include "archive/arj_listing.h"
+#include "lib/arj_listing.h"
 
 #include "tests/support/temp_prefix.h"
 
@@ -78,8 +78,9 @@ TEST(ArjListing, TakesSizeAndTimeFromTheDetailsLine)
     for (const auto& c : cases) {
         const auto details = arjEntryDetails(QString::fromLatin1(c.line));
         EXPECT_EQ(details.has_value(), c.read) << c.line;
-        if (details && c.read)
+        if (details && c.read) {
             EXPECT_EQ(details->modified, c.modified) << c.line;
+        }
     }
 }
 

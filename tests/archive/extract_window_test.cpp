@@ -1,8 +1,8 @@
 #include "archive/extract_window.h"
 
-#include "archive/arj_listing.h"
 #include "archive/restore_targets.h"
 #include "lib/ansi_text.h"
+#include "lib/arj_listing.h"
 #include "lib/registry_settings.h"
 #include "tests/support/forwarding_platform.h"
 #include "tests/support/scripted_dialogs.h"
@@ -556,8 +556,9 @@ TEST_F(ExtractWindow, RefusesNoTargetAndAsksBeforeReplacingNewerFiles)
         window.BU_EXTR_EXECClick();
         EXPECT_EQ(dialogs->confirmations, QStringList{c.asked});
         EXPECT_EQ(archiver->runs.size(), c.firstLine.isEmpty() ? 0 : 1);
-        if (!c.firstLine.isEmpty())
+        if (!c.firstLine.isEmpty()) {
             EXPECT_EQ(extractBatch().section("\r\n", 0, 0), c.firstLine);
+        }
         fill(ui.ESTOR_LISTBOX_SELEC, {"DADOS\\A.DB", "DADOS\\B.DB", "DADOS\\C.DB"});
     }
     EXPECT_EQ(ui.LA_ORIGINAIS->text(), "D:\\");

@@ -7,9 +7,9 @@
 // Built with clang's libFuzzer when it is available; otherwise NAVLOR_FUZZ_DRIVER gives it a
 // main that feeds a fixed set of samples and then pseudo-random listings.
 
-#include "archive/arj_listing.h"
 #include "compat/arj/stored_names.h"
 #include "lib/ansi_text.h"
+#include "lib/arj_listing.h"
 #include "lib/platform/host_prefix.h"
 
 #include <QByteArray>

@@ -25,11 +25,12 @@ const QByteArray kListing = toAnsi(QStringLiteral(
 
 TEST(ArchiveVerdict, VerboseListingGivesNameSizeAndTime)
 {
-    const QList<ListedEntry> entries = readVerboseListing(kListing);
+    const QList<ArjEntry> entries = readVerboseListing(kListing);
     ASSERT_EQ(entries.size(), 3);
     EXPECT_EQ(entries[0].name, "VALDOROW\\DADOS\\PARAMS.DB");
     EXPECT_EQ(entries[0].size, 304);
     EXPECT_EQ(entries[0].modified, QDateTime(QDate(2026, 12, 8), QTime(0, 42, 44)));
+    EXPECT_EQ(entries[0].attributes, "-rw-r--r--");
     EXPECT_EQ(entries[1].size, 9218); // past the comment
     EXPECT_EQ(entries[2].name, QStringLiteral("VALDOROW\\DADOS\\AÇÃO.DB"));
     EXPECT_EQ(entries[2].size, -1); // no details: never as recent as a file
@@ -39,7 +40,7 @@ TEST(ArchiveVerdict, VerboseListingGivesNameSizeAndTime)
 TEST(ArchiveVerdict, ShortfallNamesWhatIsMissingOrOlder)
 {
     const QDateTime stored(QDate(2026, 12, 8), QTime(0, 42, 44));
-    const QList<ListedEntry> listed = readVerboseListing(kListing);
+    const QList<ArjEntry> listed = readVerboseListing(kListing);
     auto file = [&](const char* stored, qint64 size, const QDateTime& time) {
         return SelectedFile{QStringLiteral("C:\\") + stored, stored, size, time};
     };
