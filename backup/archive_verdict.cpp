@@ -66,10 +66,10 @@ struct MaskGroup
 
 std::vector<MaskGroup> maskGroups(const BackupJob& job)
 {
-    QStringList masks = blankSeparated(job.E_TIPOARQ);
+    QStringList masks = blankSeparated(job.masks);
     if (masks.isEmpty())
         masks << QStringLiteral("*.*"); // a bare source directory gives every file
-    const QString source = normalisedPath(job.E_ORIGEM);
+    const QString source = normalisedPath(job.source);
     std::vector<MaskGroup> groups;
     for (const QString& given : masks) {
         const QString mask = QString(given).replace(u'/', u'\\');
@@ -174,7 +174,7 @@ QList<SelectedFile> filesSelectedBy(const BackupJob& job, const QString& archive
 {
     QList<SelectedFile> files;
     QSet<QString> seen;
-    const Exclusions exclusions(job.E_EXCLUIR);
+    const Exclusions exclusions(job.exclusions);
     const QString archiveKey = normalisedPath(archivePath).toUpper();
     Platform& p = platform();
     for (const MaskGroup& group : maskGroups(job)) {
@@ -189,7 +189,7 @@ QList<SelectedFile> filesSelectedBy(const BackupJob& job, const QString& archive
                 if (e.hidden || e.system)
                     continue;
                 if (e.directory) {
-                    if (job.CB_SUBDIR)
+                    if (job.subdirectories)
                         pending.push_back(pathInDirectory(directory, e.name));
                     continue;
                 }

@@ -29,15 +29,15 @@ QString backupCommandLine(const QString& archiver, const QString& option,
     line += option;
     line += archivePath;
     line += QStringLiteral("\" \"");
-    line += job.E_ORIGEM;
+    line += job.source;
     line += QStringLiteral("\" ");
-    if (!trimControls(job.E_TIPOARQ).isEmpty())
-        line += u' ' + job.E_TIPOARQ;
+    if (!trimControls(job.masks).isEmpty())
+        line += u' ' + job.masks;
     line += QStringLiteral(" -U ");
-    if (job.CB_SUBDIR)
+    if (job.subdirectories)
         line += QStringLiteral("-R ");
-    if (!job.E_EXCLUIR.isEmpty())
-        line += u' ' + exclusionSwitches(job.E_EXCLUIR);
+    if (!job.exclusions.isEmpty())
+        line += u' ' + exclusionSwitches(job.exclusions);
     if (firebird)
         line += QStringLiteral(" -X*.DELTA");
     return line;

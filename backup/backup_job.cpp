@@ -77,56 +77,56 @@ QStringList jobListItems(const QString& dataDir)
 
 bool loadJob(BackupJob& job, const QString& dataDir, const QString& systemDir)
 {
-    const std::optional<int> number = jobNumber(job.E_ITEM);
+    const std::optional<int> number = jobNumber(job.numberText);
     if (!number)
         return false;
-    job.LA_DIRPARAM = jobFilePattern(dataDir);
+    job.paramFileBase = jobFilePattern(dataDir);
     const std::optional<ParamFile> read = readParamFile(jobParFile(dataDir, *number));
     const ParamFile lines = read.value_or(ParamFile());
 
-    job.E_TITULO = lines[kJobTitleLine];
+    job.title = lines[kJobTitleLine];
     QString flags = COMPLETA_BRANCOS(lines[kJobFlagsLine], kJobFlagsWidth);
     // Jobs written before the subdirectory setting existed always archived subdirectories.
     if (flags.at(1) == u' ')
         flags[1] = u'S';
-    job.CB_ATIVAR = flags.at(0) == u'S';
-    job.CB_SUBDIR = flags.at(1) == u'S';
-    job.CB_BATEXECUTE = flags.at(2) == u'S';
-    job.E_PERIODO = lines[kJobPeriodLine];
-    job.E_TIPOARQ = lines[kJobMasksLine];
+    job.active = flags.at(0) == u'S';
+    job.subdirectories = flags.at(1) == u'S';
+    job.runsOwnBatch = flags.at(2) == u'S';
+    job.period = lines[kJobPeriodLine];
+    job.masks = lines[kJobMasksLine];
     // In capitals, as the window's fields show and give them: the start-up pass and
     // "Executar" run the same paths.
-    job.E_ORIGEM = upperEach(lines[kJobSourceLine]);
-    job.E_DESTINO = upperEach(lines[kJobDestinationLine]);
-    job.E_NOMEARQ = upperEach(lines[kJobBaseNameLine]);
-    job.E_EXCLUIR = lines[kJobExclusionsLine];
-    job.E_ARQGRA = upperEach(lines[kJobLastArchiveLine]);
-    job.E_ULTIMATU = lines[kJobLastDateLine];
-    job.E_ULTHORA = lines[kJobLastTimeLine];
-    job.E_OPCOES = lines[kJobOptionLine];
+    job.source = upperEach(lines[kJobSourceLine]);
+    job.destination = upperEach(lines[kJobDestinationLine]);
+    job.archiveBaseName = upperEach(lines[kJobBaseNameLine]);
+    job.exclusions = lines[kJobExclusionsLine];
+    job.lastArchive = upperEach(lines[kJobLastArchiveLine]);
+    job.lastRunDate = lines[kJobLastDateLine];
+    job.lastRunTime = lines[kJobLastTimeLine];
+    job.optionItem = lines[kJobOptionLine];
 
-    if (job.E_OPCOES.isEmpty())
-        job.E_OPCOES = optionItems().first();
-    if (job.E_PERIODO.isEmpty())
-        job.E_PERIODO = periodItems().first();
-    if (job.E_TIPOARQ.isEmpty())
-        job.E_TIPOARQ = QStringLiteral("*.*");
-    if (job.E_ORIGEM.isEmpty())
-        job.E_ORIGEM = systemDir;
+    if (job.optionItem.isEmpty())
+        job.optionItem = optionItems().first();
+    if (job.period.isEmpty())
+        job.period = periodItems().first();
+    if (job.masks.isEmpty())
+        job.masks = QStringLiteral("*.*");
+    if (job.source.isEmpty())
+        job.source = systemDir;
     // The archiver's command line takes no blanks in the destination.
-    job.E_DESTINO = TROCA_TEXTO(job.E_DESTINO, QStringLiteral(" "), QStringLiteral("_"), 0);
-    if (job.E_DESTINO.isEmpty())
-        job.E_DESTINO = systemDir.left(1) + QStringLiteral(":\\VLDRBKPA");
-    job.E_NOMEARQ = QStringLiteral("BKP") + jobNumberText(*number);
+    job.destination = TROCA_TEXTO(job.destination, QStringLiteral(" "), QStringLiteral("_"), 0);
+    if (job.destination.isEmpty())
+        job.destination = systemDir.left(1) + QStringLiteral(":\\VLDRBKPA");
+    job.archiveBaseName = QStringLiteral("BKP") + jobNumberText(*number);
 
     if (const std::optional<QString> text = readJobBatch(dataDir, *number))
-        job.Memo1 = *text;
+        job.batchText = *text;
     return read.has_value();
 }
 
 bool saveJob(BackupJob& job, const QString& dataDir)
 {
-    const std::optional<int> number = jobNumber(job.E_ITEM);
+    const std::optional<int> number = jobNumber(job.numberText);
     if (!number)
         return false;
     const QString file = jobParFile(dataDir, *number);
@@ -136,25 +136,25 @@ bool saveJob(BackupJob& job, const QString& dataDir)
         return false;
     ParamFile& lines = *read;
 
-    if (job.E_TITULO.isEmpty())
-        job.E_TITULO = job.E_PERIODO;
+    if (job.title.isEmpty())
+        job.title = job.period;
     QString flags = COMPLETA_BRANCOS(lines[kJobFlagsLine], kJobFlagsWidth);
-    flags[0] = flag(job.CB_ATIVAR);
-    flags[1] = flag(job.CB_SUBDIR);
-    flags[2] = flag(job.CB_BATEXECUTE);
+    flags[0] = flag(job.active);
+    flags[1] = flag(job.subdirectories);
+    flags[2] = flag(job.runsOwnBatch);
 
-    lines[kJobTitleLine] = job.E_TITULO;
+    lines[kJobTitleLine] = job.title;
     lines[kJobFlagsLine] = flags;
-    lines[kJobPeriodLine] = job.E_PERIODO;
-    lines[kJobMasksLine] = job.E_TIPOARQ;
-    lines[kJobSourceLine] = job.E_ORIGEM;
-    lines[kJobDestinationLine] = job.E_DESTINO;
-    lines[kJobBaseNameLine] = job.E_NOMEARQ;
-    lines[kJobExclusionsLine] = job.E_EXCLUIR;
-    lines[kJobLastArchiveLine] = job.E_ARQGRA;
-    lines[kJobLastDateLine] = job.E_ULTIMATU;
-    lines[kJobLastTimeLine] = job.E_ULTHORA;
-    lines[kJobOptionLine] = job.E_OPCOES;
+    lines[kJobPeriodLine] = job.period;
+    lines[kJobMasksLine] = job.masks;
+    lines[kJobSourceLine] = job.source;
+    lines[kJobDestinationLine] = job.destination;
+    lines[kJobBaseNameLine] = job.archiveBaseName;
+    lines[kJobExclusionsLine] = job.exclusions;
+    lines[kJobLastArchiveLine] = job.lastArchive;
+    lines[kJobLastDateLine] = job.lastRunDate;
+    lines[kJobLastTimeLine] = job.lastRunTime;
+    lines[kJobOptionLine] = job.optionItem;
     return writeParamFile(file, lines);
 }
 
@@ -162,9 +162,9 @@ bool recordRun(BackupJob& job, const QString& dataDir, const QString& archivePat
 {
     // One reading of the clock, so a run at midnight is not stamped with two different days.
     const QDateTime at = now();
-    job.E_ARQGRA = archivePath;
-    job.E_ULTIMATU = dateText(at.date());
-    job.E_ULTHORA = timeText(at.time());
+    job.lastArchive = archivePath;
+    job.lastRunDate = dateText(at.date());
+    job.lastRunTime = timeText(at.time());
     return saveJob(job, dataDir);
 }
 

@@ -36,30 +36,33 @@ constexpr int kJobFlagsWidth = 20;
 // The archive options offered; only the first character counts ("1": start a new archive).
 const QStringList& optionItems();
 
+// A job as its file keeps it. The backup window shows each field in the control named after
+// it in the form (numberText in E_ITEM, source in E_ORIGEM, active in CB_ATIVAR, batchText in
+// Memo1...).
 struct BackupJob
 {
-    QString E_ITEM = QStringLiteral("00"); // job number, two digits
-    QString LA_DIRPARAM;                   // data directory + "\VD_BKPA_xx"
-    QString E_TITULO;
-    bool CB_ATIVAR = false;     // takes part in runs
-    bool CB_SUBDIR = false;     // subdirectories are archived too
-    bool CB_BATEXECUTE = false; // a run executes the job's own batch file
-    QString E_PERIODO;          // whole period item, "3 - Semanal"
-    QString E_TIPOARQ;          // file masks, blank-separated
-    QString E_ORIGEM;           // source directory
-    QString E_DESTINO;          // destination directory
-    QString E_NOMEARQ;          // archive base name, always "BKP" + number
-    QString E_EXCLUIR;          // masks to exclude, blank-separated
-    QString E_ARQGRA;           // archive of the last run
-    QString E_ULTIMATU;         // date of the last run, "dd/MM/yy"
-    QString E_ULTHORA;          // time of the last run, "hh:mm:ss"
-    QString E_OPCOES;           // whole option item
-    QString Memo1;              // the job's own batch text (kept when the job has none)
+    QString numberText = QStringLiteral("00"); // job number, two digits
+    QString paramFileBase;                     // data directory + "\VD_BKPA_xx"
+    QString title;
+    bool active = false;         // takes part in runs
+    bool subdirectories = false; // subdirectories are archived too
+    bool runsOwnBatch = false;   // a run executes the job's own batch file
+    QString period;              // whole period item, "3 - Semanal"
+    QString masks;               // file masks, blank-separated
+    QString source;              // source directory
+    QString destination;         // destination directory
+    QString archiveBaseName;     // archive base name, always "BKP" + number
+    QString exclusions;          // masks to exclude, blank-separated
+    QString lastArchive;         // archive of the last run
+    QString lastRunDate;         // date of the last run, "dd/MM/yy"
+    QString lastRunTime;         // time of the last run, "hh:mm:ss"
+    QString optionItem;          // whole option item
+    QString batchText;           // the job's own batch text (kept when the job has none)
 };
 
 // "00" to "50".
 QString jobNumberText(int number);
-// The job an E_ITEM text names; nothing for a text that names none of 00 to 50.
+// The job a number text names; nothing for a text that names none of 00 to 50.
 std::optional<int> jobNumber(const QString& item);
 
 QString jobParFile(const QString& dataDir, int number); // D\VD_BKPA_xx.PAR
@@ -69,14 +72,14 @@ QString jobFilePattern(const QString& dataDir);         // D\VD_BKPA_xx, letters
 // The 51 items of the job list, "xx - " + title, item index = job number.
 QStringList jobListItems(const QString& dataDir);
 
-// Loads the job of job.E_ITEM into the record and fills the defaults; the system directory
+// Loads the job of job.numberText into the record and fills the defaults; the system directory
 // (LA_DIR1) gives the default source and the destination's drive. False, with nothing read,
-// when E_ITEM names no job; false too when its file could not be read (the store has told the
+// when numberText names no job; false too when its file could not be read (the store has told the
 // operator), the record then holding the defaults of a new job.
 bool loadJob(BackupJob& job, const QString& dataDir, const QString& systemDir);
 
-// Saves the record into the job file of job.E_ITEM; an empty title becomes the period text.
-// False, with the file as it was, when E_ITEM names no job or when the file could not be read
+// Saves the record into the job file of job.numberText; an empty title becomes the period text.
+// False, with the file as it was, when numberText names no job or when the file could not be read
 // or written (the store has told the operator).
 [[nodiscard]] bool saveJob(BackupJob& job, const QString& dataDir);
 

@@ -295,12 +295,12 @@ PassResult runAllActiveJobs(BackupJob& job, const QString& archiverOption, Backu
         if (file && !jobIsActive((*file)[kJobFlagsLine]))
             continue;
         console.passPosition(int(index) + 1, int(active.size()));
-        job.E_ITEM = jobNumberText(number);
+        job.numberText = jobNumberText(number);
         if (!file || !loadJob(job, dataDir, console.systemDirectory())) {
             // A job that may be active and cannot be read has not run: the pass says so.
             const QString text = QStringLiteral("ERRO - não foi possível ler ") +
                                  jobParFile(dataDir, number) + QStringLiteral(" - BKP (") +
-                                 job.E_ITEM + QStringLiteral(") não executado");
+                                 job.numberText + QStringLiteral(") não executado");
             console.ADD_MSG(text);
             (void)logged(log.note(text), console);
             ++result.failed;

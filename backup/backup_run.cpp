@@ -75,7 +75,7 @@ bool restoresWhole(const QString& archiver, const QString& archivePath, const Ba
     if (!console.testRestoreWanted())
         return true;
     const TestRestoreOutcome restored =
-        testRestore(archiver, archivePath, job.E_DESTINO, job.E_ORIGEM.left(2), ceiling, expected);
+        testRestore(archiver, archivePath, job.destination, job.source.left(2), ceiling, expected);
     for (const QString& note : restored.notes)
         report.warn(QStringLiteral("banco não verificado: ") + note);
     if (restored.ok)
@@ -103,7 +103,7 @@ RunResult runGeneratedLine(BackupJob& job, const QList<SelectedFile>& selected,
 
     console.jobChanged(job);
     const int code =
-        runBatchJudged(generated, ceiling, console.batchWaiter(job.E_ITEM, archive.path));
+        runBatchJudged(generated, ceiling, console.batchWaiter(job.numberText, archive.path));
     const QList<DatabaseFreeze::Failure> unthawed = freeze.thaw();
     if (cancelRequested())
         return report.cancelled(archive.path);
@@ -125,7 +125,7 @@ RunResult runGeneratedLine(BackupJob& job, const QList<SelectedFile>& selected,
                 return p.runBounded(
                     rearchiveCommandLine(archiver, archiverOption, archive.path, files),
                     ShowMode::Hide,
-                    {ceiling, &output, {}, console.batchWaiter(job.E_ITEM, archive.path)});
+                    {ceiling, &output, {}, console.batchWaiter(job.numberText, archive.path)});
             });
         if (!again.stillChanging.isEmpty())
             return report.failWith(RunResult::ArchiveNotWritten, archive.path,
@@ -154,13 +154,13 @@ RunResult runOwnBatch(BackupJob& job, int number, const QString& archiver,
                       RunReport& report)
 {
     const QString dataDir = console.dataDirectory();
-    job.Memo1.clear();
+    job.batchText.clear();
     if (const std::optional<QString> text = readJobBatch(dataDir, number))
-        job.Memo1 = *text;
+        job.batchText = *text;
     console.jobChanged(job);
     const std::optional<FileStamp> before = fileStamp(archive.path);
     const int code = runBatchJudged(jobBatFile(dataDir, number), ceiling,
-                                    console.batchWaiter(job.E_ITEM, archive.path));
+                                    console.batchWaiter(job.numberText, archive.path));
     if (cancelRequested())
         return report.cancelled(archive.path);
     if (code == kRunTimedOut)
@@ -195,7 +195,7 @@ QStringList thawLeftoverDatabases(const QString& dataDirectory)
 
 RunResult runJob(BackupJob& job, const QString& archiverOption, BackupConsole& console)
 {
-    const std::optional<int> number = jobNumber(job.E_ITEM);
+    const std::optional<int> number = jobNumber(job.numberText);
     if (!number)
         return RunResult::NotActive;
     const QString dataDir = console.dataDirectory();
@@ -210,7 +210,7 @@ RunResult runJob(BackupJob& job, const QString& archiverOption, BackupConsole& c
     const QString archiver = locateArchiver(console);
     if (archiver.isEmpty())
         return report.fail(RunResult::ArchiverMissing, {}, console.messageText());
-    if (!checkDestination(job.E_DESTINO, console))
+    if (!checkDestination(job.destination, console))
         return cancelRequested()
                    ? report.cancelled({})
                    : report.fail(RunResult::DestinationGivenUp, {}, console.messageText());
@@ -218,22 +218,23 @@ RunResult runJob(BackupJob& job, const QString& archiverOption, BackupConsole& c
         return report.fail(RunResult::SourceMissing, {}, console.messageText());
     // What a killed archiver left before this process held the lock is nobody's now.
     const QDateTime lockedAt = PassLock::heldSince().value_or(now());
-    for (const QString& leftover : removeArchiverLeftovers(job.E_DESTINO, lockedAt))
+    for (const QString& leftover : removeArchiverLeftovers(job.destination, lockedAt))
         console.ADD_MSG(QStringLiteral("Removido arquivo temporário abandonado - ") + leftover);
 
-    const ArchiveName archive = archiveName(job.E_PERIODO, today(), job.E_DESTINO, job.E_NOMEARQ);
-    console.ADD_MSG(QStringLiteral("Executando BKP (") + job.E_ITEM + QStringLiteral(") - ") +
-                    archive.suffix + QStringLiteral(" - ") + job.E_TITULO);
+    const ArchiveName archive =
+        archiveName(job.period, today(), job.destination, job.archiveBaseName);
+    console.ADD_MSG(QStringLiteral("Executando BKP (") + job.numberText + QStringLiteral(") - ") +
+                    archive.suffix + QStringLiteral(" - ") + job.title);
 
     const QList<SelectedFile> selected =
-        job.CB_BATEXECUTE ? QList<SelectedFile>() : filesSelectedBy(job, archive.path);
+        job.runsOwnBatch ? QList<SelectedFile>() : filesSelectedBy(job, archive.path);
     const bool firebird = !firebirdDatabases(pathsOf(selected)).isEmpty();
-    job.Memo1 = backupCommandLine(archiver, archiverOption, archive.path, job, firebird);
+    job.batchText = backupCommandLine(archiver, archiverOption, archive.path, job, firebird);
 
     Platform& p = platform();
     // Another user's link where the archive goes would have the archiver merge, or write,
     // a file nobody meant; it goes, and the job stops when it cannot.
-    const QString generated = pathInDirectory(job.E_DESTINO, QStringLiteral("BKPA.BAT"));
+    const QString generated = pathInDirectory(job.destination, QStringLiteral("BKPA.BAT"));
     for (const QString& path : {archive.path, generated}) {
         if (!p.isLink(path))
             continue;
@@ -242,20 +243,20 @@ RunResult runJob(BackupJob& job, const QString& archiverOption, BackupConsole& c
                                    QStringLiteral("link não removido: ") + path);
         report.warn(QStringLiteral("link removido: ") + path);
     }
-    if (job.E_OPCOES.startsWith(u'1') && p.fileExists(archive.path))
+    if (job.optionItem.startsWith(u'1') && p.fileExists(archive.path))
         (void)p.deleteFile(archive.path); // one that stays is judged by the verdict
 
     // Only the line just composed may run: a BKPA.BAT that cannot be replaced (read-only,
     // held open) could hold any command.
     if ((p.fileExists(generated) && !p.deleteFile(generated)) ||
-        !p.writeFile(generated, batchFileBytes(job.Memo1)))
+        !p.writeFile(generated, batchFileBytes(job.batchText)))
         return report.failWith(RunResult::BatchNotWritten, archive.path,
                                QStringLiteral("não foi possível gravar ") + generated);
 
     const RunResult result =
-        job.CB_BATEXECUTE ? runOwnBatch(job, *number, archiver, archive, ceiling, console, report)
-                          : runGeneratedLine(job, selected, archiver, archiverOption, archive,
-                                             generated, ceiling, console, report);
+        job.runsOwnBatch ? runOwnBatch(job, *number, archiver, archive, ceiling, console, report)
+                         : runGeneratedLine(job, selected, archiver, archiverOption, archive,
+                                            generated, ceiling, console, report);
     // A stage the operator cancelled has said so already.
     if (result != RunResult::Recorded)
         return cancelRequested() ? RunResult::Cancelled : result;
@@ -267,8 +268,8 @@ RunResult runJob(BackupJob& job, const QString& archiverOption, BackupConsole& c
         return report.failWith(RunResult::NotStamped, archive.path,
                                QStringLiteral("não foi possível gravar a data da execução em ") +
                                    jobParFile(dataDir, *number));
-    console.ADD_MSG(QStringLiteral("BKP Concluído (") + job.E_ITEM + u')');
-    report.record(report.log().jobOk(job.E_ITEM, archive.path));
+    console.ADD_MSG(QStringLiteral("BKP Concluído (") + job.numberText + u')');
+    report.record(report.log().jobOk(job.numberText, archive.path));
     console.jobChanged(job);
     // Nobody can see afterwards what the log does not hold.
     return report.logComplete() ? RunResult::Recorded : RunResult::NotLogged;
@@ -283,18 +284,18 @@ QString notDueQuestion(const QString& number)
 RunResult executeJob(BackupJob& job, const QString& archiverOption, BackupConsole& console,
                      bool parametersShowing, bool askWhenNotDue)
 {
-    if (!job.CB_ATIVAR) {
+    if (!job.active) {
         if (parametersShowing)
             dialogs().message(QStringLiteral("O BKP Atual não está ativo"));
         return RunResult::NotActive;
     }
-    if (!isDue(job.E_PERIODO, today(), job.E_ULTIMATU) &&
-        !(askWhenNotDue && dialogs().confirm(notDueQuestion(job.E_ITEM))))
+    if (!isDue(job.period, today(), job.lastRunDate) &&
+        !(askWhenNotDue && dialogs().confirm(notDueQuestion(job.numberText))))
         return RunResult::NotDue;
     if (parametersShowing)
         logFailureSaid().clear(); // a run of its own
-    if (lastRunInFuture(job.E_ULTIMATU, today())) {
-        const QString text = QStringLiteral("ATENÇÃO - BKP (") + job.E_ITEM +
+    if (lastRunInFuture(job.lastRunDate, today())) {
+        const QString text = QStringLiteral("ATENÇÃO - BKP (") + job.numberText +
                              QStringLiteral(") - data da última execução no futuro");
         console.ADD_MSG(text);
         (void)logged(BackupLog(console.dataDirectory()).note(text), console);

@@ -164,47 +164,48 @@ BackupJob TF_BKPA::job() const
 {
     const Ui::TF_BKPA& ui = *m_ui;
     BackupJob job;
-    job.E_ITEM = ui.E_ITEM->text();
-    job.LA_DIRPARAM = ui.LA_DIRPARAM->text();
-    job.E_TITULO = ui.E_TITULO->text();
-    job.CB_ATIVAR = ui.CB_ATIVAR->isChecked();
-    job.CB_SUBDIR = ui.CB_SUBDIR->isChecked();
-    job.CB_BATEXECUTE = ui.CB_BATEXECUTE->isChecked();
-    job.E_PERIODO = ui.E_PERIODO->currentText();
-    job.E_TIPOARQ = ui.E_TIPOARQ->currentText();
-    job.E_ORIGEM = ui.E_ORIGEM->text();
-    job.E_DESTINO = ui.E_DESTINO->text();
-    job.E_NOMEARQ = ui.E_NOMEARQ->text();
-    job.E_EXCLUIR = ui.E_EXCLUIR->currentText();
-    job.E_ARQGRA = ui.E_ARQGRA->text();
-    job.E_ULTIMATU = ui.E_ULTIMATU->text();
-    job.E_ULTHORA = ui.E_ULTHORA->text();
-    job.E_OPCOES = ui.E_OPCOES->currentText();
-    job.Memo1 = ui.Memo1->toPlainText();
+    job.numberText = ui.E_ITEM->text();
+    job.paramFileBase = ui.LA_DIRPARAM->text();
+    job.title = ui.E_TITULO->text();
+    job.active = ui.CB_ATIVAR->isChecked();
+    job.subdirectories = ui.CB_SUBDIR->isChecked();
+    job.runsOwnBatch = ui.CB_BATEXECUTE->isChecked();
+    job.period = ui.E_PERIODO->currentText();
+    job.masks = ui.E_TIPOARQ->currentText();
+    job.source = ui.E_ORIGEM->text();
+    job.destination = ui.E_DESTINO->text();
+    job.archiveBaseName = ui.E_NOMEARQ->text();
+    job.exclusions = ui.E_EXCLUIR->currentText();
+    job.lastArchive = ui.E_ARQGRA->text();
+    job.lastRunDate = ui.E_ULTIMATU->text();
+    job.lastRunTime = ui.E_ULTHORA->text();
+    job.optionItem = ui.E_OPCOES->currentText();
+    job.batchText = ui.Memo1->toPlainText();
     return job;
 }
 
 void TF_BKPA::showJob(const BackupJob& job)
 {
     Ui::TF_BKPA& ui = *m_ui;
-    ui.E_ITEM->setText(job.E_ITEM);
-    ui.LA_DIRPARAM->setText(job.LA_DIRPARAM.isEmpty() ? QStringLiteral("___") : job.LA_DIRPARAM);
-    ui.E_TITULO->setText(job.E_TITULO);
-    ui.CB_ATIVAR->setChecked(job.CB_ATIVAR);
-    ui.CB_SUBDIR->setChecked(job.CB_SUBDIR);
-    ui.CB_BATEXECUTE->setChecked(job.CB_BATEXECUTE);
-    ui.E_PERIODO->setCurrentText(job.E_PERIODO);
-    ui.E_TIPOARQ->setCurrentText(job.E_TIPOARQ);
-    ui.E_ORIGEM->setText(job.E_ORIGEM);
-    ui.E_DESTINO->setText(job.E_DESTINO);
-    ui.E_NOMEARQ->setText(job.E_NOMEARQ);
-    ui.E_EXCLUIR->setCurrentText(job.E_EXCLUIR);
-    ui.E_ARQGRA->setText(job.E_ARQGRA);
-    ui.E_ULTIMATU->setText(job.E_ULTIMATU);
-    ui.E_ULTHORA->setText(job.E_ULTHORA);
-    ui.E_OPCOES->setCurrentText(job.E_OPCOES);
-    if (ui.Memo1->toPlainText() != job.Memo1)
-        ui.Memo1->setPlainText(job.Memo1);
+    ui.E_ITEM->setText(job.numberText);
+    ui.LA_DIRPARAM->setText(job.paramFileBase.isEmpty() ? QStringLiteral("___")
+                                                        : job.paramFileBase);
+    ui.E_TITULO->setText(job.title);
+    ui.CB_ATIVAR->setChecked(job.active);
+    ui.CB_SUBDIR->setChecked(job.subdirectories);
+    ui.CB_BATEXECUTE->setChecked(job.runsOwnBatch);
+    ui.E_PERIODO->setCurrentText(job.period);
+    ui.E_TIPOARQ->setCurrentText(job.masks);
+    ui.E_ORIGEM->setText(job.source);
+    ui.E_DESTINO->setText(job.destination);
+    ui.E_NOMEARQ->setText(job.archiveBaseName);
+    ui.E_EXCLUIR->setCurrentText(job.exclusions);
+    ui.E_ARQGRA->setText(job.lastArchive);
+    ui.E_ULTIMATU->setText(job.lastRunDate);
+    ui.E_ULTHORA->setText(job.lastRunTime);
+    ui.E_OPCOES->setCurrentText(job.optionItem);
+    if (ui.Memo1->toPlainText() != job.batchText)
+        ui.Memo1->setPlainText(job.batchText);
     applyBatExecuteRule();
 }
 
@@ -244,7 +245,7 @@ void TF_BKPA::saveJob()
     BackupJob current = job();
     // A value the command interpreter would read as its own syntax is never stored.
     if (const std::optional<FieldFault> fault = commandSyntaxIn(current)) {
-        dialogs().message(fieldFaultText(current.E_ITEM, *fault));
+        dialogs().message(fieldFaultText(current.numberText, *fault));
         return;
     }
     if (!sourceAcceptedForSaving())
@@ -315,7 +316,7 @@ void TF_BKPA::BU_EXECUTARClick()
 void TF_BKPA::runOwnJob()
 {
     BackupJob current = job();
-    const QString number = current.E_ITEM;
+    const QString number = current.numberText;
     {
         // The same lock as the start-up pass: a click during a pass waits for it.
         InterruptDeferral running;

@@ -11,11 +11,11 @@ const QString kCommandSyntax = QStringLiteral("<>|&%\"");
 std::optional<FieldFault> commandSyntaxIn(const BackupJob& job)
 {
     const std::pair<const QString*, const char*> fields[] = {
-        {&job.E_TIPOARQ, "Tipo de Arquivos"},
-        {&job.E_EXCLUIR, "Excluir as Extensões"},
-        {&job.E_NOMEARQ, "Nome do Arquivo no Disco"},
-        {&job.E_ORIGEM, "Origem"},
-        {&job.E_DESTINO, "Destino"},
+        {&job.masks, "Tipo de Arquivos"},
+        {&job.exclusions, "Excluir as Extensões"},
+        {&job.archiveBaseName, "Nome do Arquivo no Disco"},
+        {&job.source, "Origem"},
+        {&job.destination, "Destino"},
     };
     for (const auto& [text, caption] : fields) {
         for (const QChar c : *text) {

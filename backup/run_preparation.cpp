@@ -38,12 +38,12 @@ QString useFromHome(const QString& found, const QString& home)
 
 bool checkSource(const BackupJob& job, BackupConsole& console)
 {
-    if (platform().directoryExists(job.E_ORIGEM))
+    if (platform().directoryExists(job.source))
         return true;
     postAndShow(
         console,
         QStringLiteral("Não foi possivel LOCALIZAR o diretório de Origem - BKP CANCELADO - ") +
-            job.E_ORIGEM + QStringLiteral("   - ") + job.E_ITEM);
+            job.source + QStringLiteral("   - ") + job.numberText);
     return false;
 }
 

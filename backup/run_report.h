@@ -38,7 +38,7 @@ public:
     bool logComplete() const { return m_logComplete; }
     RunResult fail(RunResult result, const QString& archivePath, const QString& reason)
     {
-        record(m_log.jobError(m_job.E_ITEM, archivePath, interrupted(reason)));
+        record(m_log.jobError(m_job.numberText, archivePath, interrupted(reason)));
         return result;
     }
     RunResult failWith(RunResult result, const QString& archivePath, const QString& text)
@@ -69,7 +69,7 @@ public:
 private:
     QString prefix(const QString& kind) const
     {
-        return kind + QStringLiteral(" - BKP (") + m_job.E_ITEM + QStringLiteral(") - ");
+        return kind + QStringLiteral(" - BKP (") + m_job.numberText + QStringLiteral(") - ");
     }
     // Whatever failed once the program was asked to end, or the operator cancelled the run,
     // failed because of it.

@@ -94,14 +94,14 @@ void saveBenchJob()
 {
     BackupJob job;
     loadJob(job, bench::kDataDir, bench::kSystemDir);
-    job.E_TITULO = QStringLiteral("Dados");
-    job.CB_ATIVAR = true;
-    job.CB_SUBDIR = true;
-    job.E_PERIODO = periodItems().first();
-    job.E_TIPOARQ = kMasks;
-    job.E_ORIGEM = kSource;
-    job.E_DESTINO = kDestination;
-    job.E_EXCLUIR = kExclusions;
+    job.title = QStringLiteral("Dados");
+    job.active = true;
+    job.subdirectories = true;
+    job.period = periodItems().first();
+    job.masks = kMasks;
+    job.source = kSource;
+    job.destination = kDestination;
+    job.exclusions = kExclusions;
     if (!saveJob(job, bench::kDataDir))
         fail(QStringLiteral("cannot write the job"));
 }
@@ -163,7 +163,7 @@ int main(int argc, char** argv)
     BackupJob probe;
     loadJob(probe, bench::kDataDir, bench::kSystemDir);
     const QString jobArchive =
-        archiveName(probe.E_PERIODO, today(), probe.E_DESTINO, probe.E_NOMEARQ).path;
+        archiveName(probe.period, today(), probe.destination, probe.archiveBaseName).path;
     const QString jobHost = prefix.host(jobArchive);
     const QString plainHost = prefix.host(kDestination) + QStringLiteral("/PLAIN.ARJ");
 

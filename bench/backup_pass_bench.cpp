@@ -27,20 +27,20 @@ void writeJobs()
 {
     for (int number = kFirstJob; number <= kLastJob; ++number) {
         BackupJob job;
-        job.E_ITEM = jobNumberText(number);
+        job.numberText = jobNumberText(number);
         loadJob(job, bench::kDataDir, bench::kSystemDir);
-        job.E_TITULO = QStringLiteral("Dados da filial ") + job.E_ITEM;
-        job.CB_ATIVAR = true;
-        job.CB_SUBDIR = true;
-        job.E_PERIODO = periodItems().first();
-        job.E_TIPOARQ = QStringLiteral("*.DB *.MB *.FDB *.GDB");
-        job.E_ORIGEM = QStringLiteral("C:\\DADOS\\FILIAL") + job.E_ITEM;
-        job.E_DESTINO = QStringLiteral("D:\\VLDRBKPA");
-        job.E_EXCLUIR = QStringLiteral("*.ARJ *_.EXE");
+        job.title = QStringLiteral("Dados da filial ") + job.numberText;
+        job.active = true;
+        job.subdirectories = true;
+        job.period = periodItems().first();
+        job.masks = QStringLiteral("*.DB *.MB *.FDB *.GDB");
+        job.source = QStringLiteral("C:\\DADOS\\FILIAL") + job.numberText;
+        job.destination = QStringLiteral("D:\\VLDRBKPA");
+        job.exclusions = QStringLiteral("*.ARJ *_.EXE");
         const ArchiveName archive =
-            archiveName(job.E_PERIODO, today(), job.E_DESTINO, job.E_NOMEARQ);
+            archiveName(job.period, today(), job.destination, job.archiveBaseName);
         if (!saveJob(job, bench::kDataDir) || !recordRun(job, bench::kDataDir, archive.path)) {
-            std::fprintf(stderr, "cannot write job %s\n", qPrintable(job.E_ITEM));
+            std::fprintf(stderr, "cannot write job %s\n", qPrintable(job.numberText));
             std::exit(1);
         }
     }

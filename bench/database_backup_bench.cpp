@@ -224,15 +224,15 @@ void saveBenchJob()
 {
     BackupJob job;
     loadJob(job, bench::kDataDir, bench::kSystemDir);
-    job.E_TITULO = QStringLiteral("Bancos");
-    job.CB_ATIVAR = true;
-    job.CB_SUBDIR = true;
-    job.E_PERIODO = periodItems().first();
-    job.E_OPCOES = optionItems().at(1); // a fresh archive every run
-    job.E_TIPOARQ = kMasks;
-    job.E_ORIGEM = kSource;
-    job.E_DESTINO = kDestination;
-    job.E_EXCLUIR.clear();
+    job.title = QStringLiteral("Bancos");
+    job.active = true;
+    job.subdirectories = true;
+    job.period = periodItems().first();
+    job.optionItem = optionItems().at(1); // a fresh archive every run
+    job.masks = kMasks;
+    job.source = kSource;
+    job.destination = kDestination;
+    job.exclusions.clear();
     if (!saveJob(job, bench::kDataDir))
         fail(QStringLiteral("cannot write the job"));
 }
@@ -241,7 +241,7 @@ QString jobArchivePath()
 {
     BackupJob job;
     loadJob(job, bench::kDataDir, bench::kSystemDir);
-    return archiveName(job.E_PERIODO, today(), job.E_DESTINO, job.E_NOMEARQ).path;
+    return archiveName(job.period, today(), job.destination, job.archiveBaseName).path;
 }
 
 // Where a run stands, from what it asks of the console: the databases are frozen when it shows

@@ -361,12 +361,12 @@ TEST_F(MenuCommands, ExitDuringTheBackupPassKeepsTheNextJobFromStarting)
     prefix.write("C:\\VALDOROW\\ARJ.EXE", "archiver");
     for (int number : {0, 1}) {
         BackupJob job;
-        job.E_ITEM = jobNumberText(number);
+        job.numberText = jobNumberText(number);
         loadJob(job, data, "C:\\VALDOROW");
-        job.E_TITULO = QStringLiteral("JOB %1").arg(number);
-        job.CB_ATIVAR = true;
-        job.E_ORIGEM = "C:\\VALDOROW\\DADOS";
-        job.E_DESTINO = "D:\\VLDRBKPA";
+        job.title = QStringLiteral("JOB %1").arg(number);
+        job.active = true;
+        job.source = "C:\\VALDOROW\\DADOS";
+        job.destination = "D:\\VLDRBKPA";
         ASSERT_TRUE(saveJob(job, data));
     }
     open("C:\\VALDOROW\\NAVLOR.EXE");

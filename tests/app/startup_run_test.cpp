@@ -96,10 +96,10 @@ protected:
         prefix.mkdir("C:\\BKP");
         BackupJob job;
         loadJob(job, kDataDir, QStringLiteral("C:\\VALDOROW"));
-        job.CB_ATIVAR = true;
-        job.E_TITULO = QStringLiteral("Dados");
-        job.E_ORIGEM = QStringLiteral("C:\\NADA");
-        job.E_DESTINO = QStringLiteral("C:\\BKP");
+        job.active = true;
+        job.title = QStringLiteral("Dados");
+        job.source = QStringLiteral("C:\\NADA");
+        job.destination = QStringLiteral("C:\\BKP");
         ASSERT_TRUE(saveJob(job, kDataDir));
     }
 

@@ -89,13 +89,13 @@ protected:
     {
         BackupJob job;
         loadJob(job, kEndToEndDataDir, QStringLiteral("C:\\VALDOROW"));
-        job.E_TITULO = QStringLiteral("Dados");
-        job.CB_ATIVAR = true;
-        job.CB_SUBDIR = true;
-        job.E_TIPOARQ = masks;
-        job.E_EXCLUIR = QStringLiteral("*.ARJ *_.EXE");
-        job.E_ORIGEM = source;
-        job.E_DESTINO = QStringLiteral("D:\\VLDRBKPA");
+        job.title = QStringLiteral("Dados");
+        job.active = true;
+        job.subdirectories = true;
+        job.masks = masks;
+        job.exclusions = QStringLiteral("*.ARJ *_.EXE");
+        job.source = source;
+        job.destination = QStringLiteral("D:\\VLDRBKPA");
         ASSERT_TRUE(saveJob(job, kEndToEndDataDir));
     }
 
@@ -230,7 +230,7 @@ TEST_F(BackupEndToEnd, ArchiveUpToDateAlreadyIsACompleteRun)
     // due again the same day: "-U" finds nothing newer and leaves the archive as it was
     BackupJob job;
     loadJob(job, kEndToEndDataDir, QStringLiteral("C:\\VALDOROW"));
-    job.E_ULTIMATU.clear();
+    job.lastRunDate.clear();
     ASSERT_TRUE(saveJob(job, kEndToEndDataDir));
     clock().set(clock().now().addSecs(3600));
     EXPECT_EQ(startupPass().last(), "BKP Concluído (00)");
@@ -310,7 +310,7 @@ TEST_F(BackupEndToEnd, ArchiveThatLacksOrHoldsAnOlderSelectedFileIsNoBackup)
     auto rerun = [&] {
         BackupJob job;
         loadJob(job, kEndToEndDataDir, QStringLiteral("C:\\VALDOROW"));
-        job.E_ULTIMATU.clear();
+        job.lastRunDate.clear();
         EXPECT_TRUE(saveJob(job, kEndToEndDataDir));
         return startupPass();
     };
@@ -343,10 +343,10 @@ TEST_F(BackupEndToEnd, WhileTheArchiverRunsTheWindowLivesAndTakesOnlyTheStopClic
 {
     saveDailyJob(kMasks);
     BackupJob second;
-    second.E_ITEM = "01";
+    second.numberText = "01";
     loadJob(second, kEndToEndDataDir, QStringLiteral("C:\\VALDOROW"));
-    second.CB_ATIVAR = true;
-    second.E_ORIGEM = QStringLiteral("C:\\VALDOROW\\DADOS");
+    second.active = true;
+    second.source = QStringLiteral("C:\\VALDOROW\\DADOS");
     ASSERT_TRUE(saveJob(second, kEndToEndDataDir));
     const QString script = prefix.root() + QStringLiteral("/slow-arj");
     {

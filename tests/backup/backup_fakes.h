@@ -106,7 +106,7 @@ public:
         searches << directory + u'|' + name;
         return navlor::searchFiles(directory, name);
     }
-    void jobChanged(const BackupJob& job) override { shownJobs << job.E_ITEM; }
+    void jobChanged(const BackupJob& job) override { shownJobs << job.numberText; }
     int archiverCeilingSeconds() override { return 3600; }
     // The archiver's own verdict is tried end to end; here an archive is good when the fake
     // archiver wrote to it.

@@ -38,7 +38,7 @@ protected:
     BackupJob loaded(const QString& item) const
     {
         BackupJob job;
-        job.E_ITEM = item;
+        job.numberText = item;
         EXPECT_TRUE(loadJob(job, kDataDir, kSystemDir));
         return job;
     }
@@ -62,29 +62,29 @@ TEST_F(Jobs, FilesAreNamedByTheTwoDigitNumberInTheDataDirectory)
 TEST_F(Jobs, AJobWithoutAFileLoadsTheDefaults)
 {
     BackupJob job;
-    job.Memo1 = QStringLiteral("REM kept");
-    job.E_TITULO = QStringLiteral("previous job");
-    job.CB_ATIVAR = true;
-    job.E_ULTIMATU = QStringLiteral("01/01/26");
+    job.batchText = QStringLiteral("REM kept");
+    job.title = QStringLiteral("previous job");
+    job.active = true;
+    job.lastRunDate = QStringLiteral("01/01/26");
     ASSERT_TRUE(loadJob(job, kDataDir, kSystemDir));
 
-    EXPECT_EQ(job.LA_DIRPARAM, QStringLiteral("C:\\VALDORO\\NAVLOR\\VD_BKPA_xx"));
-    EXPECT_EQ(job.E_TITULO, QString());
-    EXPECT_EQ(job.E_PERIODO, QStringLiteral("0 - Diário"));
-    EXPECT_EQ(job.E_TIPOARQ, QStringLiteral("*.*"));
-    EXPECT_EQ(job.E_ORIGEM, kSystemDir);
-    EXPECT_EQ(job.E_DESTINO, QStringLiteral("E:\\VLDRBKPA"));
-    EXPECT_EQ(job.E_NOMEARQ, QStringLiteral("BKP00"));
-    EXPECT_FALSE(job.CB_ATIVAR);
-    EXPECT_TRUE(job.CB_SUBDIR);
-    EXPECT_FALSE(job.CB_BATEXECUTE);
-    EXPECT_EQ(job.E_OPCOES, QStringLiteral("0 - Manter os arquivos existentes no BKP ANTERIOR."));
-    EXPECT_EQ(job.E_EXCLUIR, QString());
-    EXPECT_EQ(job.E_ARQGRA, QString());
-    EXPECT_EQ(job.E_ULTIMATU, QString());
-    EXPECT_EQ(job.E_ULTHORA, QString());
+    EXPECT_EQ(job.paramFileBase, QStringLiteral("C:\\VALDORO\\NAVLOR\\VD_BKPA_xx"));
+    EXPECT_EQ(job.title, QString());
+    EXPECT_EQ(job.period, QStringLiteral("0 - Diário"));
+    EXPECT_EQ(job.masks, QStringLiteral("*.*"));
+    EXPECT_EQ(job.source, kSystemDir);
+    EXPECT_EQ(job.destination, QStringLiteral("E:\\VLDRBKPA"));
+    EXPECT_EQ(job.archiveBaseName, QStringLiteral("BKP00"));
+    EXPECT_FALSE(job.active);
+    EXPECT_TRUE(job.subdirectories);
+    EXPECT_FALSE(job.runsOwnBatch);
+    EXPECT_EQ(job.optionItem, QStringLiteral("0 - Manter os arquivos existentes no BKP ANTERIOR."));
+    EXPECT_EQ(job.exclusions, QString());
+    EXPECT_EQ(job.lastArchive, QString());
+    EXPECT_EQ(job.lastRunDate, QString());
+    EXPECT_EQ(job.lastRunTime, QString());
     // Without a batch file of its own the batch text stays as it was.
-    EXPECT_EQ(job.Memo1, QStringLiteral("REM kept"));
+    EXPECT_EQ(job.batchText, QStringLiteral("REM kept"));
     EXPECT_TRUE(shown->messages.isEmpty());
     EXPECT_TRUE(prefix.read(jobParFile(kDataDir, 0)).isEmpty()) << "loading writes nothing";
 }
@@ -105,7 +105,7 @@ TEST_F(Jobs, SavingANewJobWritesItsTwentyOneLines)
     expected << QStringLiteral("0 - Manter os arquivos existentes no BKP ANTERIOR.");
     EXPECT_EQ(fileLines(0), expected);
     // The window shows the title it stored.
-    EXPECT_EQ(job.E_TITULO, QStringLiteral("0 - Diário"));
+    EXPECT_EQ(job.title, QStringLiteral("0 - Diário"));
     EXPECT_TRUE(shown->messages.isEmpty());
 }
 
@@ -118,11 +118,11 @@ TEST_F(Jobs, SavingKeepsTheLinesTheWindowDoesNotOwn)
     writeJob(4, lines);
 
     BackupJob job = loaded(QStringLiteral("04"));
-    job.E_TITULO = QStringLiteral("Contabilidade");
-    job.CB_ATIVAR = true;
-    job.CB_SUBDIR = false;
-    job.CB_BATEXECUTE = false;
-    job.E_PERIODO = QStringLiteral("3 - Semanal");
+    job.title = QStringLiteral("Contabilidade");
+    job.active = true;
+    job.subdirectories = false;
+    job.runsOwnBatch = false;
+    job.period = QStringLiteral("3 - Semanal");
     ASSERT_TRUE(saveJob(job, kDataDir));
 
     const QStringList saved = fileLines(4);
@@ -140,10 +140,10 @@ TEST_F(Jobs, TheFlagsLineIsAlwaysTwentyCharacters)
 {
     writeJob(1, {"T", "", "", "", "", "", "", "", "", "SSS4567890123456789012345"});
     BackupJob job = loaded(QStringLiteral("01"));
-    EXPECT_TRUE(job.CB_ATIVAR);
-    EXPECT_TRUE(job.CB_SUBDIR);
-    EXPECT_TRUE(job.CB_BATEXECUTE);
-    job.CB_BATEXECUTE = false;
+    EXPECT_TRUE(job.active);
+    EXPECT_TRUE(job.subdirectories);
+    EXPECT_TRUE(job.runsOwnBatch);
+    job.runsOwnBatch = false;
     ASSERT_TRUE(saveJob(job, kDataDir));
     EXPECT_EQ(fileLines(1).at(kJobFlagsLine - 1), QStringLiteral("SSN45678901234567890"));
 }
@@ -165,9 +165,9 @@ TEST_F(Jobs, FlagsAreReadPositionByPosition)
     for (const Case& c : cases) {
         writeJob(2, {"T", "", "", "", "", "", "", "", "", QString::fromLatin1(c.flags)});
         const BackupJob job = loaded(QStringLiteral("02"));
-        EXPECT_EQ(job.CB_ATIVAR, c.active) << '"' << c.flags << '"';
-        EXPECT_EQ(job.CB_SUBDIR, c.subdirs) << '"' << c.flags << '"';
-        EXPECT_EQ(job.CB_BATEXECUTE, c.ownBatch) << '"' << c.flags << '"';
+        EXPECT_EQ(job.active, c.active) << '"' << c.flags << '"';
+        EXPECT_EQ(job.subdirectories, c.subdirs) << '"' << c.flags << '"';
+        EXPECT_EQ(job.runsOwnBatch, c.ownBatch) << '"' << c.flags << '"';
     }
 }
 
@@ -196,17 +196,17 @@ TEST_F(Jobs, LoadRepairsDestinationAndBaseNameAndKeepsTheRest)
                  "14:07:09",
                  "1 - Limpar o arquivo de BKP antes de atualizar."});
     BackupJob job = loaded(QStringLiteral("05"));
-    EXPECT_EQ(job.E_TITULO, QStringLiteral("Fiscal"));
-    EXPECT_EQ(job.E_PERIODO, QStringLiteral("5 - Mensal"));
-    EXPECT_EQ(job.E_TIPOARQ, QStringLiteral("*.DB *.MB"));
-    EXPECT_EQ(job.E_ORIGEM, QStringLiteral("C:\\DADOS"));
-    EXPECT_EQ(job.E_DESTINO, QStringLiteral("D:\\MEUS_BKP"));
-    EXPECT_EQ(job.E_NOMEARQ, QStringLiteral("BKP05"));
-    EXPECT_EQ(job.E_EXCLUIR, QStringLiteral("*.ARJ"));
-    EXPECT_EQ(job.E_ARQGRA, QStringLiteral("D:\\MEUS_BKP\\BKP05_02_MENSAL.ARJ"));
-    EXPECT_EQ(job.E_ULTIMATU, QStringLiteral("05/03/26"));
-    EXPECT_EQ(job.E_ULTHORA, QStringLiteral("14:07:09"));
-    EXPECT_EQ(job.E_OPCOES, QStringLiteral("1 - Limpar o arquivo de BKP antes de atualizar."));
+    EXPECT_EQ(job.title, QStringLiteral("Fiscal"));
+    EXPECT_EQ(job.period, QStringLiteral("5 - Mensal"));
+    EXPECT_EQ(job.masks, QStringLiteral("*.DB *.MB"));
+    EXPECT_EQ(job.source, QStringLiteral("C:\\DADOS"));
+    EXPECT_EQ(job.destination, QStringLiteral("D:\\MEUS_BKP"));
+    EXPECT_EQ(job.archiveBaseName, QStringLiteral("BKP05"));
+    EXPECT_EQ(job.exclusions, QStringLiteral("*.ARJ"));
+    EXPECT_EQ(job.lastArchive, QStringLiteral("D:\\MEUS_BKP\\BKP05_02_MENSAL.ARJ"));
+    EXPECT_EQ(job.lastRunDate, QStringLiteral("05/03/26"));
+    EXPECT_EQ(job.lastRunTime, QStringLiteral("14:07:09"));
+    EXPECT_EQ(job.optionItem, QStringLiteral("1 - Limpar o arquivo de BKP antes de atualizar."));
 
     ASSERT_TRUE(saveJob(job, kDataDir));
     const QStringList saved = fileLines(5);
@@ -218,9 +218,9 @@ TEST_F(Jobs, LoadRepairsDestinationAndBaseNameAndKeepsTheRest)
 TEST_F(Jobs, AnEmptyTitleIsSavedAsThePeriodText)
 {
     BackupJob job = loaded(QStringLiteral("06"));
-    job.E_PERIODO = QStringLiteral("4 - Quinzenal");
+    job.period = QStringLiteral("4 - Quinzenal");
     ASSERT_TRUE(saveJob(job, kDataDir));
-    EXPECT_EQ(job.E_TITULO, QStringLiteral("4 - Quinzenal"));
+    EXPECT_EQ(job.title, QStringLiteral("4 - Quinzenal"));
     EXPECT_EQ(fileLines(6).first(), QStringLiteral("4 - Quinzenal"));
 }
 
@@ -228,13 +228,13 @@ TEST_F(Jobs, RecordingARunStampsArchiveDateAndTime)
 {
     prefix.clock().set(QDateTime(QDate(2026, 3, 5), QTime(14, 7, 9)));
     BackupJob job = loaded(QStringLiteral("03"));
-    job.E_TITULO = QStringLiteral("Semanal");
-    job.CB_ATIVAR = true;
+    job.title = QStringLiteral("Semanal");
+    job.active = true;
     ASSERT_TRUE(recordRun(job, kDataDir, QStringLiteral("D:\\VLDRBKPA\\BKP03_04_DIARIO.ARJ")));
 
-    EXPECT_EQ(job.E_ARQGRA, QStringLiteral("D:\\VLDRBKPA\\BKP03_04_DIARIO.ARJ"));
-    EXPECT_EQ(job.E_ULTIMATU, QStringLiteral("05/03/26"));
-    EXPECT_EQ(job.E_ULTHORA, QStringLiteral("14:07:09"));
+    EXPECT_EQ(job.lastArchive, QStringLiteral("D:\\VLDRBKPA\\BKP03_04_DIARIO.ARJ"));
+    EXPECT_EQ(job.lastRunDate, QStringLiteral("05/03/26"));
+    EXPECT_EQ(job.lastRunTime, QStringLiteral("14:07:09"));
     const QStringList saved = fileLines(3);
     ASSERT_EQ(saved.size(), 21);
     EXPECT_EQ(saved.at(kJobLastArchiveLine - 1),
@@ -258,7 +258,7 @@ TEST_F(Jobs, AFileThatCannotBeWrittenIsReportedAndLeftAsItWas)
     writeJob(2, {"Antigo", "#", "#", "#", "#", "#", "#", "#", "#", "SSN"});
     const QByteArray before = prefix.read(jobParFile(kDataDir, 2));
     BackupJob job = loaded(QStringLiteral("02"));
-    job.E_TITULO = QStringLiteral("Novo");
+    job.title = QStringLiteral("Novo");
     {
         test::ScopedPlatform<RefusedWrites> refused;
         EXPECT_FALSE(saveJob(job, kDataDir));
@@ -272,7 +272,7 @@ TEST_F(Jobs, AFileThatCannotBeWrittenIsReportedAndLeftAsItWas)
 
     // On the real disk: a directory where the job file should be.
     prefix.mkdir(jobParFile(kDataDir, 3));
-    job.E_ITEM = QStringLiteral("03");
+    job.numberText = QStringLiteral("03");
     EXPECT_FALSE(saveJob(job, kDataDir));
     EXPECT_TRUE(QFileInfo(prefix.host(jobParFile(kDataDir, 3))).isDir());
 }
@@ -281,10 +281,10 @@ TEST_F(Jobs, NumbersAboveFiftyAreNeverReadOrWritten)
 {
     writeJob(0, {"zero"});
     BackupJob job;
-    job.E_ITEM = QStringLiteral("51");
-    job.E_TITULO = QStringLiteral("untouched");
+    job.numberText = QStringLiteral("51");
+    job.title = QStringLiteral("untouched");
     EXPECT_FALSE(loadJob(job, kDataDir, kSystemDir));
-    EXPECT_EQ(job.E_TITULO, QStringLiteral("untouched"));
+    EXPECT_EQ(job.title, QStringLiteral("untouched"));
     EXPECT_FALSE(saveJob(job, kDataDir));
     EXPECT_FALSE(recordRun(job, kDataDir, QStringLiteral("D:\\X.ARJ")));
     EXPECT_TRUE(prefix.read(kDataDir + QStringLiteral("\\VD_BKPA_51.PAR")).isEmpty());
@@ -310,11 +310,11 @@ TEST_F(Jobs, TheJobsOwnBatchReplacesTheBatchTextOnLoad)
 {
     prefix.write(jobBatFile(kDataDir, 7), "@ECHO OFF\r\nREM Ações\xE7\r\nCOPY A B\r\n");
     BackupJob job;
-    job.E_ITEM = QStringLiteral("07");
-    job.Memo1 = QStringLiteral("old text");
+    job.numberText = QStringLiteral("07");
+    job.batchText = QStringLiteral("old text");
     ASSERT_TRUE(loadJob(job, kDataDir, kSystemDir));
-    EXPECT_EQ(job.Memo1.section(u'\n', 0, 0), QStringLiteral("@ECHO OFF"));
-    EXPECT_EQ(job.Memo1.section(u'\n', 2), QStringLiteral("COPY A B\n"));
+    EXPECT_EQ(job.batchText.section(u'\n', 0, 0), QStringLiteral("@ECHO OFF"));
+    EXPECT_EQ(job.batchText.section(u'\n', 2), QStringLiteral("COPY A B\n"));
 }
 
 TEST(BatchText, RoundTripsThroughTheFileWithCrLf)

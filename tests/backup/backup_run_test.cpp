@@ -29,17 +29,17 @@ const QString kArchive = QStringLiteral("D:\\VLDRBKPA\\BKP00_04_DIARIO.ARJ");
 BackupJob exampleJob()
 {
     BackupJob job;
-    job.E_ITEM = QStringLiteral("00");
-    job.E_TITULO = QStringLiteral("Dados da empresa");
-    job.CB_ATIVAR = true;
-    job.CB_SUBDIR = true;
-    job.E_PERIODO = QStringLiteral("0 - Diário");
-    job.E_TIPOARQ = QStringLiteral("*.DB *.MB *.FDB *.GDB");
-    job.E_ORIGEM = QStringLiteral("C:\\DADOS");
-    job.E_DESTINO = QStringLiteral("D:\\VLDRBKPA");
-    job.E_NOMEARQ = QStringLiteral("BKP00");
-    job.E_EXCLUIR = QStringLiteral("*.ARJ *_.EXE");
-    job.E_OPCOES = optionItems().at(0);
+    job.numberText = QStringLiteral("00");
+    job.title = QStringLiteral("Dados da empresa");
+    job.active = true;
+    job.subdirectories = true;
+    job.period = QStringLiteral("0 - Diário");
+    job.masks = QStringLiteral("*.DB *.MB *.FDB *.GDB");
+    job.source = QStringLiteral("C:\\DADOS");
+    job.destination = QStringLiteral("D:\\VLDRBKPA");
+    job.archiveBaseName = QStringLiteral("BKP00");
+    job.exclusions = QStringLiteral("*.ARJ *_.EXE");
+    job.optionItem = optionItems().at(0);
     return job;
 }
 
@@ -87,39 +87,39 @@ TEST_F(BackupRun, ExampleJobWritesTheDocumentedLineToBkpaBatAndRunsIt)
     EXPECT_EQ(runJob(job, "", console), RunResult::Recorded);
     EXPECT_EQ(platform->runs, QStringList{"D:\\VLDRBKPA\\BKPA.BAT"});
     EXPECT_EQ(prefix.read("D:\\VLDRBKPA\\BKPA.BAT"), toAnsi(kExampleLine) + "\r\n");
-    EXPECT_EQ(job.Memo1, kExampleLine);
+    EXPECT_EQ(job.batchText, kExampleLine);
 }
 
 TEST_F(BackupRun, DestinationEndingInItsSeparatorGivesOnePathForBatchAndArchive)
 {
     BackupJob job = exampleJob();
-    job.E_DESTINO += u'\\';
+    job.destination += u'\\';
     EXPECT_EQ(runJob(job, "", console), RunResult::Recorded);
     EXPECT_EQ(platform->runs, QStringList{"D:\\VLDRBKPA\\BKPA.BAT"});
-    EXPECT_EQ(job.Memo1, kExampleLine);
-    EXPECT_EQ(job.E_ARQGRA, kArchive);
+    EXPECT_EQ(job.batchText, kExampleLine);
+    EXPECT_EQ(job.lastArchive, kArchive);
 }
 
 TEST_F(BackupRun, BlankMasksAndExclusionsAndSubdirectoriesShapeTheLineEnd)
 {
     BackupJob job = exampleJob();
-    job.E_TIPOARQ = QStringLiteral("   ");
-    job.E_EXCLUIR.clear();
+    job.masks = QStringLiteral("   ");
+    job.exclusions.clear();
     EXPECT_TRUE(backupCommandLine("ARJ.EXE", "", kArchive, job)
                     .endsWith(QStringLiteral(R"("C:\DADOS"  -U -R )")));
 
-    job.CB_SUBDIR = false;
+    job.subdirectories = false;
     EXPECT_TRUE(backupCommandLine("ARJ.EXE", "", kArchive, job)
                     .endsWith(QStringLiteral(R"("C:\DADOS"  -U )")));
 
     // blanks only: one blank more and no switch
-    job.E_EXCLUIR = QStringLiteral("   ");
+    job.exclusions = QStringLiteral("   ");
     EXPECT_TRUE(backupCommandLine("ARJ.EXE", "", kArchive, job)
                     .endsWith(QStringLiteral(R"("C:\DADOS"  -U  )")));
 
     // masks are passed as typed; two blanks between exclusions give a bare -X
-    job.E_TIPOARQ = QStringLiteral(" *.DB ");
-    job.E_EXCLUIR = QStringLiteral(" *.ARJ  *.TMP ");
+    job.masks = QStringLiteral(" *.DB ");
+    job.exclusions = QStringLiteral(" *.ARJ  *.TMP ");
     EXPECT_TRUE(backupCommandLine("ARJ.EXE", "", kArchive, job)
                     .endsWith(QStringLiteral(R"("C:\DADOS"   *.DB  -U   -X*.ARJ -X -X*.TMP)")));
     EXPECT_EQ(exclusionSwitches(QStringLiteral("*.ARJ *_.EXE")), " -X*.ARJ -X*_.EXE");
@@ -271,7 +271,7 @@ TEST_F(BackupRun, MissingDestinationIsCreatedOnceWithoutWaiting)
 TEST_F(BackupRun, UnreachableDestinationIsRetriedOnTheClockAndAskedAboutEvery31Rounds)
 {
     BackupJob job = exampleJob();
-    job.E_DESTINO = QStringLiteral("Q:\\VLDRBKPA");
+    job.destination = QStringLiteral("Q:\\VLDRBKPA");
     ASSERT_TRUE(saveJob(job, console.data));
     const QByteArray before = jobFile(0);
     shown->confirmAnswers = {true, false};
@@ -299,7 +299,7 @@ TEST_F(BackupRun, UnreachableDestinationIsRetriedOnTheClockAndAskedAboutEvery31R
 TEST_F(BackupRun, DestinationThatAnswersAfterAFewKnocksIsUsed)
 {
     BackupJob job = exampleJob();
-    job.E_DESTINO = QStringLiteral("Q:\\VLDRBKPA");
+    job.destination = QStringLiteral("Q:\\VLDRBKPA");
     platform->archive = QStringLiteral("Q:\\VLDRBKPA\\BKP00_04_DIARIO.ARJ");
     // the network drive wakes up at the third knock
     platform->onExec = [this](int knocks) {
@@ -316,8 +316,8 @@ TEST_F(BackupRun, DestinationThatAnswersAfterAFewKnocksIsUsed)
 TEST_F(BackupRun, MissingSourceIsPostedAndShownAndNothingRuns)
 {
     BackupJob job = exampleJob();
-    job.E_ITEM = QStringLiteral("07");
-    job.E_ORIGEM = QStringLiteral("C:\\NAO_HA");
+    job.numberText = QStringLiteral("07");
+    job.source = QStringLiteral("C:\\NAO_HA");
     EXPECT_EQ(runJob(job, "", console), RunResult::SourceMissing);
     const QString text = "Não foi possivel LOCALIZAR o diretório de Origem - BKP CANCELADO - "
                          "C:\\NAO_HA   - 07";
@@ -340,8 +340,8 @@ TEST_F(BackupRun, SuccessfulRunPostsItsMessagesAndStampsTheJobFile)
     EXPECT_EQ(lines.at(16), kArchive);
     EXPECT_EQ(lines.at(18), "05/03/26");
     EXPECT_EQ(lines.at(19), "23:04:05");
-    EXPECT_EQ(job.E_ARQGRA, kArchive);
-    EXPECT_EQ(job.E_ULTIMATU, "05/03/26");
+    EXPECT_EQ(job.lastArchive, kArchive);
+    EXPECT_EQ(job.lastRunDate, "05/03/26");
 }
 
 TEST_F(BackupRun, OptionOneStartsANewArchiveAndOptionZeroUpdatesTheOldOne)
@@ -352,7 +352,7 @@ TEST_F(BackupRun, OptionOneStartsANewArchiveAndOptionZeroUpdatesTheOldOne)
     EXPECT_EQ(platform->archiveExistedAtRun, QList<bool>{true});
     EXPECT_TRUE(prefix.read(kArchive).startsWith("old archive"));
 
-    job.E_OPCOES = optionItems().at(1);
+    job.optionItem = optionItems().at(1);
     runJob(job, "", console);
     EXPECT_EQ(platform->archiveExistedAtRun, QList<bool>({true, false}));
     EXPECT_FALSE(prefix.read(kArchive).contains("old archive"));
@@ -373,25 +373,25 @@ TEST_F(BackupRun, StaleBkpaBatIsReplacedByTheNewLine)
 TEST_F(BackupRun, BatExecuteRunsTheJobsOwnBatchAndRecordsTheComputedArchive)
 {
     BackupJob job = exampleJob();
-    job.CB_BATEXECUTE = true;
+    job.runsOwnBatch = true;
     saveJobBatch(console.data, 0, "XCOPY C:\\DADOS D:\\COPIA\nREM fim\n");
     platform->writesArchive = false; // the own batch makes no archive of ours
 
     EXPECT_EQ(runJob(job, "", console), RunResult::Recorded);
     EXPECT_EQ(platform->runs, QStringList{"C:\\VALDORO\\NAVLOR\\VD_BKPA_00.BAT"});
     EXPECT_EQ(prefix.read("D:\\VLDRBKPA\\BKPA.BAT"), toAnsi(kExampleLine) + "\r\n");
-    EXPECT_EQ(job.Memo1, "XCOPY C:\\DADOS D:\\COPIA\nREM fim\n");
+    EXPECT_EQ(job.batchText, "XCOPY C:\\DADOS D:\\COPIA\nREM fim\n");
     EXPECT_EQ(jobLines(0).at(16), kArchive);
 
     // no batch of its own: the runner is still called with its path, which cannot start, so
     // nothing is recorded
     ASSERT_TRUE(navlor::platform().deleteFile(jobBatFile(console.data, 0)));
-    job.E_ARQGRA.clear();
+    job.lastArchive.clear();
     platform->exitCode = -1;
     EXPECT_EQ(runJob(job, "", console), RunResult::BatchFailed);
     EXPECT_EQ(platform->runs.last(), "C:\\VALDORO\\NAVLOR\\VD_BKPA_00.BAT");
-    EXPECT_EQ(job.Memo1, QString());
-    EXPECT_EQ(job.E_ARQGRA, QString());
+    EXPECT_EQ(job.batchText, QString());
+    EXPECT_EQ(job.lastArchive, QString());
 }
 
 TEST_F(BackupRun, ArchiveNotWrittenIsReportedAndTheJobStaysDue)
@@ -405,7 +405,7 @@ TEST_F(BackupRun, ArchiveNotWrittenIsReportedAndTheJobStaysDue)
     EXPECT_EQ(console.messages.last(), "ERRO - ARQUIVO DE BKP NÃO GERADO - " + kArchive);
     EXPECT_FALSE(console.messages.contains("BKP Concluído (00)"));
     EXPECT_EQ(jobFile(0), before);
-    EXPECT_TRUE(isDue(job.E_PERIODO, QDate(2026, 3, 5), job.E_ULTIMATU));
+    EXPECT_TRUE(isDue(job.period, QDate(2026, 3, 5), job.lastRunDate));
 
     // an old archive brought up to date is a success
     prefix.write(kArchive, "last month");
@@ -429,13 +429,13 @@ TEST_F(BackupRun, FailuresAreLoggedAndNeverRecorded)
     const QString notWritten = "ERRO - ARQUIVO DE BKP NÃO GERADO - " + kArchive;
     const std::vector<Case> cases{
         {"redirection in the masks",
-         [](BackupJob& job) { job.E_TIPOARQ = "*.DB >C:\\VALDORO\\NAVLOR\\NAV_LOR"; },
+         [](BackupJob& job) { job.masks = "*.DB >C:\\VALDORO\\NAVLOR\\NAV_LOR"; },
          RunResult::FieldRefused, "ERRO - BKP (00) - caractere inválido em Tipo de Arquivos: >", 0,
          "- - caractere inválido em Tipo de Arquivos: >"},
-        {"pipe in the exclusions", [](BackupJob& job) { job.E_EXCLUIR = "*.ARJ|X"; },
+        {"pipe in the exclusions", [](BackupJob& job) { job.exclusions = "*.ARJ|X"; },
          RunResult::FieldRefused, "ERRO - BKP (00) - caractere inválido em Excluir as Extensões: |",
          0, "- - caractere inválido em Excluir as Extensões: |"},
-        {"percent in the destination", [](BackupJob& job) { job.E_DESTINO = "D:\\%TEMP%"; },
+        {"percent in the destination", [](BackupJob& job) { job.destination = "D:\\%TEMP%"; },
          RunResult::FieldRefused, "ERRO - BKP (00) - caractere inválido em Destino: %", 0,
          "- - caractere inválido em Destino: %"},
         {"read-only BKPA.BAT",
@@ -454,7 +454,7 @@ TEST_F(BackupRun, FailuresAreLoggedAndNeverRecorded)
          kArchive + " - tempo máximo do arquivador esgotado (60 min)"},
         {"own batch that fails",
          [this](BackupJob& job) {
-             job.CB_BATEXECUTE = true;
+             job.runsOwnBatch = true;
              saveJobBatch(console.data, 0, "XCOPY C:\\DADOS D:\\COPIA\n");
              platform->exitCode = 4;
          },
@@ -494,8 +494,8 @@ TEST_F(BackupRun, RecordedRunIsLoggedAndBoundedByTheCeiling)
     EXPECT_EQ(console.verifications, QList<bool>{true});
 
     // an own batch that wrote the archive of the run has it tested, not listed
-    job.CB_BATEXECUTE = true;
-    job.E_ULTIMATU.clear();
+    job.runsOwnBatch = true;
+    job.lastRunDate.clear();
     EXPECT_EQ(runJob(job, "", console), RunResult::Recorded);
     EXPECT_EQ(console.verifications, QList<bool>({true, false}));
 }
@@ -505,23 +505,23 @@ TEST_F(BackupRun, RecordedRunIsLoggedAndBoundedByTheCeiling)
 TEST_F(BackupRun, ExecuteRunsOnlyActiveJobsThatAreDue)
 {
     BackupJob job = exampleJob();
-    job.CB_ATIVAR = false;
+    job.active = false;
     EXPECT_EQ(executeJob(job, "", console, true), RunResult::NotActive);
     EXPECT_EQ(shown->messages, QStringList{"O BKP Atual não está ativo"});
     EXPECT_EQ(executeJob(job, "", console, false), RunResult::NotActive);
     EXPECT_EQ(shown->messages.size(), 1);
 
-    job.CB_ATIVAR = true;
-    job.E_ULTIMATU = QStringLiteral("05/03/26"); // today
+    job.active = true;
+    job.lastRunDate = QStringLiteral("05/03/26"); // today
     EXPECT_EQ(executeJob(job, "", console, true), RunResult::NotDue);
     EXPECT_TRUE(platform->runs.isEmpty());
 
-    job.E_ULTIMATU = QStringLiteral("05/02/26"); // the same day number a month ago
+    job.lastRunDate = QStringLiteral("05/02/26"); // the same day number a month ago
     EXPECT_EQ(executeJob(job, "", console, true), RunResult::Recorded);
     EXPECT_EQ(platform->runs.size(), 1);
 
     // "Executar" asks about a job that is not due; OK runs it as a due one, recorded.
-    job.E_ULTIMATU = QStringLiteral("05/03/26");
+    job.lastRunDate = QStringLiteral("05/03/26");
     shown->confirmAnswers = {false, true};
     platform->fakeClock().sleep(60000);
     EXPECT_EQ(executeJob(job, "", console, true, true), RunResult::NotDue);
@@ -536,7 +536,7 @@ TEST_F(BackupRun, ExecuteRunsOnlyActiveJobsThatAreDue)
     EXPECT_EQ((*stamped)[kJobLastArchiveLine], kArchive);
 
     // A last run after today runs the job, and says why.
-    job.E_ULTIMATU = QStringLiteral("01/01/31");
+    job.lastRunDate = QStringLiteral("01/01/31");
     console.messages.clear();
     EXPECT_EQ(executeJob(job, "", console, true), RunResult::Recorded);
     const QString said = QStringLiteral("ATENÇÃO - BKP (00) - data da última execução no futuro");
@@ -550,10 +550,10 @@ protected:
     void saveActive(int number, bool active)
     {
         BackupJob job = exampleJob();
-        job.E_ITEM = jobNumberText(number);
-        job.E_NOMEARQ = "BKP" + job.E_ITEM;
-        job.E_TITULO = "Job " + job.E_ITEM;
-        job.CB_ATIVAR = active;
+        job.numberText = jobNumberText(number);
+        job.archiveBaseName = "BKP" + job.numberText;
+        job.title = "Job " + job.numberText;
+        job.active = active;
         ASSERT_TRUE(saveJob(job, console.data));
     }
 };
@@ -580,7 +580,7 @@ TEST_F(Pass, RunsActiveJobsInNumberOrderAndSkipsTheOthersSilently)
     EXPECT_TRUE(exists("D:\\VLDRBKPA\\BKP03_04_DIARIO.ARJ"));
     EXPECT_EQ(jobLines(3).at(16), "D:\\VLDRBKPA\\BKP03_04_DIARIO.ARJ");
     EXPECT_FALSE(fromAnsi(jobFile(1)).contains("BKP01_04_DIARIO"));
-    EXPECT_EQ(window.E_ITEM, "03");
+    EXPECT_EQ(window.numberText, "03");
     EXPECT_TRUE(console.shownJobs.contains("00"));
 }
 
@@ -589,9 +589,9 @@ TEST_F(Pass, CountsAndLogsItsJobsAndIgnoresAForeignArchiverOption)
     saveActive(0, true);
     saveActive(3, true);
     BackupJob broken = exampleJob();
-    broken.E_ITEM = "05";
-    broken.CB_ATIVAR = true;
-    broken.E_ORIGEM = "C:\\NAO_HA";
+    broken.numberText = "05";
+    broken.active = true;
+    broken.source = "C:\\NAO_HA";
     ASSERT_TRUE(saveJob(broken, console.data));
     ParamFile consoleFile;
     consoleFile[11] = "-HF2 & DEL C:\\*.*";
@@ -654,9 +654,9 @@ TEST_F(Pass, BackupPassGivesItsMessagesAndTheExitStatus)
         navlor::platform().deleteFile(jobParFile(console.data, 0));
         if (!c.job.isEmpty()) {
             BackupJob job = exampleJob();
-            job.E_TITULO = "Job 00";
+            job.title = "Job 00";
             if (c.job == "broken")
-                job.E_ORIGEM = "C:\\NAO_HA";
+                job.source = "C:\\NAO_HA";
             ASSERT_TRUE(saveJob(job, console.data));
         }
         const ConsoleState state{console.program, "C:\\WINDOWS",
@@ -708,7 +708,7 @@ TEST_F(BackupRun, CancelledRunFailsAndRecordsNothing)
 {
     for (const bool ownBatch : {false, true}) {
         BackupJob job = exampleJob();
-        job.CB_BATEXECUTE = ownBatch;
+        job.runsOwnBatch = ownBatch;
         if (ownBatch) {
             ASSERT_TRUE(saveJobBatch(console.data, 0, "ARJ A X"));
         }
@@ -720,8 +720,8 @@ TEST_F(BackupRun, CancelledRunFailsAndRecordsNothing)
         EXPECT_EQ(runJob(job, "", console), RunResult::Cancelled) << ownBatch;
         EXPECT_EQ(console.messages.last(), "ERRO - BKP (00) - cancelado pelo operador");
         EXPECT_EQ(prefix.read(kArchive), "ARJ old archive");
-        EXPECT_TRUE(job.E_ULTIMATU.isEmpty());
-        EXPECT_TRUE(job.E_ARQGRA.isEmpty());
+        EXPECT_TRUE(job.lastRunDate.isEmpty());
+        EXPECT_TRUE(job.lastArchive.isEmpty());
         EXPECT_TRUE(jobFile(0).isEmpty()); // never written
         EXPECT_TRUE(fromAnsi(prefix.read(console.data + "\\NAVLOR.LOG"))
                         .contains("cancelado pelo operador"));

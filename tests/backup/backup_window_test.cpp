@@ -63,12 +63,12 @@ protected:
     BackupJob storedJob(int number, bool active, const QString& title = {})
     {
         BackupJob job;
-        job.E_ITEM = jobNumberText(number);
+        job.numberText = jobNumberText(number);
         loadJob(job, kWindowDataDir, "C:\\VALDOROW");
-        job.E_TITULO = title;
-        job.CB_ATIVAR = active;
-        job.E_ORIGEM = "C:\\VALDOROW\\DADOS";
-        job.E_DESTINO = "D:\\VLDRBKPA";
+        job.title = title;
+        job.active = active;
+        job.source = "C:\\VALDOROW\\DADOS";
+        job.destination = "D:\\VLDRBKPA";
         EXPECT_TRUE(saveJob(job, kWindowDataDir));
         return job;
     }
@@ -124,8 +124,8 @@ TEST_F(BackupWindow, ChoicesAreOnlyWhatTheRunAccepts)
     for (const QString& masks : itemsOf(ui->E_TIPOARQ)) {
         for (const QString& exclusions : itemsOf(ui->E_EXCLUIR)) {
             BackupJob job;
-            job.E_TIPOARQ = masks;
-            job.E_EXCLUIR = exclusions;
+            job.masks = masks;
+            job.exclusions = exclusions;
             EXPECT_FALSE(commandSyntaxIn(job)) << (masks + " / " + exclusions).toStdString();
         }
     }
@@ -165,7 +165,7 @@ TEST_F(BackupWindow, BatExecuteSwapsWhichControlsCanBeEdited)
 
     // loading a job that runs its own batch ends with the same rule
     BackupJob own = storedJob(4, true);
-    own.CB_BATEXECUTE = true;
+    own.runsOwnBatch = true;
     EXPECT_TRUE(saveJob(own, kWindowDataDir));
     saveJobBatch(kWindowDataDir, 4, "ECHO proprio\n");
     ui->LIST->setCurrentRow(4);
@@ -403,7 +403,7 @@ TEST_F(BackupWindow, CancelDuringTheRunFailsItAndRecordsNothing)
 TEST_F(BackupWindow, FailedCheckShowsTheMessageLineInABox)
 {
     BackupJob job = storedJob(0, true, "Dados");
-    job.E_ORIGEM = "C:\\SUMIU";
+    job.source = "C:\\SUMIU";
     EXPECT_TRUE(saveJob(job, kWindowDataDir));
     open();
     ui->BU_ABRIR->click();
@@ -453,11 +453,11 @@ TEST_F(BackupWindow, ArchiverFoundOnlyByTheFileSearchIsCopiedNextToTheProgram)
 TEST_F(BackupWindow, MapListsEveryJobAndFillsTheTitledOnes)
 {
     BackupJob first = storedJob(0, true, "Dados");
-    first.E_ARQGRA = "D:\\VLDRBKPA\\BKP00_04_DIARIO.ARJ";
-    first.E_ULTIMATU = "05/03/26";
+    first.lastArchive = "D:\\VLDRBKPA\\BKP00_04_DIARIO.ARJ";
+    first.lastRunDate = "05/03/26";
     EXPECT_TRUE(saveJob(first, kWindowDataDir));
     BackupJob third = storedJob(3, false, "Fiscal");
-    third.E_PERIODO = "5 - Mensal";
+    third.period = "5 - Mensal";
     EXPECT_TRUE(saveJob(third, kWindowDataDir));
     open();
     ui->LIST->setCurrentRow(9);
@@ -497,7 +497,7 @@ TEST_F(BackupWindow, MapListsEveryJobAndFillsTheTitledOnes)
 TEST_F(BackupWindow, RestoreOpensTheExtractWindowOnTheLastArchive)
 {
     BackupJob ran = storedJob(5, true, "Dados");
-    ran.E_ARQGRA = "D:\\VLDRBKPA\\BKP05_04_DIARIO.ARJ";
+    ran.lastArchive = "D:\\VLDRBKPA\\BKP05_04_DIARIO.ARJ";
     EXPECT_TRUE(saveJob(ran, kWindowDataDir));
     open();
     QStringList origins;

@@ -92,13 +92,13 @@ protected:
     {
         BackupJob job;
         loadJob(job, kDataDir, QStringLiteral("C:\\VALDOROW"));
-        job.E_TITULO = QStringLiteral("Dados");
-        job.CB_ATIVAR = true;
-        job.CB_SUBDIR = true;
-        job.E_TIPOARQ = masks;
-        job.E_ORIGEM = kDados;
-        job.E_DESTINO = QStringLiteral("D:\\VLDRBKPA");
-        job.E_OPCOES = optionItems().at(1);
+        job.title = QStringLiteral("Dados");
+        job.active = true;
+        job.subdirectories = true;
+        job.masks = masks;
+        job.source = kDados;
+        job.destination = QStringLiteral("D:\\VLDRBKPA");
+        job.optionItem = optionItems().at(1);
         return job;
     }
 
@@ -143,14 +143,14 @@ TEST_F(LiveBackup, FirebirdWrittenThroughTheServerIsArchivedFrozenAndRestoresVal
         console.messages.clear();
         ASSERT_EQ(runJob(current, QString(), console), RunResult::Recorded)
             << "run " << run << ": " << console.messages.join(u'\n').toStdString();
-        EXPECT_TRUE(current.Memo1.endsWith(QLatin1String(" -X*.DELTA")));
+        EXPECT_TRUE(current.batchText.endsWith(QLatin1String(" -X*.DELTA")));
         // thawed and merged: nothing of the freeze is left
         EXPECT_EQ(readFirebirdState(db), FirebirdState::Normal) << "run " << run;
         EXPECT_FALSE(QFile::exists(db + QStringLiteral(".delta"))) << "run " << run;
         EXPECT_FALSE(QFile::exists(prefix.host(frozenListPath(kDataDir))));
         // what the archive holds, taken out by hand, fixed up and validated on its own
         const QString copy =
-            extracted(current.E_ARQGRA, QStringLiteral("VALDOROW/DADOS/FB/VALDORO.FDB"));
+            extracted(current.lastArchive, QStringLiteral("VALDOROW/DADOS/FB/VALDORO.FDB"));
         EXPECT_EQ(readFirebirdState(copy), FirebirdState::Frozen) << "run " << run;
         EXPECT_TRUE(tools.fixUp(copy).ok) << "run " << run;
         const DatabaseOutcome valid = tools.validate(copy);
@@ -197,7 +197,7 @@ TEST_F(LiveBackup, ParadoxTableRewrittenDuringTheArchiveIsNeverRecordedTorn)
             }
             ++recorded;
             for (const char* name : {"CLIENTES.DB", "CLIENTES.MB", "CLIENTES.PX"})
-                (void)extracted(current.E_ARQGRA, QStringLiteral("VALDOROW/DADOS/") + name);
+                (void)extracted(current.lastArchive, QStringLiteral("VALDOROW/DADOS/") + name);
             const DatabaseOutcome whole =
                 checkParadoxTableFile(restoreDir.path() + QStringLiteral("/CLIENTES.DB"));
             EXPECT_TRUE(whole.ok) << c.writer << ": " << whole.reason.toStdString();
@@ -219,7 +219,7 @@ TEST_F(LiveBackup, ArchiveWhoseTableDoesNotOpenIsNoBackup)
     EXPECT_TRUE(console.messages.last().startsWith(QStringLiteral(
         "ERRO - BKP (00) - banco restaurado com erros: C:\\VALDOROW\\DADOS\\VENDAS.DB (")))
         << console.messages.join(u'\n').toStdString();
-    EXPECT_TRUE(current.E_ULTIMATU.isEmpty()); // not stamped: still due
+    EXPECT_TRUE(current.lastRunDate.isEmpty()); // not stamped: still due
     // the test restore's directory is gone
     EXPECT_EQ(QDir(prefix.host(QStringLiteral("D:\\VLDRBKPA")))
                   .entryList({"NAVLOR-TESTE-*"}, QDir::AllEntries | QDir::Hidden),

@@ -32,17 +32,17 @@ void job(int number, const QString& title, const QString& period, const QString&
 {
     const QString data = QStringLiteral("C:\\NAVLOR");
     navlor::BackupJob job;
-    job.E_ITEM = navlor::jobNumberText(number);
+    job.numberText = navlor::jobNumberText(number);
     navlor::loadJob(job, data, QStringLiteral("C:\\VALDOROW"));
-    job.E_TITULO = title;
-    job.CB_ATIVAR = true;
-    job.E_PERIODO = period;
-    job.E_TIPOARQ = QStringLiteral("*.DB *.MB *.FDB *.GDB");
-    job.E_ORIGEM = QStringLiteral("C:\\VALDOROW\\DADOS");
-    job.E_EXCLUIR = QStringLiteral("*.ARJ *_.EXE");
-    job.E_ARQGRA = archive;
-    job.E_ULTIMATU = lastRun;
-    job.E_ULTHORA = lastRun.isEmpty() ? QString() : QStringLiteral("08:00:12");
+    job.title = title;
+    job.active = true;
+    job.period = period;
+    job.masks = QStringLiteral("*.DB *.MB *.FDB *.GDB");
+    job.source = QStringLiteral("C:\\VALDOROW\\DADOS");
+    job.exclusions = QStringLiteral("*.ARJ *_.EXE");
+    job.lastArchive = archive;
+    job.lastRunDate = lastRun;
+    job.lastRunTime = lastRun.isEmpty() ? QString() : QStringLiteral("08:00:12");
     (void)navlor::saveJob(job, data); // a picture needs no checked write
 }
 
