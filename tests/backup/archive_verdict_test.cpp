@@ -1,6 +1,9 @@
 #include "backup/archive_verdict.h"
 
 #include "lib/ansi_text.h"
+#include "tests/support/temp_prefix.h"
+
+#include <algorithm>
 
 #include <gtest/gtest.h>
 
@@ -81,6 +84,45 @@ TEST(ArchiveVerdict, ShortfallNamesWhatIsMissingOrOlder)
     };
     for (const Case& c : cases)
         EXPECT_EQ(listingShortfall(listed, c.selected), c.shortfall) << c.name;
+}
+
+// What the verdict demands of the archive: the files the job's own line selects, and nothing
+// the archiver rightly leaves out.
+TEST(ArchiveVerdict, SelectedFilesFollowMasksSubdirectoriesAndExclusions)
+{
+    test::TempPrefix prefix;
+    for (const char* file :
+         {"C:\\SRC\\A.DB", "C:\\SRC\\B.MB", "C:\\SRC\\X.TXT", "C:\\SRC\\V.FDB.delta",
+          "C:\\SRC\\BKP.ARJ", "C:\\SRC\\SUB\\C.DB", "C:\\SRC\\OLD\\D.DB", "C:\\OUTRO\\E.DB"})
+        prefix.write(QString::fromLatin1(file), "x");
+    const struct
+    {
+        const char* masks;
+        bool subdirectories;
+        const char* exclusions;
+        QStringList stored; // sorted
+    } cases[] = {
+        {"*.DB", false, "", {"SRC\\A.DB"}},
+        {"*.db", true, "", {"SRC\\A.DB", "SRC\\OLD\\D.DB", "SRC\\SUB\\C.DB"}},
+        // every file but the archive itself and a frozen database's delta
+        {"", false, "", {"SRC\\A.DB", "SRC\\B.MB", "SRC\\X.TXT"}},
+        {"*.DB *.MB", true, "*.MB SRC\\OLD", {"SRC\\A.DB", "SRC\\SUB\\C.DB"}},
+        {"*.DB *.DB", false, "", {"SRC\\A.DB"}}, // named twice, demanded once
+        // a mask with a directory of its own looks there
+        {"*.TXT C:\\OUTRO\\*.DB", false, "", {"OUTRO\\E.DB", "SRC\\X.TXT"}},
+    };
+    for (const auto& c : cases) {
+        BackupJob job;
+        job.source = QStringLiteral("C:\\SRC");
+        job.masks = QString::fromLatin1(c.masks);
+        job.subdirectories = c.subdirectories;
+        job.exclusions = QString::fromLatin1(c.exclusions);
+        QStringList stored;
+        for (const SelectedFile& file : filesSelectedBy(job, QStringLiteral("C:\\SRC\\BKP.ARJ")))
+            stored << file.stored.toUpper();
+        std::sort(stored.begin(), stored.end());
+        EXPECT_EQ(stored, c.stored) << c.masks << " / " << c.exclusions;
+    }
 }
 
 TEST(ArchiveVerdict, StorableNamesAreThoseWindows1252AndWindowsAllow)
