@@ -30,14 +30,17 @@ constexpr int kKilled = 11; // ARJ's code for a run broken off
 
 // This process's environment without ARJ_SW: switches from there would be added to every
 // line arj reads. `preload`, when not empty, becomes arj's LD_PRELOAD, ahead of any already
-// there.
+// there. Without TZ, glibc reads /etc/localtime again for every time arj prints; the same zone
+// named once ("TZ=:/etc/localtime") is read once.
 QList<QByteArray> childEnvironment(const QByteArray& preload)
 {
     QList<QByteArray> env;
     QByteArray earlier;
+    bool zone = false;
     for (char** e = environ; e && *e; ++e) {
         if (std::strncmp(*e, "ARJ_SW=", 7) == 0)
             continue;
+        zone = zone || std::strncmp(*e, "TZ=", 3) == 0;
         if (!preload.isEmpty() && std::strncmp(*e, "LD_PRELOAD=", 11) == 0) {
             earlier = QByteArray(*e + 11);
             continue;
@@ -46,6 +49,8 @@ QList<QByteArray> childEnvironment(const QByteArray& preload)
     }
     if (!preload.isEmpty())
         env << "LD_PRELOAD=" + preload + (earlier.isEmpty() ? QByteArray() : ':' + earlier);
+    if (!zone)
+        env << QByteArrayLiteral("TZ=:/etc/localtime");
     return env;
 }
 

@@ -324,6 +324,27 @@ TEST_F(ArjProgram, BackupLineStoresTheSelectedTreeAndXRestoresItByteForByte)
     EXPECT_EQ(tree("E:\\"), stored);
 }
 
+// arj is given a zone named once when the caller has none, and the caller's own otherwise.
+TEST_F(ArjProgram, ArjGetsAFixedZoneOnlyWhenNoneIsSet)
+{
+    const QString seen = scripts.filePath("tz.txt");
+    extraEnv.insert("NAVLOR_HOST_ARJ", hostArj("echo \"[$TZ]\" >> " + QFile::encodeName(seen)));
+    const QByteArray saved = qgetenv("TZ");
+    const bool hadZone = qEnvironmentVariableIsSet("TZ");
+    prefix.write("C:\\DADOS\\A.DB", "a");
+    qunsetenv("TZ");
+    (void)arj({"A", "C:\\B.ARJ", "C:\\DADOS\\*.*"});
+    qputenv("TZ", "America/Sao_Paulo");
+    (void)arj({"A", "C:\\B.ARJ", "C:\\DADOS\\*.*"});
+    if (hadZone)
+        qputenv("TZ", saved);
+    else
+        qunsetenv("TZ");
+    QFile file(seen);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), "[:/etc/localtime]\n[America/Sao_Paulo]\n");
+}
+
 TEST_F(ArjProgram, MoveDeletesTheStoredSourcesAndXPutsThemBack)
 {
     const Tree sources{{"SRC/LEIAME", "no dot in the name"},
