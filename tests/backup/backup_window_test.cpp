@@ -119,8 +119,16 @@ TEST_F(BackupWindow, OpensOnTheMenuWithJob00AndTheListOfAll51Jobs)
 TEST_F(BackupWindow, ChoicesAreOnlyWhatTheRunAccepts)
 {
     open();
-    EXPECT_EQ(itemsOf(ui->E_PERIODO), periodItems());
-    EXPECT_EQ(itemsOf(ui->E_OPCOES), optionItems());
+    // a period the schedule does not read would never be due
+    const QStringList periods = itemsOf(ui->E_PERIODO);
+    EXPECT_FALSE(periods.isEmpty());
+    for (const QString& period : periods)
+        EXPECT_TRUE(isDue(period, QDate(2026, 3, 5), QString())) << period.toStdString();
+    // the run tells the two options by their first character
+    QStringList options;
+    for (const QString& option : itemsOf(ui->E_OPCOES))
+        options << option.left(1);
+    EXPECT_EQ(options, (QStringList{"0", "1"}));
     for (const QString& masks : itemsOf(ui->E_TIPOARQ)) {
         for (const QString& exclusions : itemsOf(ui->E_EXCLUIR)) {
             BackupJob job;
