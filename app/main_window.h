@@ -66,6 +66,10 @@ signals:
 
 public slots:
     void TM_GERALTimer();
+    // The start-up pass itself, after the count-down: the clean-up and every due job, the
+    // window painting and letting "Parar BKP Aut" and "Sair" through; its failures count in
+    // exitStatus().
+    void runBackupPass();
     void TM_FECHARTimer();
     void BU_CANCELARClick();
     void BU_SAIRClick();

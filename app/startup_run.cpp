@@ -62,28 +62,7 @@ void TF_NAVLOR::TM_GERALTimer()
     m_ui->BAR->hide();
     m_ui->BU_CANCELAR->hide();
 
-    {
-        // The window keeps painting and lets "Parar BKP Aut" and "Sair" through while a batch
-        // runs; they take effect between jobs.
-        PassHooks hooks;
-        hooks.keepAlive = [] { processMessages(); };
-        hooks.stopRequested = [this] { return stopRequested(); };
-        hooks.batchStarted = [this]() -> std::shared_ptr<void> {
-            return std::make_shared<InputGate>(batchControls());
-        };
-        BackupPass pass(m_state, std::move(hooks));
-        connect(&pass, &BackupPass::message, this, &TF_NAVLOR::ADD_MSG);
-        connect(&pass, &BackupPass::messageTextChanged, this, &TF_NAVLOR::setMessageText);
-        // "Parar BKP Aut" skips this one backup only.
-        connect(&pass, &BackupPass::backupSkipped, this, [this] { setStopRequested(false); });
-        // Without a display (the service) nobody can even see a box: it is answered at once.
-        const QString screen = QGuiApplication::platformName();
-        pass.run(screen == QLatin1String("offscreen") || screen == QLatin1String("minimal"));
-        m_failedJobs += pass.failedJobs();
-        m_nothingToDo = pass.nothingToDo();
-        m_interrupted = m_interrupted || pass.interrupted();
-        processMessages();
-    }
+    runBackupPass();
 
     // Someone who was not watching learns it from the desktop.
     if (m_failedJobs > 0)
@@ -97,6 +76,30 @@ void TF_NAVLOR::TM_GERALTimer()
     if (m_ui->CB_MINIMIZAR->isChecked())
         showMinimized();
     ADD_MSG(QStringLiteral("CONCLUIDO"));
+}
+
+void TF_NAVLOR::runBackupPass()
+{
+    // The window keeps painting and lets "Parar BKP Aut" and "Sair" through while a batch
+    // runs; they take effect between jobs.
+    PassHooks hooks;
+    hooks.keepAlive = [] { processMessages(); };
+    hooks.stopRequested = [this] { return stopRequested(); };
+    hooks.batchStarted = [this]() -> std::shared_ptr<void> {
+        return std::make_shared<InputGate>(batchControls());
+    };
+    BackupPass pass(m_state, std::move(hooks));
+    connect(&pass, &BackupPass::message, this, &TF_NAVLOR::ADD_MSG);
+    connect(&pass, &BackupPass::messageTextChanged, this, &TF_NAVLOR::setMessageText);
+    // "Parar BKP Aut" skips this one backup only.
+    connect(&pass, &BackupPass::backupSkipped, this, [this] { setStopRequested(false); });
+    // Without a display (the service) nobody can even see a box: it is answered at once.
+    const QString screen = QGuiApplication::platformName();
+    pass.run(screen == QLatin1String("offscreen") || screen == QLatin1String("minimal"));
+    m_failedJobs += pass.failedJobs();
+    m_nothingToDo = pass.nothingToDo();
+    m_interrupted = m_interrupted || pass.interrupted();
+    processMessages();
 }
 
 } // namespace navlor

@@ -379,18 +379,6 @@ void TF_BKPA::reject()
     QDialog::reject();
 }
 
-PassResult TF_BKPA::runAllActiveJobs()
-{
-    if (m_running)
-        return {};
-    m_running = true;
-    BackupJob current = job();
-    const PassResult result = navlor::runAllActiveJobs(current, m_archiverOption, *m_console);
-    showJob(current);
-    m_running = false;
-    return result;
-}
-
 void TF_BKPA::E_PERIODOChange()
 {
     const QString period = m_ui->E_PERIODO->currentText();

@@ -38,9 +38,6 @@ public:
     // The archiver option of the console's parameter file, read when the window was created.
     QString archiverOption() const { return m_archiverOption; }
 
-    // The start-up pass: every active job, in number order, until "Parar BKP Aut" is ticked.
-    PassResult runAllActiveJobs();
-
     Ui::TF_BKPA* form() const { return m_ui.get(); }
 
     // Whether a job runs from this window's "Executar".

@@ -56,9 +56,9 @@ public:
         m_count = count;
     }
     // The window repaints and shows how the batch is getting on. A run of "Executar" takes
-    // only "Cancelar" (the window is modal and its other controls are off); the pass, with the
-    // window hidden, lets only "Parar BKP Aut" and "Sair" through, and they take effect between
-    // jobs.
+    // only "Cancelar" (the window is modal and its other controls are off); any other run lets
+    // only "Parar BKP Aut" and "Sair" through, as the start-up pass does, and they take effect
+    // between jobs.
     std::function<void()> batchWaiter(const QString& number, const QString& archivePath) override
     {
         const bool own = m_window.ownRunGoing();

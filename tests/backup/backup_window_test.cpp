@@ -438,7 +438,7 @@ TEST_F(BackupWindow, PassRunsActiveJobsAndObeysTheStopFlag)
         prefix.write(line.section(u'"', 1, 1), "ARJ");
         main->setStopRequested(true); // ticked while the first job runs
     };
-    window->runAllActiveJobs();
+    main->runBackupPass();
     EXPECT_EQ(platform->runs.size(), 1);
     EXPECT_EQ(main->messages(),
               QStringList({"Verificando BKP Automático", "Executando BKP (00) - _DIARIO - A",
