@@ -49,6 +49,29 @@ QString batchProgressText(qint64 seconds, const QString& archivePath)
         .arg(QLocale(QLocale::Portuguese, QLocale::Brazil).toString((bytes + 1023) / 1024));
 }
 
+std::function<void()> batchProgressWaiter(const QString& number, int index, int count,
+                                          const QString& archivePath,
+                                          std::function<void()> keepAlive,
+                                          std::function<void(const QString&)> show,
+                                          std::shared_ptr<void> held)
+{
+    auto elapsed = std::make_shared<QElapsedTimer>();
+    elapsed->start();
+    auto shown = std::make_shared<qint64>(-1);
+    const QString position =
+        QStringLiteral("Executando BKP (%1) - %2 de %3 - ").arg(number).arg(index).arg(count);
+    return [held = std::move(held), elapsed, shown, position, archivePath,
+            keepAlive = std::move(keepAlive), show = std::move(show)] {
+        if (keepAlive)
+            keepAlive();
+        const qint64 seconds = elapsed->elapsed() / 1000;
+        if (seconds == *shown)
+            return;
+        *shown = seconds;
+        show(position + batchProgressText(seconds, archivePath));
+    };
+}
+
 // The pass's side of a run: its messages become the pass's signals, and a batch reports its
 // progress on the message line.
 class BackupPass::Console final : public BackupConsole
@@ -89,22 +112,10 @@ public:
         std::shared_ptr<void> held;
         if (m_pass.m_hooks.batchStarted)
             held = m_pass.m_hooks.batchStarted();
-        auto elapsed = std::make_shared<QElapsedTimer>();
-        elapsed->start();
-        auto shown = std::make_shared<qint64>(-1);
-        const QString position = QStringLiteral("Executando BKP (%1) - %2 de %3 - ")
-                                     .arg(number)
-                                     .arg(m_index)
-                                     .arg(m_count);
         BackupPass* pass = &m_pass;
-        return [held, elapsed, shown, position, archivePath, pass] {
-            pass->keepAlive();
-            const qint64 seconds = elapsed->elapsed() / 1000;
-            if (seconds == *shown)
-                return;
-            *shown = seconds;
-            emit pass->messageTextChanged(position + batchProgressText(seconds, archivePath));
-        };
+        return batchProgressWaiter(
+            number, m_index, m_count, archivePath, [pass] { pass->keepAlive(); },
+            [pass](const QString& text) { emit pass->messageTextChanged(text); }, std::move(held));
     }
 
 private:

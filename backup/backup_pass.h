@@ -78,4 +78,13 @@ private:
 // "00:12 - 1.234 KB": the time a batch has run and how far its archive has grown.
 QString batchProgressText(qint64 seconds, const QString& archivePath);
 
+// The wait of a batch that shows its progress: each call runs `keepAlive`, then, once a second,
+// gives `show` "Executando BKP (nn) - i de n - " and the progress. `held` lives as long as the
+// wait (what a window lets through meanwhile).
+std::function<void()> batchProgressWaiter(const QString& number, int index, int count,
+                                          const QString& archivePath,
+                                          std::function<void()> keepAlive,
+                                          std::function<void(const QString&)> show,
+                                          std::shared_ptr<void> held = {});
+
 } // namespace navlor

@@ -8,8 +8,6 @@
 #include "lib/widgets/input_gate.h"
 #include "lib/widgets/window_helpers.h"
 
-#include <QElapsedTimer>
-
 namespace navlor {
 
 namespace {
@@ -67,25 +65,15 @@ public:
         std::shared_ptr<InputGate> gate;
         if (!own)
             gate = std::make_shared<InputGate>(mainConsole()->batchControls());
-        auto elapsed = std::make_shared<QElapsedTimer>();
-        elapsed->start();
-        auto shown = std::make_shared<qint64>(-1);
-        const QString position = QStringLiteral("Executando BKP (%1) - %2 de %3 - ")
-                                     .arg(number)
-                                     .arg(m_index)
-                                     .arg(m_count);
         TF_BKPA* window = &m_window;
-        return [gate, elapsed, shown, position, archivePath, window] {
-            processMessages();
-            const qint64 seconds = elapsed->elapsed() / 1000;
-            if (seconds == *shown)
-                return;
-            *shown = seconds;
-            const QString text = position + batchProgressText(seconds, archivePath);
-            if (mainConsole())
-                mainConsole()->setMessageText(text);
-            window->showStatus(text);
-        };
+        return batchProgressWaiter(
+            number, m_index, m_count, archivePath, [] { processMessages(); },
+            [window](const QString& text) {
+                if (mainConsole())
+                    mainConsole()->setMessageText(text);
+                window->showStatus(text);
+            },
+            std::move(gate));
     }
 
 private:
