@@ -7,14 +7,17 @@
 #include "app/subsystem_windows.h"
 
 #include "backup/backup_log.h"
+#include "backup/backup_pass.h"
 #include "backup/backup_run.h"
 #include "backup/backup_window.h"
 #include "lib/console_flags.h"
 #include "lib/dates.h"
+#include "lib/platform/interruption.h"
 #include "lib/platform/platform.h"
 #include "lib/registry_settings.h"
 #include "lib/system_info.h"
 #include "lib/text_utils.h"
+#include "lib/widgets/input_gate.h"
 #include "lib/widgets/jpeg_image.h"
 #include "lib/widgets/window_helpers.h"
 
@@ -22,6 +25,7 @@
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QShowEvent>
+#include <QThread>
 
 namespace navlor {
 
@@ -73,6 +77,14 @@ TF_NAVLOR::TF_NAVLOR(const QStringList& arguments, QWidget* parent)
 
 TF_NAVLOR::~TF_NAVLOR()
 {
+    // Only a program ending abnormally gets here mid-pass: the pass stops at its next safe
+    // point, and the boxes it asks for meanwhile still need this thread.
+    if (m_pass) {
+        disconnect(m_pass.get(), nullptr, this, nullptr);
+        requestInterrupt();
+        while (m_pass->running())
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    }
     if (mainConsole() == this)
         setMainConsole(nullptr);
     if (windowOpener() == m_opener.get())
@@ -96,6 +108,8 @@ void TF_NAVLOR::connectHandlers()
     connect(m_ui->BU_BKPA, &QPushButton::clicked, this, &TF_NAVLOR::BU_BKPAClick);
     connect(m_ui->BU_CANCELAR, &QPushButton::clicked, this, &TF_NAVLOR::BU_CANCELARClick);
     connect(m_ui->BU_SAIR, &QPushButton::clicked, this, &TF_NAVLOR::BU_SAIRClick);
+    connect(m_ui->CB_PARARBKP, &QCheckBox::toggled, this,
+            [this](bool checked) { m_stopFlag.store(checked); });
 
     const auto onTrigger = [this](QAction* action, void (TF_NAVLOR::*handler)()) {
         connect(action, &QAction::triggered, this, handler);
@@ -286,12 +300,18 @@ QList<QWidget*> TF_NAVLOR::batchControls() const
 
 bool TF_NAVLOR::stopRequested() const
 {
-    return m_ui->CB_PARARBKP->isChecked();
+    return m_stopFlag.load();
 }
 
 void TF_NAVLOR::setStopRequested(bool stop)
 {
-    m_ui->CB_PARARBKP->setChecked(stop);
+    m_stopFlag.store(stop);
+    if (QThread::currentThread() == thread())
+        m_ui->CB_PARARBKP->setChecked(stop);
+    else
+        QMetaObject::invokeMethod(
+            m_ui->CB_PARARBKP, [box = m_ui->CB_PARARBKP, stop] { box->setChecked(stop); },
+            Qt::QueuedConnection);
 }
 
 // ---- timers and buttons ------------------------------------------------------------------

@@ -12,6 +12,7 @@
 #include <QStringList>
 #include <QTimer>
 
+#include <atomic>
 #include <memory>
 
 namespace Ui {
@@ -19,6 +20,9 @@ class TF_NAVLOR;
 }
 
 namespace navlor {
+
+class BackupPass;
+class InputGate;
 
 class TF_NAVLOR : public QMainWindow, public ConsoleWindow
 {
@@ -43,7 +47,10 @@ public:
     QWidget* stopControl() const;             // CB_PARARBKP
     // What takes clicks while a batch runs: "Parar BKP Aut" and "Sair", which stop the pass.
     QList<QWidget*> batchControls() const override;
+    // Safe from the pass's thread (a test's archiver): the pass sees it at once.
     void setStopRequested(bool stop);
+    // The start-up pass is under way on its own thread.
+    bool passRunning() const { return m_pass != nullptr; }
     bool startupTimerActive() const { return TM_GERAL.isActive(); }
     // The program's exit status: 2 when the start-up pass found no installation or no job to
     // run, 1 when a job failed or the pass was interrupted, else 0.
@@ -63,13 +70,16 @@ public:
 signals:
     // Every message that reaches the message line, for a log of the run.
     void messageAdded(const QString& text);
+    // The pass started by startBackupPass() is over and its outcome counted.
+    void passFinished();
 
 public slots:
     void TM_GERALTimer();
-    // The start-up pass itself, after the count-down: the clean-up and every due job, the
-    // window painting and letting "Parar BKP Aut" and "Sair" through; its failures count in
-    // exitStatus().
-    void runBackupPass();
+    // The start-up pass itself, after the count-down: the clean-up and every due job on a
+    // thread of their own, the window answering meanwhile but letting only "Parar BKP Aut"
+    // and "Sair" through. Returns at once; passFinished() says when it is over, and its
+    // failures count in exitStatus().
+    void startBackupPass();
     void TM_FECHARTimer();
     void BU_CANCELARClick();
     void BU_SAIRClick();
@@ -96,6 +106,8 @@ protected:
 
 private:
     void FormCreate(const QStringList& arguments);
+    void endBackupPass();
+    void finishStartupRun();
     void FormShow();
     void connectHandlers();
     void loadPictures();
@@ -105,6 +117,10 @@ private:
     std::unique_ptr<Ui::TF_NAVLOR> m_ui;
     ConsoleState m_state;
     std::unique_ptr<WindowOpener> m_opener;
+    std::unique_ptr<BackupPass> m_pass;
+    std::unique_ptr<InputGate> m_passGate;
+    std::atomic<bool> m_stopFlag{false}; // CB_PARARBKP, as the pass's thread reads it
+    bool m_finishStartupAfterPass = false;
     int m_failedJobs = 0;
     bool m_interrupted = false;   // asked to end before the start-up run was through
     bool m_nothingToDo = false;   // the start-up run found no installation or no job file

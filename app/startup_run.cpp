@@ -18,6 +18,8 @@
 
 #include <QGuiApplication>
 
+#include <utility>
+
 namespace navlor {
 
 namespace {
@@ -62,8 +64,12 @@ void TF_NAVLOR::TM_GERALTimer()
     m_ui->BAR->hide();
     m_ui->BU_CANCELAR->hide();
 
-    runBackupPass();
+    m_finishStartupAfterPass = true;
+    startBackupPass();
+}
 
+void TF_NAVLOR::finishStartupRun()
+{
     // Someone who was not watching learns it from the desktop.
     if (m_failedJobs > 0)
         (void)notifyFailedPass(
@@ -78,28 +84,39 @@ void TF_NAVLOR::TM_GERALTimer()
     ADD_MSG(QStringLiteral("CONCLUIDO"));
 }
 
-void TF_NAVLOR::runBackupPass()
+void TF_NAVLOR::startBackupPass()
 {
-    // The window keeps painting and lets "Parar BKP Aut" and "Sair" through while a batch
-    // runs; they take effect between jobs.
+    if (m_pass)
+        return;
+    // The pass runs on a thread of its own: the window keeps answering because nothing
+    // blocks it. Only "Parar BKP Aut" and "Sair" take clicks meanwhile; they take effect
+    // between jobs, and a close waits for the pass.
     PassHooks hooks;
-    hooks.keepAlive = [] { processMessages(); };
     hooks.stopRequested = [this] { return stopRequested(); };
-    hooks.batchStarted = [this]() -> std::shared_ptr<void> {
-        return std::make_shared<InputGate>(batchControls());
-    };
-    BackupPass pass(m_state, std::move(hooks));
-    connect(&pass, &BackupPass::message, this, &TF_NAVLOR::ADD_MSG);
-    connect(&pass, &BackupPass::messageTextChanged, this, &TF_NAVLOR::setMessageText);
+    m_pass = std::make_unique<BackupPass>(m_state, std::move(hooks));
+    m_passGate = std::make_unique<InputGate>(batchControls());
+    connect(m_pass.get(), &BackupPass::message, this, &TF_NAVLOR::ADD_MSG);
+    connect(m_pass.get(), &BackupPass::messageTextChanged, this, &TF_NAVLOR::setMessageText);
     // "Parar BKP Aut" skips this one backup only.
-    connect(&pass, &BackupPass::backupSkipped, this, [this] { setStopRequested(false); });
+    connect(m_pass.get(), &BackupPass::backupSkipped, this, [this] { setStopRequested(false); });
+    connect(m_pass.get(), &BackupPass::finished, this, &TF_NAVLOR::endBackupPass);
     // Without a display (the service) nobody can even see a box: it is answered at once.
     const QString screen = QGuiApplication::platformName();
-    pass.run(screen == QLatin1String("offscreen") || screen == QLatin1String("minimal"));
-    m_failedJobs += pass.failedJobs();
-    m_nothingToDo = pass.nothingToDo();
-    m_interrupted = m_interrupted || pass.interrupted();
-    processMessages();
+    m_pass->start(screen == QLatin1String("offscreen") || screen == QLatin1String("minimal"));
+}
+
+void TF_NAVLOR::endBackupPass()
+{
+    m_failedJobs += m_pass->failedJobs();
+    m_nothingToDo = m_pass->nothingToDo();
+    m_interrupted = m_interrupted || m_pass->interrupted();
+    // Called from the pass's own signal: it goes once that returns.
+    m_pass.release()->deleteLater();
+    if (std::exchange(m_finishStartupAfterPass, false))
+        finishStartupRun();
+    // A close asked for meanwhile happens now, after what the run shows at its end.
+    m_passGate.reset();
+    emit passFinished();
 }
 
 } // namespace navlor

@@ -109,13 +109,10 @@ public:
     }
     std::function<void()> batchWaiter(const QString& number, const QString& archivePath) override
     {
-        std::shared_ptr<void> held;
-        if (m_pass.m_hooks.batchStarted)
-            held = m_pass.m_hooks.batchStarted();
         BackupPass* pass = &m_pass;
         return batchProgressWaiter(
             number, m_index, m_count, archivePath, [pass] { pass->keepAlive(); },
-            [pass](const QString& text) { emit pass->messageTextChanged(text); }, std::move(held));
+            [pass](const QString& text) { emit pass->messageTextChanged(text); });
     }
 
 private:
@@ -130,7 +127,38 @@ BackupPass::BackupPass(ConsoleState state, PassHooks hooks, QObject* parent)
 {
 }
 
-BackupPass::~BackupPass() = default;
+BackupPass::~BackupPass()
+{
+    // Only reached early by a program that ends anyway: the pass ends at its next safe point.
+    if (m_thread && m_thread->isRunning()) {
+        requestInterrupt();
+        m_thread->wait();
+    }
+}
+
+void BackupPass::start(bool answerBoxesAtOnce)
+{
+    if (running())
+        return;
+    // A request to end the program waits for the pass from now on, not only once its thread
+    // runs.
+    m_deferral = std::make_unique<InterruptDeferral>();
+    m_thread.reset(QThread::create([this, answerBoxesAtOnce] { run(answerBoxesAtOnce); }));
+    // Queued from the pass's thread, so it comes after every signal the pass sent.
+    connect(
+        m_thread.get(), &QThread::finished, this,
+        [this] {
+            m_deferral.reset();
+            emit finished();
+        },
+        Qt::QueuedConnection);
+    m_thread->start();
+}
+
+bool BackupPass::running() const
+{
+    return m_thread && !m_thread->isFinished();
+}
 
 int BackupPass::exitStatus() const
 {
@@ -141,7 +169,8 @@ int BackupPass::exitStatus() const
 
 void BackupPass::keepAlive() const
 {
-    if (m_hooks.keepAlive)
+    // A pass on its own thread has no window to keep alive.
+    if (m_hooks.keepAlive && QThread::currentThread() == thread())
         m_hooks.keepAlive();
 }
 

@@ -10,21 +10,22 @@
 #include <QObject>
 #include <QString>
 #include <QStringList>
+#include <QThread>
 
 #include <functional>
 #include <memory>
 
 namespace navlor {
 
+class InterruptDeferral;
+
 // What a client of the pass may add; every member may be left empty.
 struct PassHooks
 {
-    // Called between steps and while a batch runs, so a window keeps painting.
+    // Called between steps and while a batch runs by a pass run on the caller's thread.
     std::function<void()> keepAlive;
-    // The operator's stop between jobs ("Parar BKP Aut").
+    // The operator's stop between jobs ("Parar BKP Aut"); asked on the pass's thread.
     std::function<bool()> stopRequested;
-    // Held while a batch runs: what the window lets through meanwhile.
-    std::function<std::shared_ptr<void>()> batchStarted;
     // Every file named `name` in `directory` and below, the archiver's last place to be found;
     // by default the file search's own walk.
     std::function<QStringList(const QString& directory, const QString& name)> searchFiles;
@@ -42,6 +43,12 @@ public:
     // says so through backupSkipped(). `answerBoxesAtOnce`: nobody can see a box (no display),
     // so each is answered at once with its safe answer instead of after its wait.
     void run(bool answerBoxesAtOnce);
+    // Runs the pass on a thread of its own and returns at once; finished() follows on this
+    // object's thread, after every other signal of the pass. The caller's event loop keeps
+    // running meanwhile: the boxes the pass asks for are shown there. The pass must not be
+    // destroyed before finished().
+    void start(bool answerBoxesAtOnce);
+    bool running() const;
 
     int failedJobs() const { return m_failedJobs; }
     bool interrupted() const { return m_interrupted; }
@@ -59,6 +66,8 @@ signals:
     void jobChanged(const BackupJob& job);
     // The stop was requested before the jobs: this one backup is skipped.
     void backupSkipped();
+    // A pass started with start() is over.
+    void finished();
 
 private:
     class Console;
@@ -70,6 +79,8 @@ private:
 
     ConsoleState m_state;
     PassHooks m_hooks;
+    std::unique_ptr<QThread> m_thread;
+    std::unique_ptr<InterruptDeferral> m_deferral;
     int m_failedJobs = 0;
     bool m_interrupted = false;
     bool m_nothingToDo = false;

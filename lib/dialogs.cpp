@@ -1,6 +1,7 @@
 #include "lib/dialogs.h"
 
 #include <QCoreApplication>
+#include <QThread>
 
 #include <algorithm>
 #include <atomic>
@@ -29,6 +30,53 @@ public:
     QString browseFolder(const QString&, const QString&) override { return {}; }
     void setBusyCursor(bool) override {}
 };
+
+// A box asked for by work on a thread of its own is shown by the window thread, and the work
+// waits for the answer there.
+class WindowThreadDialogs : public Dialogs
+{
+public:
+    void message(const QString& text) override
+    {
+        onWindowThread([&] { dialogs().message(text); });
+    }
+    bool confirm(const QString& text, const QString& caption = {}) override
+    {
+        bool answer = false;
+        onWindowThread([&] { answer = dialogs().confirm(text, caption); });
+        return answer;
+    }
+    QStringList openFiles(const FileDialogRequest& request) override
+    {
+        QStringList chosen;
+        onWindowThread([&] { chosen = dialogs().openFiles(request); });
+        return chosen;
+    }
+    QString browseFolder(const QString& title, const QString& start) override
+    {
+        QString chosen;
+        onWindowThread([&] { chosen = dialogs().browseFolder(title, start); });
+        return chosen;
+    }
+    void setBusyCursor(bool busy) override
+    {
+        QMetaObject::invokeMethod(
+            QCoreApplication::instance(), [busy] { dialogs().setBusyCursor(busy); },
+            Qt::QueuedConnection);
+    }
+
+private:
+    template <typename Call> static void onWindowThread(Call call)
+    {
+        QMetaObject::invokeMethod(QCoreApplication::instance(), call, Qt::BlockingQueuedConnection);
+    }
+};
+
+bool onApplicationThread()
+{
+    const QCoreApplication* app = QCoreApplication::instance();
+    return !app || QThread::currentThread() == app->thread();
+}
 
 std::unique_ptr<Dialogs>& current()
 {
@@ -77,6 +125,10 @@ bool unattendedBoxesAnswerAtOnce()
 
 Dialogs& dialogs()
 {
+    if (!onApplicationThread()) {
+        static WindowThreadDialogs forwarder;
+        return forwarder;
+    }
     auto& instance = current();
     if (!instance)
         instance = std::make_unique<HeadlessDialogs>();
@@ -92,7 +144,8 @@ std::unique_ptr<Dialogs> setDialogs(std::unique_ptr<Dialogs> replacement)
 
 void processMessages()
 {
-    if (QCoreApplication::instance())
+    // Work on a thread of its own has no window to keep alive.
+    if (QCoreApplication::instance() && onApplicationThread())
         QCoreApplication::processEvents();
 }
 

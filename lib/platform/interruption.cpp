@@ -4,6 +4,7 @@
 #include <QMetaObject>
 #include <QSocketNotifier>
 
+#include <atomic>
 #include <cerrno>
 #include <csignal>
 
@@ -17,7 +18,8 @@ namespace navlor {
 namespace {
 
 volatile std::sig_atomic_t g_requested = 0;
-int g_deferrals = 0;
+// Work on a thread of its own defers too.
+std::atomic<int> g_deferrals{0};
 CancelRequest* g_currentCancel = nullptr;
 std::function<void()> g_whenIdle;
 #ifndef _WIN32

@@ -3,6 +3,7 @@
 
 #include "lib/dates.h"
 #include "tests/support/fixed_paths_platform.h"
+#include "tests/support/pass_wait.h"
 #include "tests/support/scripted_dialogs.h"
 #include "tests/support/temp_prefix.h"
 
@@ -159,6 +160,7 @@ TEST_F(MainWindowTest, StartupTimerTickRunsOnce)
 {
     auto window = create({});
     window->TM_GERALTimer();
+    test::waitForPass(*window);
     EXPECT_FALSE(window->startupTimerActive());
 }
 

@@ -7,6 +7,7 @@
 #include "tests/backup/backup_fakes.h"
 #include "tests/support/fixed_paths_platform.h"
 #include "tests/support/forwarding_platform.h"
+#include "tests/support/pass_wait.h"
 #include "tests/support/scoped_env.h"
 #include "tests/support/scripted_dialogs.h"
 #include "tests/support/temp_prefix.h"
@@ -20,7 +21,9 @@
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QSemaphore>
 #include <QTemporaryDir>
+#include <QThread>
 
 #include <gtest/gtest.h>
 
@@ -81,6 +84,7 @@ protected:
         main = std::make_unique<TF_NAVLOR>(QStringList{"/N"});
     }
 
+    void openOnTwoJobs();
     void trigger(const char* item) { main->findChild<QAction*>(item)->trigger(); }
 
     void touch(const QStringList& files)
@@ -353,7 +357,8 @@ TEST_F(MenuCommands, FileSearchOpensModallyAndIsReleased)
 
 // ---- "Sair" during the automatic backup ----------------------------------------------------
 
-TEST_F(MenuCommands, ExitDuringTheBackupPassKeepsTheNextJobFromStarting)
+// Two active jobs of the installation, the console open on it.
+void MenuCommands::openOnTwoJobs()
 {
     const QString data = QStringLiteral("C:\\NAVLOR");
     prefix.mkdir(data);
@@ -372,22 +377,53 @@ TEST_F(MenuCommands, ExitDuringTheBackupPassKeepsTheNextJobFromStarting)
     open("C:\\VALDOROW\\NAVLOR.EXE");
     ASSERT_EQ(main->dataDirectory(), data);
     main->show();
+}
 
+TEST_F(MenuCommands, ExitDuringTheBackupPassKeepsTheNextJobFromStarting)
+{
+    openOnTwoJobs();
     test::ScopedPlatform<test::FakeArchiver> archiver;
     archiver->onRun = [this](const QString& batch) {
         const QString line = fromAnsi(prefix.read(batch));
         prefix.write(line.section(u'"', 1, 1), "ARJ");
-        // the operator's click, handled while the pass lets messages through
-        main->findChild<QPushButton*>("BU_SAIR")->click();
+        // the operator's click, handled by the window while the batch runs
+        QMetaObject::invokeMethod(main->findChild<QPushButton*>("BU_SAIR"), &QPushButton::click,
+                                  Qt::BlockingQueuedConnection);
     };
     // the start-up pass as the program runs it, past its count-down (on the fake clock)
     main->TM_GERALTimer();
+    test::waitForPass(*main);
 
     EXPECT_EQ(archiver->runs.size(), 1);
     EXPECT_TRUE(main->stopRequested());
     EXPECT_FALSE(main->isVisible());
     EXPECT_TRUE(main->messages().contains("BKP Concluído (00)"));
     EXPECT_FALSE(main->messages().join(u'|').contains("(01)"));
+}
+
+TEST_F(MenuCommands, TheWindowsOwnLoopRunsWhileABatchRunsAndNothingPumpsIt)
+{
+    openOnTwoJobs();
+    test::ScopedPlatform<test::FakeArchiver> archiver;
+    QList<bool> onWindowThread;
+    QList<bool> windowAnswered;
+    archiver->onRun = [&](const QString& batch) {
+        prefix.write(fromAnsi(prefix.read(batch)).section(u'"', 1, 1), "ARJ");
+        onWindowThread << (QThread::currentThread() == main->thread());
+        // Blocking here would freeze a window that only answers when something pumps it.
+        QSemaphore handled;
+        QMetaObject::invokeMethod(
+            main.get(), [&handled] { handled.release(); }, Qt::QueuedConnection);
+        windowAnswered << handled.tryAcquire(1, 10000);
+    };
+    main->TM_GERALTimer();
+    EXPECT_TRUE(main->passRunning()); // the timer's slot returned; the pass goes on
+    test::waitForPass(*main);
+
+    EXPECT_EQ(onWindowThread, QList<bool>({false, false}));
+    EXPECT_EQ(windowAnswered, QList<bool>({true, true}));
+    EXPECT_EQ(main->messages().last(), "CONCLUIDO");
+    EXPECT_EQ(main->exitStatus(), 0);
 }
 
 } // namespace

@@ -8,6 +8,7 @@
 #include "lib/param_store.h"
 #include "tests/support/fixed_paths_platform.h"
 #include "tests/support/forwarding_platform.h"
+#include "tests/support/pass_wait.h"
 #include "tests/support/scripted_dialogs.h"
 #include "tests/support/temp_prefix.h"
 
@@ -163,6 +164,8 @@ TEST_F(StartupRunTest, FullRunCleansUpStartsNetlogRunsBackupAndClosesLater)
 
     window->TM_GERALTimer();
 
+    test::waitForPass(*window);
+
     EXPECT_EQ(window->messages(),
               QStringList({"Deletando arquivos *.LCK = 2", "Deletando arquivo - C:\\PDOXUSRS.NET",
                            "Deletando arquivos _QSQ*.DB* = 2", "Deletando arquivos _QSQ*.MB = 1",
@@ -212,6 +215,8 @@ TEST_F(StartupRunTest, CancelDuringCountDownTouchesNothing)
 
     window->TM_GERALTimer();
 
+    test::waitForPass(*window);
+
     EXPECT_EQ(slept(), 5000); // ended in the fourth second of the count-down
     EXPECT_EQ(window->messageText(), "Parar/Cancelar");
     EXPECT_TRUE(window->messages().isEmpty());
@@ -245,6 +250,8 @@ TEST_F(StartupRunTest, BackupButtonDuringCountDownCancelsAndOpensTheBackupWindow
 
     window->TM_GERALTimer();
 
+    test::waitForPass(*window);
+
     EXPECT_EQ(dialogs->modalWindows, QStringList{"F_BKPA"});
     EXPECT_EQ(filesWhileOpen, QStringList({"lock", "net"}));
     EXPECT_EQ(slept(), 3000);
@@ -264,6 +271,8 @@ TEST_F(StartupRunTest, StopBackupTickedDuringCountDownSkipsOnlyTheBackup)
     clickAtSecond<QCheckBox>(*window, "CB_PARARBKP", 3);
 
     window->TM_GERALTimer();
+
+    test::waitForPass(*window);
 
     EXPECT_EQ(window->messages(),
               QStringList({"Deletando arquivos *.LCK = 2", "Deletando arquivo - C:\\PDOXUSRS.NET",
@@ -292,6 +301,8 @@ TEST_F(StartupRunTest, BlankFlagsDeleteOnlyTheNetFileAndStartNetlog)
 
     window->TM_GERALTimer();
 
+    test::waitForPass(*window);
+
     EXPECT_EQ(window->messages(),
               QStringList({"Deletando arquivo - C:\\PDOXUSRS.NET", noJobs(*window), "CONCLUIDO"}));
     EXPECT_EQ(window->exitStatus(), 2); // nothing to back up is no good pass
@@ -317,6 +328,8 @@ TEST_F(StartupRunTest, FlagsNoLeaveNetFileAndNetlogAndKeepTheWindowOpen)
 
     window->TM_GERALTimer();
 
+    test::waitForPass(*window);
+
     EXPECT_EQ(window->messages(), QStringList({noJobs(*window), "CONCLUIDO"}));
     expectNothingDeleted();
     EXPECT_TRUE(recorder->started.isEmpty());
@@ -334,6 +347,7 @@ TEST_F(StartupRunTest, RestoredWindowStaysOpenAfterTheRun)
     writeFlags("NNS NN");
     auto window = create();
     window->TM_GERALTimer();
+    test::waitForPass(*window);
     ASSERT_TRUE(window->isMinimized());
 
     window->showNormal();
@@ -351,6 +365,8 @@ TEST_F(StartupRunTest, MissingSystemDirectoryCountsNothingAndDeletesNothingElsew
     ASSERT_EQ(window->systemDirectory(), "**");
 
     window->TM_GERALTimer();
+
+    test::waitForPass(*window);
 
     // first it says where the installation was looked for, and how to show it one
     const QStringList messages = window->messages();
@@ -377,6 +393,8 @@ TEST_F(StartupRunTest, LockFileHeldOpenByAClientIsCountedButStays)
     auto window = create();
 
     window->TM_GERALTimer();
+
+    test::waitForPass(*window);
     client.kill();
     client.waitForFinished();
 

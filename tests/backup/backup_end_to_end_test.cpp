@@ -11,6 +11,7 @@
 #include "lib/param_store.h"
 #include "tests/platform/platform_fixture.h"
 #include "tests/support/fixed_paths_platform.h"
+#include "tests/support/pass_wait.h"
 #include "tests/support/scripted_dialogs.h"
 #include "tests/support/temp_prefix.h"
 
@@ -105,7 +106,8 @@ protected:
     QStringList startupPass()
     {
         TF_NAVLOR console({QStringLiteral("/N")});
-        console.runBackupPass();
+        console.startBackupPass();
+        test::waitForPass(console);
         return console.messages();
     }
 
@@ -394,7 +396,8 @@ TEST_F(BackupEndToEnd, WhileTheArchiverRunsTheWindowLivesAndTakesOnlyTheStopClic
         }
     });
     during.start();
-    console.runBackupPass();
+    console.startBackupPass();
+    test::waitForPass(console);
     during.stop();
 
     ASSERT_FALSE(progress.isEmpty()) << "no tick while the archiver ran";

@@ -9,6 +9,7 @@
 #include "lib/param_store.h"
 #include "tests/backup/backup_fakes.h"
 #include "tests/support/fixed_paths_platform.h"
+#include "tests/support/pass_wait.h"
 #include "tests/support/scripted_dialogs.h"
 #include "tests/support/temp_prefix.h"
 
@@ -438,7 +439,8 @@ TEST_F(BackupWindow, PassRunsActiveJobsAndObeysTheStopFlag)
         prefix.write(line.section(u'"', 1, 1), "ARJ");
         main->setStopRequested(true); // ticked while the first job runs
     };
-    main->runBackupPass();
+    main->startBackupPass();
+    test::waitForPass(*main);
     EXPECT_EQ(platform->runs.size(), 1);
     EXPECT_EQ(main->messages(),
               QStringList({"Verificando BKP Automático", "Executando BKP (00) - _DIARIO - A",
