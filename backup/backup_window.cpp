@@ -2,7 +2,9 @@
 
 #include "ui_backup_window.h"
 
+#include "backup/backup_log.h"
 #include "backup/backup_run.h"
+#include "backup/console_relay.h"
 #include "backup/job_batch_text.h"
 #include "backup/job_field_check.h"
 #include "backup/pass_lock.h"
@@ -25,6 +27,7 @@
 #include <QCloseEvent>
 #include <QMouseEvent>
 #include <QSignalBlocker>
+#include <QThread>
 
 #include <algorithm>
 #include <memory>
@@ -57,7 +60,17 @@ TF_BKPA::TF_BKPA(QWidget* parent)
     FormCreate();
 }
 
-TF_BKPA::~TF_BKPA() = default;
+TF_BKPA::~TF_BKPA()
+{
+    // Only a program ending abnormally gets here mid-run: the run stops at its next safe
+    // point, and what it shows meanwhile still needs this thread.
+    if (m_runThread) {
+        disconnect(m_runThread.get(), nullptr, this, nullptr);
+        m_cancel->cancel();
+        while (!m_runThread->wait(50))
+            QCoreApplication::sendPostedEvents();
+    }
+}
 
 void TF_BKPA::loadGlyphs()
 {
@@ -298,45 +311,63 @@ void TF_BKPA::BU_MENUClick()
     m_ui->PC_GERAL->setCurrentWidget(m_ui->TS_MENU);
 }
 
+namespace {
+
+// "Executar" on the run's own thread: the same lock as the start-up pass (a click during a
+// pass waits for it), then the job, asking before a job that is not due.
+void runOwnJob(BackupJob& job, const QString& archiverOption, const QString& dataDirectory,
+               bool parametersShowing, BackupConsole& console)
+{
+    const QString number = job.numberText;
+    InterruptDeferral running;
+    const PassLock lock(dataDirectory, console.archiverCeilingSeconds(),
+                        [&console] { console.ADD_MSG(passLockWaitText()); }, {});
+    if (lock.held()) {
+        (void)executeJob(job, archiverOption, console, parametersShowing, true);
+    } else if (cancelRequested()) {
+        console.ADD_MSG(QStringLiteral("ERRO - BKP (") + number + QStringLiteral(") - ") +
+                        cancelledReason());
+        (void)logged(BackupLog(dataDirectory).jobError(number, {}, cancelledReason()), console);
+    } else if (!interruptRequested()) {
+        dialogs().message(
+            QStringLiteral("Outra execução do NAVLOR não terminou - BKP não executado"));
+    }
+}
+
+} // namespace
+
 void TF_BKPA::BU_EXECUTARClick()
 {
-    // A click taken in while a run lets messages through must not start a second run.
+    // A click taken in while a run goes on must not start a second run.
     if (m_running)
         return;
     m_running = true;
-    CancelRequest cancel;
-    m_cancel = &cancel;
+    m_cancel = std::make_unique<CancelRequest>();
     setRunControls(true);
-    runOwnJob();
-    setRunControls(false);
-    m_cancel = nullptr;
-    m_running = false;
+    // The run goes on a thread of its own: the window answers meanwhile because nothing
+    // blocks it. What the run shows and asks is relayed to this thread.
+    auto current = std::make_shared<BackupJob>(job());
+    const bool parametersShowing = m_ui->PC_GERAL->currentWidget() == m_ui->TS_PARAM;
+    auto relay = std::shared_ptr<BackupConsole>(relayToThreadOf(*this, *m_console));
+    const QString archiverOption = m_archiverOption;
+    const QString data = dataDirectory();
+    m_runThread.reset(QThread::create(
+        [=] { runOwnJob(*current, archiverOption, data, parametersShowing, *relay); }));
+    connect(
+        m_runThread.get(), &QThread::finished, this, [this, current] { endOwnRun(*current); },
+        Qt::QueuedConnection);
+    m_runThread->start();
 }
 
-void TF_BKPA::runOwnJob()
+void TF_BKPA::endOwnRun(const BackupJob& job)
 {
-    BackupJob current = job();
-    const QString number = current.numberText;
-    {
-        // The same lock as the start-up pass: a click during a pass waits for it.
-        InterruptDeferral running;
-        const PassLock lock(
-            dataDirectory(), m_console->archiverCeilingSeconds(),
-            [this] { m_console->ADD_MSG(passLockWaitText()); }, [] { processMessages(); });
-        if (lock.held()) {
-            (void)executeJob(current, m_archiverOption, *m_console,
-                             m_ui->PC_GERAL->currentWidget() == m_ui->TS_PARAM, true);
-        } else if (cancelRequested()) {
-            m_console->ADD_MSG(QStringLiteral("ERRO - BKP (") + number + QStringLiteral(") - ") +
-                               cancelledReason());
-            (void)logged(BackupLog(dataDirectory()).jobError(number, {}, cancelledReason()),
-                         *m_console);
-        } else if (!interruptRequested()) {
-            dialogs().message(
-                QStringLiteral("Outra execução do NAVLOR não terminou - BKP não executado"));
-        }
-    }
-    showJob(current);
+    m_runThread->wait();
+    m_runThread.reset();
+    setRunControls(false);
+    m_cancel.reset();
+    m_running = false;
+    showJob(job);
+    emit runFinished();
 }
 
 // While "Executar" runs only "Cancelar" takes a click: nothing else may start or close.

@@ -12,6 +12,7 @@
 
 #include <QDialog>
 #include <QString>
+#include <QThread>
 
 #include <memory>
 
@@ -42,8 +43,14 @@ public:
 
     // Whether a job runs from this window's "Executar".
     bool ownRunGoing() const { return m_cancel != nullptr; }
+    // The job "Executar" started runs on a thread of its own; runFinished() follows it.
+    bool runGoing() const { return m_running; }
     // The status line: what the message line shows of the run.
     void showStatus(const QString& text);
+
+signals:
+    // The run "Executar" started is over; the window shows the job as the run left it.
+    void runFinished();
 
 public slots:
     void LISTClick();
@@ -83,7 +90,7 @@ private:
     void saveJob();
     void applyBatExecuteRule();
     bool sourceAcceptedForSaving();
-    void runOwnJob();
+    void endOwnRun(const BackupJob& job);
     void setRunControls(bool running);
     QString dataDirectory() const;
 
@@ -91,7 +98,8 @@ private:
     std::unique_ptr<BackupConsole> m_console;
     QString m_archiverOption;
     bool m_running = false;
-    CancelRequest* m_cancel = nullptr; // of the run "Executar" started
+    std::unique_ptr<CancelRequest> m_cancel; // of the run "Executar" started
+    std::unique_ptr<QThread> m_runThread;
 
 public:
     // "Diretórios": only shows the destination's files.

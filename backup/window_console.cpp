@@ -47,13 +47,12 @@ public:
         return opener ? opener->searchWithWindow(&m_window, directory, name) : QStringList();
     }
     void jobChanged(const BackupJob& job) override { m_window.showJob(job); }
-    void keepAlive() override { processMessages(); }
     void passPosition(int index, int count) override
     {
         m_index = index;
         m_count = count;
     }
-    // The window repaints and shows how the batch is getting on. A run of "Executar" takes
+    // The window shows how the batch is getting on. A run of "Executar" takes
     // only "Cancelar" (the window is modal and its other controls are off); any other run lets
     // only "Parar BKP Aut" and "Sair" through, as the start-up pass does, and they take effect
     // between jobs.
@@ -67,7 +66,7 @@ public:
             gate = std::make_shared<InputGate>(mainConsole()->batchControls());
         TF_BKPA* window = &m_window;
         return batchProgressWaiter(
-            number, m_index, m_count, archivePath, [] { processMessages(); },
+            number, m_index, m_count, archivePath, {},
             [window](const QString& text) {
                 if (mainConsole())
                     mainConsole()->setMessageText(text);

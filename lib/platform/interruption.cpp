@@ -20,7 +20,7 @@ namespace {
 volatile std::sig_atomic_t g_requested = 0;
 // Work on a thread of its own defers too.
 std::atomic<int> g_deferrals{0};
-CancelRequest* g_currentCancel = nullptr;
+std::atomic<CancelRequest*> g_currentCancel{nullptr};
 std::function<void()> g_whenIdle;
 #ifndef _WIN32
 int g_wakeFds[2] = {-1, -1};
@@ -96,7 +96,7 @@ void clearInterruptRequest()
     g_requested = 0;
 }
 
-CancelRequest::CancelRequest() : m_previous(g_currentCancel)
+CancelRequest::CancelRequest() : m_previous(g_currentCancel.load())
 {
     g_currentCancel = this;
 }
@@ -108,7 +108,8 @@ CancelRequest::~CancelRequest()
 
 bool cancelRequested()
 {
-    return g_currentCancel && g_currentCancel->cancelled();
+    const CancelRequest* current = g_currentCancel.load();
+    return current && current->cancelled();
 }
 
 InterruptDeferral::InterruptDeferral()

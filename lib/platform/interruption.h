@@ -4,6 +4,7 @@
 // console's close events on Windows). Work under way that runs other programs ends them and
 // stops at its next safe point; a program with nothing under way quits at once.
 
+#include <atomic>
 #include <functional>
 
 namespace navlor {
@@ -22,7 +23,8 @@ void clearInterruptRequest();
 
 // The operator's request to stop one run ("Cancelar"). While it exists it is the current one:
 // bounded waits end what they wait for on it as on a request to end the program, and the run
-// stops at its next safe point. Made and cancelled on the GUI thread.
+// stops at its next safe point. Made and cancelled on the GUI thread; the run it cancels may
+// be on a thread of its own.
 class CancelRequest
 {
 public:
@@ -36,7 +38,7 @@ public:
 
 private:
     CancelRequest* m_previous;
-    bool m_cancelled = false;
+    std::atomic<bool> m_cancelled{false};
 };
 
 // Whether the current run's cancel request was made.

@@ -447,6 +447,7 @@ TEST_F(BackupEndToEnd, CancelEndsTheArchiverAndLeavesTheEarlierBackupAsItWas)
     QElapsedTimer elapsed;
     elapsed.start();
     ui->BU_EXECUTAR->click();
+    test::waitForRun(window);
     during.stop();
 
     EXPECT_LT(elapsed.elapsed(), 20000);

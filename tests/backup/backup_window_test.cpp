@@ -339,6 +339,7 @@ TEST_F(BackupWindow, ExecuteOnAnInactiveJobSaysSo)
     open();
     ui->BU_ABRIR->click();
     ui->BU_EXECUTAR->click();
+    test::waitForRun(*window);
     EXPECT_EQ(shown->messages, QStringList{"O BKP Atual não está ativo"});
     EXPECT_TRUE(platform->runs.isEmpty());
 }
@@ -351,6 +352,7 @@ TEST_F(BackupWindow, ExecuteRunsTheLoadedJobAndShowsItsStamp)
     ui->LIST->setCurrentRow(2);
     ui->BU_ABRIR->click();
     ui->BU_EXECUTAR->click();
+    test::waitForRun(*window);
 
     EXPECT_EQ(platform->runs, QStringList{"D:\\VLDRBKPA\\BKPA.BAT"});
     EXPECT_EQ(ui->E_ARQGRA->text(), "D:\\VLDRBKPA\\BKP02_04_DIARIO.ARJ");
@@ -366,9 +368,11 @@ TEST_F(BackupWindow, ExecuteRunsTheLoadedJobAndShowsItsStamp)
     // again the same day: not due, so the operator is asked; Cancel runs nothing, OK runs it
     shown->confirmAnswers = {false, true};
     ui->BU_EXECUTAR->click();
+    test::waitForRun(*window);
     EXPECT_EQ(platform->runs.size(), 1);
     platform->fakeClock().sleep(60000);
     ui->BU_EXECUTAR->click();
+    test::waitForRun(*window);
     EXPECT_EQ(platform->runs.size(), 2);
     EXPECT_EQ(shown->confirmations,
               QStringList(2, "BKP (02) não está programado para hoje. Executar assim mesmo?"));
@@ -387,15 +391,23 @@ TEST_F(BackupWindow, CancelDuringTheRunFailsItAndRecordsNothing)
     ui->LIST->setCurrentRow(2);
     ui->BU_ABRIR->click();
     bool onlyCancelTakesClicks = false;
+    // the operator's clicks, handled by the window while the batch runs on its own thread
     platform->onRun = [&](const QString&) {
-        onlyCancelTakesClicks = ui->BU_CANCELAR->isEnabled() && !ui->BU_EXECUTAR->isEnabled() &&
-                                !ui->BU_SALVAR->isEnabled() && !ui->Sair1->isEnabled();
-        ui->BU_EXECUTAR->click(); // not taken in: no second run
-        window->close();
-        window->reject();
-        ui->BU_CANCELAR->click();
+        QMetaObject::invokeMethod(
+            window.get(),
+            [&] {
+                onlyCancelTakesClicks = ui->BU_CANCELAR->isEnabled() &&
+                                        !ui->BU_EXECUTAR->isEnabled() &&
+                                        !ui->BU_SALVAR->isEnabled() && !ui->Sair1->isEnabled();
+                ui->BU_EXECUTAR->click(); // not taken in: no second run
+                window->close();
+                window->reject();
+                ui->BU_CANCELAR->click();
+            },
+            Qt::BlockingQueuedConnection);
     };
     ui->BU_EXECUTAR->click();
+    test::waitForRun(*window);
     EXPECT_TRUE(onlyCancelTakesClicks);
     EXPECT_EQ(platform->runs.size(), 1);
     EXPECT_TRUE(window->isVisible());
@@ -421,6 +433,7 @@ TEST_F(BackupWindow, FailedCheckShowsTheMessageLineInABox)
     open();
     ui->BU_ABRIR->click();
     ui->BU_EXECUTAR->click();
+    test::waitForRun(*window);
     const QString text = "Não foi possivel LOCALIZAR o diretório de Origem - BKP CANCELADO - "
                          "C:\\SUMIU   - 00";
     EXPECT_EQ(main->messageText(), text);
@@ -457,6 +470,7 @@ TEST_F(BackupWindow, ArchiverFoundOnlyByTheFileSearchIsCopiedNextToTheProgram)
     ui->BU_ABRIR->click();
     platform->archive = "D:\\VLDRBKPA\\BKP00_04_DIARIO.ARJ";
     ui->BU_EXECUTAR->click();
+    test::waitForRun(*window);
     EXPECT_EQ(prefix.read("C:\\VALDOROW\\ARJ.EXE"), "found");
     EXPECT_TRUE(main->messages().contains("Localizando programa ARJ.EXE"));
     EXPECT_TRUE(main->messages().contains("BKP Concluído (00)"));

@@ -1,7 +1,8 @@
 #pragma once
 
-// The console's start-up pass runs on a thread of its own; a test goes on once it is over,
-// with the event loop running meanwhile as the program's does (boxes, messages, clicks).
+// The console's start-up pass and a backup window's "Executar" run on threads of their own; a
+// test goes on once they are over, with the event loop running meanwhile as the program's does
+// (boxes, messages, clicks).
 
 #include <QCoreApplication>
 #include <QEventLoop>
@@ -9,15 +10,26 @@
 
 namespace navlor::test {
 
-template <typename Console> void waitForPass(Console& console)
+template <typename Object, typename Signal>
+void waitUntilOver(Object& object, bool going, Signal over)
 {
-    if (console.passRunning()) {
+    if (going) {
         QEventLoop loop;
-        QObject::connect(&console, &Console::passFinished, &loop, &QEventLoop::quit);
+        QObject::connect(&object, over, &loop, &QEventLoop::quit);
         loop.exec();
     }
-    // What the end of the pass queued (a close held back meanwhile) happens too.
+    // What the end queued (a close held back meanwhile) happens too.
     QCoreApplication::processEvents();
+}
+
+template <typename Console> void waitForPass(Console& console)
+{
+    waitUntilOver(console, console.passRunning(), &Console::passFinished);
+}
+
+template <typename Window> void waitForRun(Window& window)
+{
+    waitUntilOver(window, window.runGoing(), &Window::runFinished);
 }
 
 } // namespace navlor::test
