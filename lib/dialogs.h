@@ -83,6 +83,7 @@ private:
 bool unattendedBoxesAnswerAtOnce();
 
 // Lets the application handle its pending window messages ("Application.ProcessMessages").
+// Windows only: the core never pumps, and off the window thread this does nothing.
 void processMessages();
 
 } // namespace navlor

@@ -18,7 +18,6 @@ constexpr int kFirstWarnedAttempt = 4;
 std::optional<ParamFile> readParamFile(const QString& path)
 {
     for (int attempt = 1;; ++attempt) {
-        processMessages();
         if (EM_BRANCO(path) || path == QStringLiteral("\\*.*") || !platform().fileExists(path))
             return ParamFile();
         if (attempt >= kFirstWarnedAttempt)
@@ -26,10 +25,8 @@ std::optional<ParamFile> readParamFile(const QString& path)
                               path + QStringLiteral(" Tecle Enter para tentar novamente"));
         if (const auto bytes = platform().readFile(path)) {
             ParamFile file = ParamFile::fromBytes(*bytes);
-            processMessages();
             return file;
         }
-        processMessages();
         if (attempt == kAttempts) {
             dialogs().message(QStringLiteral("(GBF_READ) - ERRO na tentativa de LER o Arquivo: ") +
                               path);
@@ -41,7 +38,6 @@ std::optional<ParamFile> readParamFile(const QString& path)
 bool writeParamFile(const QString& path, ParamFile& file)
 {
     for (int attempt = 1;; ++attempt) {
-        processMessages();
         const QString target = singleBackslashes(path);
         file.normalise();
 
@@ -49,7 +45,6 @@ bool writeParamFile(const QString& path, ParamFile& file)
         if (directory.isEmpty() || !platform().directoryExists(directory)) {
             dialogs().message(QString::fromUtf8("Diretório invalido para gravar Parametros (") +
                               target + QStringLiteral(")"));
-            processMessages();
             return false;
         }
         if (attempt >= kFirstWarnedAttempt)
@@ -58,7 +53,6 @@ bool writeParamFile(const QString& path, ParamFile& file)
                 QStringLiteral(" Tecle Enter para tentar novamente"));
         // Written beside the file and renamed over it: a failure leaves the old file whole.
         const bool written = platform().writeFile(target, file.bytes());
-        processMessages();
         if (written)
             return true;
         if (attempt == kAttempts) {

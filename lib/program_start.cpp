@@ -33,7 +33,6 @@ int EXECUTA_E_ESPERA(const QString& c, ShowMode w)
     dialogs().setBusyCursor(true);
     try {
         const QString command = singleBackslashes(c);
-        processMessages();
         // The line goes on whole, however long: cut to a buffer's size it would be another
         // command, with another archive name or without its last switches.
         result = platform().runAndWait(command, w) == -1 ? -1 : 0;
@@ -41,7 +40,6 @@ int EXECUTA_E_ESPERA(const QString& c, ShowMode w)
         result = -1;
     }
     dialogs().setBusyCursor(false);
-    processMessages();
     return result;
 }
 
@@ -74,12 +72,10 @@ int runBatchJudged(const QString& batchPath, int ceilingSeconds,
     if (VERSAO_WINDOWS().contains(QLatin1String("Windows 98")))
         command.prepend(QStringLiteral("COMMAND.COM /C "));
     BusyCursor busy;
-    processMessages();
     BoundedRun run;
     run.ceilingSeconds = ceilingSeconds;
     run.whileWaiting = whileWaiting;
     const int code = platform().runBounded(command, ShowMode::ShowNormal, run);
-    processMessages();
     return code;
 }
 
@@ -111,7 +107,6 @@ void EXECUTA_PROGRAMA(const QString& n, const QString& r)
 {
     const GlobalValues globals = consoleGlobals();
     GRAVA_GLOBAIS(n, r, globals);
-    processMessages();
     Platform& p = platform();
     const QStringList candidates =
         programCandidates(n, globals.GB_DIR1, upToLastBackslash(p.programPath()));
