@@ -23,6 +23,7 @@ namespace navlor {
 
 class BackupPass;
 class InputGate;
+class InterruptDeferral;
 
 class TF_NAVLOR : public QMainWindow, public ConsoleWindow
 {
@@ -51,6 +52,8 @@ public:
     void setStopRequested(bool stop);
     // The start-up pass is under way on its own thread.
     bool passRunning() const { return m_pass != nullptr; }
+    // The start-up run (count-down, then the pass) has begun and is not over.
+    bool startupRunGoing() const { return m_startupGoing; }
     bool startupTimerActive() const { return TM_GERAL.isActive(); }
     // The program's exit status: 2 when the start-up pass found no installation or no job to
     // run, 1 when a job failed or the pass was interrupted, else 0.
@@ -72,6 +75,8 @@ signals:
     void messageAdded(const QString& text);
     // The pass started by startBackupPass() is over and its outcome counted.
     void passFinished();
+    // The start-up run is over: cancelled in its count-down, or its pass done and shown.
+    void startupRunOver();
 
 public slots:
     void TM_GERALTimer();
@@ -108,6 +113,9 @@ private:
     void FormCreate(const QStringList& arguments);
     void endBackupPass();
     void finishStartupRun();
+    void countDown(int second);
+    void countedDown(int second);
+    void endStartupRun();
     void FormShow();
     void connectHandlers();
     void loadPictures();
@@ -121,6 +129,8 @@ private:
     std::unique_ptr<InputGate> m_passGate;
     std::atomic<bool> m_stopFlag{false}; // CB_PARARBKP, as the pass's thread reads it
     bool m_finishStartupAfterPass = false;
+    std::unique_ptr<InterruptDeferral> m_startupDeferral;
+    bool m_startupGoing = false;
     int m_failedJobs = 0;
     bool m_interrupted = false;   // asked to end before the start-up run was through
     bool m_nothingToDo = false;   // the start-up run found no installation or no job file

@@ -26,46 +26,66 @@ namespace {
 
 constexpr int kCountDownSeconds = 6;
 
-void sleepSeconds(int seconds)
-{
-    platform().clock().sleep(seconds * 1000);
-}
-
 } // namespace
 
 void TF_NAVLOR::TM_GERALTimer()
 {
-    TM_GERAL.stop(); // the run happens once, even when a nested message loop ticks again
-    // A request to end the program during the run ends it at the next safe point, below.
-    InterruptDeferral running;
+    TM_GERAL.stop(); // the run happens once
+    // A request to end the program during the run ends it at the next safe point.
+    m_startupDeferral = std::make_unique<InterruptDeferral>();
+    m_startupGoing = true;
 
     // A first start on an empty machine says where the installation was looked for.
     if (!m_state.installationFound())
         ADD_MSG(installationMissingText(m_state));
 
-    // The window does not answer during the first second: the desktop settles first.
-    sleepSeconds(1);
-    m_ui->BAR->setValue(0);
-    for (int second = 1; second <= kCountDownSeconds; ++second) {
-        sleepSeconds(1);
-        m_ui->BAR->setValue(second);
-        processMessages();
-        // "Parar/Cancelar" (or "Sair", "BKP Aut.", which do the same first) disables the
-        // button: the run ends here and touches nothing. So does a request to end.
-        if (interruptRequested())
-            m_interrupted = true;
-        if (!m_ui->BU_CANCELAR->isEnabled() || m_interrupted) {
-            m_ui->BAR->hide();
-            return;
-        }
-    }
+    // The desktop settles for a second, then the count-down; the window answers throughout.
+    platform().clock().callAfter(1000, this, [this] {
+        m_ui->BAR->setValue(0);
+        countDown(1);
+    });
+}
 
+void TF_NAVLOR::countDown(int second)
+{
+    platform().clock().callAfter(1000, this, [this, second] {
+        m_ui->BAR->setValue(second);
+        // Looked at once what the new second brought has been handled.
+        QMetaObject::invokeMethod(
+            this, [this, second] { countedDown(second); }, Qt::QueuedConnection);
+    });
+}
+
+void TF_NAVLOR::countedDown(int second)
+{
+    // "Parar/Cancelar" (or "Sair", "BKP Aut.", which do the same first) disables the button:
+    // the run ends here and touches nothing. So does a request to end.
+    if (interruptRequested())
+        m_interrupted = true;
+    if (!m_ui->BU_CANCELAR->isEnabled() || m_interrupted) {
+        m_ui->BAR->hide();
+        endStartupRun();
+        return;
+    }
+    if (second < kCountDownSeconds) {
+        countDown(second + 1);
+        return;
+    }
     m_ui->BU_BKPA->setEnabled(false);
     m_ui->BAR->hide();
     m_ui->BU_CANCELAR->hide();
 
     m_finishStartupAfterPass = true;
     startBackupPass();
+    // The pass defers a request to end by itself from here on.
+    m_startupDeferral.reset();
+}
+
+void TF_NAVLOR::endStartupRun()
+{
+    m_startupDeferral.reset();
+    m_startupGoing = false;
+    emit startupRunOver();
 }
 
 void TF_NAVLOR::finishStartupRun()
@@ -82,6 +102,7 @@ void TF_NAVLOR::finishStartupRun()
     if (m_ui->CB_MINIMIZAR->isChecked())
         showMinimized();
     ADD_MSG(QStringLiteral("CONCLUIDO"));
+    endStartupRun();
 }
 
 void TF_NAVLOR::startBackupPass()

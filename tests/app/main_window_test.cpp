@@ -160,7 +160,7 @@ TEST_F(MainWindowTest, StartupTimerTickRunsOnce)
 {
     auto window = create({});
     window->TM_GERALTimer();
-    test::waitForPass(*window);
+    test::waitForStartupRun(*window);
     EXPECT_FALSE(window->startupTimerActive());
 }
 

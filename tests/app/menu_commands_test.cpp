@@ -392,7 +392,7 @@ TEST_F(MenuCommands, ExitDuringTheBackupPassKeepsTheNextJobFromStarting)
     };
     // the start-up pass as the program runs it, past its count-down (on the fake clock)
     main->TM_GERALTimer();
-    test::waitForPass(*main);
+    test::waitForStartupRun(*main);
 
     EXPECT_EQ(archiver->runs.size(), 1);
     EXPECT_TRUE(main->stopRequested());
@@ -417,8 +417,8 @@ TEST_F(MenuCommands, TheWindowsOwnLoopRunsWhileABatchRunsAndNothingPumpsIt)
         windowAnswered << handled.tryAcquire(1, 10000);
     };
     main->TM_GERALTimer();
-    EXPECT_TRUE(main->passRunning()); // the timer's slot returned; the pass goes on
-    test::waitForPass(*main);
+    EXPECT_TRUE(main->startupRunGoing()); // the timer's slot returned; the run goes on
+    test::waitForStartupRun(*main);
 
     EXPECT_EQ(onWindowThread, QList<bool>({false, false}));
     EXPECT_EQ(windowAnswered, QList<bool>({true, true}));

@@ -164,7 +164,7 @@ TEST_F(StartupRunTest, FullRunCleansUpStartsNetlogRunsBackupAndClosesLater)
 
     window->TM_GERALTimer();
 
-    test::waitForPass(*window);
+    test::waitForStartupRun(*window);
 
     EXPECT_EQ(window->messages(),
               QStringList({"Deletando arquivos *.LCK = 2", "Deletando arquivo - C:\\PDOXUSRS.NET",
@@ -215,7 +215,7 @@ TEST_F(StartupRunTest, CancelDuringCountDownTouchesNothing)
 
     window->TM_GERALTimer();
 
-    test::waitForPass(*window);
+    test::waitForStartupRun(*window);
 
     EXPECT_EQ(slept(), 5000); // ended in the fourth second of the count-down
     EXPECT_EQ(window->messageText(), "Parar/Cancelar");
@@ -250,7 +250,7 @@ TEST_F(StartupRunTest, BackupButtonDuringCountDownCancelsAndOpensTheBackupWindow
 
     window->TM_GERALTimer();
 
-    test::waitForPass(*window);
+    test::waitForStartupRun(*window);
 
     EXPECT_EQ(dialogs->modalWindows, QStringList{"F_BKPA"});
     EXPECT_EQ(filesWhileOpen, QStringList({"lock", "net"}));
@@ -272,7 +272,7 @@ TEST_F(StartupRunTest, StopBackupTickedDuringCountDownSkipsOnlyTheBackup)
 
     window->TM_GERALTimer();
 
-    test::waitForPass(*window);
+    test::waitForStartupRun(*window);
 
     EXPECT_EQ(window->messages(),
               QStringList({"Deletando arquivos *.LCK = 2", "Deletando arquivo - C:\\PDOXUSRS.NET",
@@ -301,7 +301,7 @@ TEST_F(StartupRunTest, BlankFlagsDeleteOnlyTheNetFileAndStartNetlog)
 
     window->TM_GERALTimer();
 
-    test::waitForPass(*window);
+    test::waitForStartupRun(*window);
 
     EXPECT_EQ(window->messages(),
               QStringList({"Deletando arquivo - C:\\PDOXUSRS.NET", noJobs(*window), "CONCLUIDO"}));
@@ -328,7 +328,7 @@ TEST_F(StartupRunTest, FlagsNoLeaveNetFileAndNetlogAndKeepTheWindowOpen)
 
     window->TM_GERALTimer();
 
-    test::waitForPass(*window);
+    test::waitForStartupRun(*window);
 
     EXPECT_EQ(window->messages(), QStringList({noJobs(*window), "CONCLUIDO"}));
     expectNothingDeleted();
@@ -347,7 +347,7 @@ TEST_F(StartupRunTest, RestoredWindowStaysOpenAfterTheRun)
     writeFlags("NNS NN");
     auto window = create();
     window->TM_GERALTimer();
-    test::waitForPass(*window);
+    test::waitForStartupRun(*window);
     ASSERT_TRUE(window->isMinimized());
 
     window->showNormal();
@@ -366,7 +366,7 @@ TEST_F(StartupRunTest, MissingSystemDirectoryCountsNothingAndDeletesNothingElsew
 
     window->TM_GERALTimer();
 
-    test::waitForPass(*window);
+    test::waitForStartupRun(*window);
 
     // first it says where the installation was looked for, and how to show it one
     const QStringList messages = window->messages();
@@ -394,7 +394,7 @@ TEST_F(StartupRunTest, LockFileHeldOpenByAClientIsCountedButStays)
 
     window->TM_GERALTimer();
 
-    test::waitForPass(*window);
+    test::waitForStartupRun(*window);
     client.kill();
     client.waitForFinished();
 

@@ -1,8 +1,8 @@
 #pragma once
 
-// The console's start-up pass and a backup window's "Executar" run on threads of their own; a
-// test goes on once they are over, with the event loop running meanwhile as the program's does
-// (boxes, messages, clicks).
+// The console's count-down runs from its event loop, its start-up pass and a backup window's
+// "Executar" on threads of their own; a test goes on once they are over, with the event loop
+// running meanwhile as the program's does (boxes, messages, clicks).
 
 #include <QCoreApplication>
 #include <QEventLoop>
@@ -25,6 +25,12 @@ void waitUntilOver(Object& object, bool going, Signal over)
 template <typename Console> void waitForPass(Console& console)
 {
     waitUntilOver(console, console.passRunning(), &Console::passFinished);
+}
+
+// The count-down and the pass after it, or the count-down alone when it was cancelled.
+template <typename Console> void waitForStartupRun(Console& console)
+{
+    waitUntilOver(console, console.startupRunGoing(), &Console::startupRunOver);
 }
 
 template <typename Window> void waitForRun(Window& window)
