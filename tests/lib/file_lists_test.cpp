@@ -149,6 +149,27 @@ TEST(ArchiverLocation, CandidatesInTheirOrder)
     QDir::setCurrent(home);
 }
 
+// A directory's files in the order Windows lists them: by their upper-cased names, character
+// by character ("_" after the letters), twins in case by their own spelling, names alike in
+// their first eight characters or outside ASCII among the others.
+TEST(FileListsOrder, ByUpperCasedNamesThenSpelling)
+{
+    test::TempPrefix prefix;
+    const QStringList ordered =
+        QString::fromUtf8("a.lck LONGNAME0.lck LongName1.lck tabela1.lck TABELA10.lck Tabela1_.lck "
+                          "X.LCK x.lck Zeta.lck _x.lck Ção.lck Élan.lck")
+            .split(u' ');
+    prefix.mkdir("C:\\Ordem");
+    for (auto name = ordered.rbegin(); name != ordered.rend(); ++name) {
+        QFile file(prefix.host("C:\\Ordem") + u'/' + *name); // the twins too, on disk as given
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    }
+    QStringList found;
+    for (const FoundFile& file : FOUND_FILES("C:\\Ordem\\*.lck", FileWalk::Directory))
+        found << file.path.mid(file.path.lastIndexOf(u'\\') + 1);
+    EXPECT_EQ(found, ordered);
+}
+
 // The start-up clean-up over a tree where a link named like a directory, in another case,
 // leads out of it: the stale file inside goes, the one behind the link stays.
 TEST(FileListsExact, TreeDeletionTakesThePlacesFoundNeverATwinOrALink)
