@@ -83,7 +83,7 @@ for round in $(seq 1 "$rounds"); do
 done
 one_navlor=$(median < "$work/one.navlor")
 one_host=$(median < "$work/one.host")
-printf 'one entry: navlor-arj %.1f ms, arj %.1f ms (medians of %d), ratio %.2f (target <= 1.5)\n' \
+printf 'one entry: navlor-arj %.1f ms, arj %.1f ms (medians of %d), ratio %.2f (target <= 1.0)\n' \
     "$one_navlor" "$one_host" "$((rounds * 40))" "$(calc "$one_navlor / $one_host")"
 
 # 2. A batch of extract lines, as the extract window writes it, against the same arj lines.

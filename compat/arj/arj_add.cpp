@@ -4,6 +4,7 @@
 
 #include "compat/arj/arj_tool.h"
 
+#include "compat/arj/add_masks.h"
 #include "compat/arj/archive_workspace.h"
 #include "compat/arj/arj_names.h"
 #include "compat/arj/arj_tool_helpers.h"
@@ -98,8 +99,9 @@ struct ArjTool::AddRun
     QHash<QString, QByteArray> otherCase; // host path -> the case the archive holds it in
     QHash<QString, QByteArray> storedAs;  // host path -> the other case it went in under
     ProgressRewrite rewrite;
-    int cache = -1; // the directory cache preloaded into arj
-    ListFiles lists;
+    int cache = -1;        // the directory cache preloaded into arj
+    QString listDirectory; // the workspace's: where arj's list files go
+    int lists = 0;
     int code = kOk;
 };
 
@@ -119,7 +121,7 @@ int ArjTool::add(const CommandLine& line, bool move)
     if (workspace.status() != ArchiveWorkspace::Status::Ready)
         return refuseArchive(archive, workspace);
     AddRun run(line, archive, {archive.windowsPath, workspace.archive()});
-    run.lists.placeIn(workspace.directory());
+    run.listDirectory = workspace.directory();
     prepareAdd(run, selection.files, move);
     // What arj stored before a step failed is kept, as arj keeps it.
     if (!storeFiles(run, selection.files)) {
@@ -246,7 +248,8 @@ bool ArjTool::storeFiles(AddRun& run, const QList<SelectedFile>& files)
 bool ArjTool::storeOnDrive(AddRun& run, QChar drive, const QList<const SelectedFile*>& files)
 {
     // Run from the drive root, so the names are stored relative to it. A name the archive
-    // holds in another case is given to arj in that case, through a link of that name.
+    // holds in another case is given to arj in that case, through a link of that name; a
+    // link is never a whole directory's mask.
     QList<QByteArray> names;
     QList<QByteArray> respelled;
     std::optional<QTemporaryDir> links;
@@ -266,17 +269,20 @@ bool ArjTool::storeOnDrive(AddRun& run, QChar drive, const QList<const SelectedF
         names << file->stored;
     }
     const QString root = m_platform.toHostPath(QString(drive) + QStringLiteral(":\\"));
-    return runAdd(run, names, root, run.cache) &&
+    for (QByteArray& line : respelled)
+        line = listFileLine(line);
+    return runAdd(run, addListLines(root, names), root, run.cache) &&
            (!links || runAdd(run, respelled, links->path(), -1));
 }
 
-bool ArjTool::runAdd(AddRun& run, const QList<QByteArray>& names, const QString& directory,
+// `lines`: of the list file, as addListLines writes them.
+bool ArjTool::runAdd(AddRun& run, const QList<QByteArray>& lines, const QString& directory,
                      int preload)
 {
-    if (names.isEmpty())
+    if (lines.isEmpty())
         return true;
-    const QString listPath = run.lists.write(names);
-    if (listPath.isEmpty()) {
+    const QString listPath = run.listDirectory + QStringLiteral("/list%1.txt").arg(++run.lists);
+    if (!writeAddList(listPath, lines)) {
         say(QStringLiteral("Can't write the list of files"));
         run.code = kFatal;
         return false;

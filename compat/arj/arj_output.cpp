@@ -30,11 +30,6 @@ QList<QByteArray> splitLines(const QByteArray& output)
     return lines;
 }
 
-bool isSeparator(const QString& line)
-{
-    return line.startsWith(QLatin1String("------------"));
-}
-
 // "001) NAME": the number's length, or 0 when the line is no entry line.
 qsizetype entryNumberLength(const QByteArray& line)
 {
@@ -47,26 +42,15 @@ qsizetype entryNumberLength(const QByteArray& line)
     return digits;
 }
 
-// An entry line of an "l" listing with the name counted in characters. arj pads the name to
-// twelve bytes and puts a longer one on a line of its own; ARJ under DOS counts one byte a
-// character, so an accented name keeps its columns and, when it fits, its details beside it.
-// `i` moves past a details line taken in.
-QString dosColumns(const QList<QByteArray>& raw, qsizetype& i)
+// What comes out of the rewrite in one piece.
+constexpr qsizetype kOutputPiece = 64 * 1024;
+
+bool isAsciiBytes(QByteArrayView bytes)
 {
-    constexpr qsizetype kNameField = 12;
-    const QByteArray& bytes = raw.at(i);
-    const bool alone = i + 1 < raw.size() && bytes.endsWith(' ') && !bytes.startsWith(' ') &&
-                       raw.at(i + 1).startsWith(QByteArray(kNameField, ' '));
-    if (alone) {
-        const QString name = QString::fromUtf8(bytes.chopped(1));
-        if (name.size() > kNameField)
-            return QString::fromUtf8(bytes);
-        return name.leftJustified(kNameField) + QString::fromUtf8(raw.at(++i).mid(kNameField));
-    }
-    if (bytes.size() <= kNameField)
-        return QString::fromUtf8(bytes);
-    return QString::fromUtf8(bytes.left(kNameField)).leftJustified(kNameField) +
-           QString::fromUtf8(bytes.mid(kNameField));
+    unsigned char all = 0;
+    for (const char c : bytes)
+        all |= static_cast<unsigned char>(c);
+    return all < 0x80;
 }
 
 } // namespace
@@ -94,50 +78,196 @@ QString bannerFor(const QByteArray& arjBanner)
 
 QByteArray rewriteListing(const QByteArray& output, const ListingContext& context)
 {
-    const QList<QByteArray> raw = splitLines(output);
-    QStringList lines;
-    qsizetype firstEntry = -1;
-    bool inEntries = false;
-    bool entriesDone = false;
-    for (qsizetype i = 0; i < raw.size(); ++i) {
-        const QByteArray& bytes = raw.at(i);
-        if (i == 0 && bytes.startsWith("ARJ")) {
-            lines << bannerFor(bytes);
-            continue;
+    QByteArray rewritten;
+    ListingRewriter rewriter(context,
+                             [&rewritten](const QByteArray& piece) { rewritten += piece; });
+    rewriter.feed(output);
+    rewriter.finish();
+    return rewritten;
+}
+
+ListingRewriter::ListingRewriter(const ListingContext& context, Sink sink)
+    : m_context(context), m_hostArchive(context.hostArchive.toUtf8()),
+      m_windowsArchive(toAnsi(context.windowsArchive)), m_sink(std::move(sink))
+{
+}
+
+void ListingRewriter::feed(QByteArrayView bytes)
+{
+    qsizetype start = 0;
+    for (qsizetype end = bytes.indexOf('\n'); end >= 0;
+         start = end + 1, end = bytes.indexOf('\n', start)) {
+        if (m_partial.isEmpty()) {
+            takeLine(bytes.sliced(start, end - start));
+        } else {
+            m_partial.append(bytes.sliced(start, end - start));
+            takeLine(m_partial);
+            m_partial.clear();
         }
-        if (i == 0)
-            lines << bannerFor({});
-        QString line = QString::fromUtf8(bytes);
-        if (!context.hostArchive.isEmpty())
-            line.replace(context.hostArchive, context.windowsArchive);
-        if (isSeparator(line)) {
-            // Entries stand between the first two rules.
-            entriesDone = entriesDone || inEntries;
-            inEntries = !entriesDone;
-        } else if (!context.verbose && inEntries) {
-            line = dosColumns(raw, i);
-        } else if (context.verbose && inEntries) {
-            const qsizetype digits = entryNumberLength(bytes);
-            if (digits > 0) {
-                QString name = QString::fromUtf8(bytes.mid(digits + 2));
-                name.replace(u'/', u'\\');
-                line = QString::fromLatin1(bytes.left(digits)).rightJustified(3, u'0') +
-                       QStringLiteral(") ") + name;
-                if (firstEntry < 0)
-                    firstEntry = lines.size();
+    }
+    m_partial.append(bytes.sliced(start));
+}
+
+void ListingRewriter::finish()
+{
+    // A last line without its end is a line too.
+    if (!m_partial.isEmpty()) {
+        const QByteArray last = std::exchange(m_partial, QByteArray());
+        takeLine(last);
+    }
+    if (m_hasPending) {
+        m_hasPending = false;
+        rewriteLine(m_pending, nullptr);
+    }
+    if (m_lines == 0)
+        putText(bannerFor({}));
+    release();
+    if (!m_out.isEmpty())
+        m_sink(std::exchange(m_out, QByteArray()));
+}
+
+// Each line waits for the next: a name of an "l" listing may take in the line after it.
+void ListingRewriter::takeLine(QByteArrayView raw)
+{
+    if (raw.endsWith('\r'))
+        raw.chop(1);
+    m_next.resize(raw.size());
+    std::copy(raw.begin(), raw.end(), m_next.begin());
+    if (m_hasPending && rewriteLine(m_pending, &m_next)) {
+        m_hasPending = false;
+        return;
+    }
+    std::swap(m_pending, m_next);
+    m_hasPending = true;
+}
+
+bool ListingRewriter::rewriteLine(const QByteArray& bytes, const QByteArray* next)
+{
+    if (m_rawLines++ == 0) {
+        if (bytes.startsWith("ARJ")) {
+            putText(bannerFor(bytes));
+            return false;
+        }
+        putText(bannerFor({}));
+    }
+    if (bytes.startsWith("------------")) {
+        // Entries stand between the first two rules.
+        m_entriesDone = m_entriesDone || m_inEntries;
+        m_inEntries = !m_entriesDone;
+    } else if (!m_context.verbose && m_inEntries) {
+        return dosColumns(bytes, next);
+    } else if (m_context.verbose && m_inEntries) {
+        const qsizetype digits = entryNumberLength(bytes);
+        if (digits > 0) {
+            const QByteArrayView name = QByteArrayView(bytes).sliced(digits + 2);
+            m_line.resize(0);
+            for (qsizetype n = digits; n < 3; ++n)
+                m_line += '0';
+            m_line += QByteArrayView(bytes).first(digits);
+            m_line += ") ";
+            if (isAsciiBytes(name)) {
+                const qsizetype at = m_line.size();
+                m_line += name;
+                std::replace(m_line.begin() + at, m_line.end(), '/', '\\');
+            } else {
+                m_line += toAnsi(QString::fromUtf8(name).replace(u'/', u'\\'));
             }
+            if (m_firstEntry < 0)
+                m_firstEntry = m_lines;
+            put(m_line);
+            return false;
         }
-        lines << line;
     }
-    if (lines.isEmpty())
-        lines << bannerFor({});
-    if (firstEntry >= 0 && firstEntry < kFirstEntryLine) {
-        // Blank lines under the banner move the entries down; the header stays whole.
-        const qsizetype at = std::min<qsizetype>(lines.size(), 2);
-        for (qsizetype n = firstEntry; n < kFirstEntryLine; ++n)
-            lines.insert(at, QString());
+    if (!isAsciiBytes(bytes)) {
+        QString line = QString::fromUtf8(bytes);
+        if (!m_context.hostArchive.isEmpty())
+            line.replace(m_context.hostArchive, m_context.windowsArchive);
+        putText(line);
+    } else if (!m_hostArchive.isEmpty() && bytes.contains(m_hostArchive.front()) &&
+               bytes.contains(m_hostArchive)) {
+        put(QByteArray(bytes).replace(m_hostArchive, m_windowsArchive));
+    } else {
+        put(bytes);
     }
-    return toAnsi(lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n"));
+    return false;
+}
+
+// An entry line of an "l" listing with the name counted in characters. arj pads the name to
+// twelve bytes and puts a longer one on a line of its own; ARJ under DOS counts one byte a
+// character, so an accented name keeps its columns and, when it fits, its details beside it.
+bool ListingRewriter::dosColumns(const QByteArray& bytes, const QByteArray* next)
+{
+    constexpr qsizetype kNameField = 12;
+    const bool alone = next && bytes.endsWith(' ') && !bytes.startsWith(' ') &&
+                       next->startsWith(QByteArray(kNameField, ' '));
+    if (alone && isAsciiBytes(bytes)) {
+        if (bytes.size() - 1 > kNameField) {
+            put(bytes);
+            return false;
+        }
+        if (isAsciiBytes(*next)) {
+            put(bytes.chopped(1).leftJustified(kNameField) + next->mid(kNameField));
+            return true;
+        }
+    }
+    if (alone) {
+        const QString name = QString::fromUtf8(bytes.chopped(1));
+        if (name.size() > kNameField) {
+            putText(QString::fromUtf8(bytes));
+            return false;
+        }
+        putText(name.leftJustified(kNameField) + QString::fromUtf8(next->mid(kNameField)));
+        return true;
+    }
+    if (isAsciiBytes(bytes))
+        put(bytes); // a name of twelve bytes is twelve characters
+    else if (bytes.size() <= kNameField)
+        putText(QString::fromUtf8(bytes));
+    else
+        putText(QString::fromUtf8(bytes.left(kNameField)).leftJustified(kNameField) +
+                QString::fromUtf8(bytes.mid(kNameField)));
+    return false;
+}
+
+void ListingRewriter::putText(const QString& line)
+{
+    put(toAnsi(line));
+}
+
+// Lines are held until the first entry shows whether blank lines must go under the banner to
+// move it down to the tenth line, where the listing reader takes entries from.
+void ListingRewriter::put(QByteArrayView ansi)
+{
+    ++m_lines;
+    if (m_holding) {
+        m_held << ansi.toByteArray();
+        if ((m_firstEntry >= 0 && m_held.size() >= 2) ||
+            (m_firstEntry < 0 && m_held.size() >= kFirstEntryLine))
+            release();
+        return;
+    }
+    m_out += ansi;
+    m_out += "\r\n";
+    if (m_out.size() >= kOutputPiece)
+        m_sink(std::exchange(m_out, QByteArray()));
+}
+
+void ListingRewriter::release()
+{
+    if (!m_holding)
+        return;
+    m_holding = false;
+    if (m_firstEntry >= 0 && m_firstEntry < kFirstEntryLine) {
+        // The header stays whole.
+        const qsizetype at = std::min<qsizetype>(m_held.size(), 2);
+        for (qsizetype n = m_firstEntry; n < kFirstEntryLine; ++n)
+            m_held.insert(at, QByteArray());
+    }
+    for (QByteArray& line : m_held) {
+        m_out += line;
+        m_out += "\r\n";
+    }
+    m_held.clear();
 }
 
 void ProgressRewrite::addRoot(const QByteArray& host, const QString& drive)

@@ -5,10 +5,13 @@
 // the lines of adds and extractions.
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QHash>
 #include <QList>
 #include <QPair>
 #include <QString>
+
+#include <functional>
 
 namespace navlor::arj {
 
@@ -37,6 +40,50 @@ struct ListingContext
 // three digits and start no earlier than the tenth line. The result is in the ANSI code page
 // with CR LF line ends, as the console reads listing files.
 QByteArray rewriteListing(const QByteArray& output, const ListingContext& context);
+
+// The same rewrite a line at a time, for listings of any length: arj's output is fed in
+// pieces of any size, and what is rewritten goes to `sink` in pieces of some 64 KB. Only the
+// head of the listing, up to its first entry, is held.
+class ListingRewriter
+{
+public:
+    using Sink = std::function<void(const QByteArray&)>;
+
+    ListingRewriter(const ListingContext& context, Sink sink);
+    ListingRewriter(const ListingRewriter&) = delete;
+    ListingRewriter& operator=(const ListingRewriter&) = delete;
+
+    void feed(QByteArrayView bytes);
+    // The rest, once arj's output has all been fed.
+    void finish();
+
+private:
+    void takeLine(QByteArrayView raw);
+    // True when `next` was taken into this line.
+    bool rewriteLine(const QByteArray& bytes, const QByteArray* next);
+    bool dosColumns(const QByteArray& bytes, const QByteArray* next);
+    void put(QByteArrayView ansi);
+    void putText(const QString& line);
+    void release();
+
+    ListingContext m_context;
+    QByteArray m_hostArchive;    // UTF-8
+    QByteArray m_windowsArchive; // ANSI
+    Sink m_sink;
+    QByteArray m_partial; // a line not ended yet
+    QByteArray m_pending; // the last whole line, until the one after it is known
+    QByteArray m_next;
+    QByteArray m_line; // an entry line being put together
+    bool m_hasPending = false;
+    qsizetype m_rawLines = 0;
+    qsizetype m_lines = 0;
+    qsizetype m_firstEntry = -1;
+    bool m_inEntries = false;
+    bool m_entriesDone = false;
+    bool m_holding = true;
+    QList<QByteArray> m_held;
+    QByteArray m_out;
+};
 
 // The lines arj prints while adding and extracting, with host paths and stored names as ARJ
 // on Windows prints them: "D:\BKP\B.ARJ", "DADOS\A.DB", under the banner of the listings.

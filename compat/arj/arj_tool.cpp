@@ -122,7 +122,9 @@ HostResult ArjTool::runBounded(HostRun run, const Archive& archive, bool volumes
     if (result.timedOut) {
         const QString overrun =
             QStringLiteral("Timeout: arj did not finish in %1 s").arg(run.timeoutSeconds);
-        if (run.capture)
+        if (run.capture && run.takeOutput)
+            run.takeOutput('\n' + QFile::encodeName(overrun) + '\n');
+        else if (run.capture)
             result.output += '\n' + QFile::encodeName(overrun) + '\n';
         else
             say(overrun);
@@ -183,13 +185,7 @@ int ArjTool::list(const CommandLine& line, bool verbose)
         QStringList arguments{command};
         arguments += common;
         arguments += names;
-        const HostResult result = runBounded({arguments, {}, true}, archive, line.volumes);
-        if (!result.started) {
-            say(QStringLiteral("Can't run ") + hostArjProgram());
-            return int(kFatal);
-        }
-        m_output(rewriteListing(result.output, context));
-        return result.exitCode;
+        return runRewritten(arguments, archive, line.volumes, context);
     };
     if (selector.selectsEverything())
         return listWith({});
@@ -225,12 +221,24 @@ int ArjTool::test(const CommandLine& line)
     QStringList arguments{QStringLiteral("t"), archive.hostPath, kNoIndicator};
     if (line.volumes)
         arguments << QStringLiteral("-v");
-    const HostResult result = runBounded({arguments, {}, true}, archive, line.volumes);
+    return runRewritten(arguments, archive, line.volumes,
+                        {archive.hostPath, archive.windowsPath, false});
+}
+
+int ArjTool::runRewritten(const QStringList& arguments, const Archive& archive, bool volumes,
+                          const ListingContext& context)
+{
+    // Rewritten as it is read back, never held whole: a listing of 100,000 entries is some
+    // ten megabytes.
+    ListingRewriter rewriter(context, m_output);
+    HostRun run{arguments, {}, true};
+    run.takeOutput = [&rewriter](QByteArrayView bytes) { rewriter.feed(bytes); };
+    const HostResult result = runBounded(run, archive, volumes);
     if (!result.started) {
         say(QStringLiteral("Can't run ") + hostArjProgram());
         return kFatal;
     }
-    m_output(rewriteListing(result.output, {archive.hostPath, archive.windowsPath, false}));
+    rewriter.finish();
     return result.exitCode;
 }
 

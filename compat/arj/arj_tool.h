@@ -76,6 +76,9 @@ private:
 
     int list(const CommandLine& line, bool verbose);
     int test(const CommandLine& line);
+    // arj's output rewritten as a listing (rewriteListing); arj's exit code.
+    int runRewritten(const QStringList& arguments, const Archive& archive, bool volumes,
+                     const ListingContext& context);
 
     Archive archiveOf(const CommandLine& line, bool forReading);
     // arj over an existing archive, ended at the bound its size gives. The overrun is said,

@@ -1,4 +1,4 @@
-/* Preloaded into the host arj for an "a" run (LD_PRELOAD), and nowhere else.
+/* Preloaded into the host arj with arj_preload.c (LD_PRELOAD); it answers for an "a" run only.
  *
  * arj finds every name of a list file by reading the whole of its directory again: a list of
  * the N files of one directory costs N full reads of it, in the kernel, which made an "A" of a
@@ -50,6 +50,9 @@ struct Open
     struct dirent64 entry64;
     struct Open* link;
 };
+
+/* Set by arj_preload.c for the runs that are no add: every call goes straight through. */
+int navlorArjCacheOff __attribute__((visibility("hidden")));
 
 static struct Listing g_listings[kKeptDirectories];
 static struct Open* g_open;
@@ -170,8 +173,8 @@ DIR* opendir(const char* path)
     if (!bound())
         return NULL;
     DIR* real = realOpendir(path);
-    if (!real)
-        return NULL;
+    if (!real || navlorArjCacheOff)
+        return real;
     struct Open* o = calloc(1, sizeof *o);
     if (!o)
         return real;

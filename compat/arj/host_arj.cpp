@@ -10,6 +10,7 @@
 #include <QStandardPaths>
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <climits>
 #include <cstring>
@@ -30,15 +31,16 @@ constexpr int kKilled = 11; // ARJ's code for a run broken off
 
 // This process's environment without ARJ_SW: switches from there would be added to every
 // line arj reads. `preload`, when not empty, becomes arj's LD_PRELOAD, ahead of any already
-// there. Without TZ, glibc reads /etc/localtime again for every time arj prints; the same zone
-// named once ("TZ=:/etc/localtime") is read once.
-QList<QByteArray> childEnvironment(const QByteArray& preload)
+// there, told by `hooks` what to do (arj_preload.c). Without TZ, glibc reads /etc/localtime
+// again for every time arj prints; the same zone named once ("TZ=:/etc/localtime") is read
+// once.
+QList<QByteArray> childEnvironment(const QByteArray& preload, const QByteArray& hooks)
 {
     QList<QByteArray> env;
     QByteArray earlier;
     bool zone = false;
     for (char** e = environ; e && *e; ++e) {
-        if (std::strncmp(*e, "ARJ_SW=", 7) == 0)
+        if (std::strncmp(*e, "ARJ_SW=", 7) == 0 || std::strncmp(*e, "NAVLOR_ARJ_HOOKS=", 17) == 0)
             continue;
         zone = zone || std::strncmp(*e, "TZ=", 3) == 0;
         if (!preload.isEmpty() && std::strncmp(*e, "LD_PRELOAD=", 11) == 0) {
@@ -47,8 +49,10 @@ QList<QByteArray> childEnvironment(const QByteArray& preload)
         }
         env << QByteArray(*e);
     }
-    if (!preload.isEmpty())
+    if (!preload.isEmpty()) {
         env << "LD_PRELOAD=" + preload + (earlier.isEmpty() ? QByteArray() : ':' + earlier);
+        env << "NAVLOR_ARJ_HOOKS=" + hooks;
+    }
     if (!zone)
         env << QByteArrayLiteral("TZ=:/etc/localtime");
     return env;
@@ -61,7 +65,7 @@ QByteArray descriptorPath(int fd)
 
 // The image in a file in memory that arj can map as code; -1 when this host allows none (no
 // memfd, a kernel that refuses code from one, no /proc to name it by).
-int loadDirectoryCache()
+int loadPreloadImage()
 {
     const int fd = ::memfd_create("navlor-arj-dircache", MFD_CLOEXEC);
     if (fd < 0)
@@ -94,6 +98,8 @@ int loadDirectoryCache()
 // killed, well before the SIGKILL that follows a stopped backup's SIGTERM by 3 s.
 constexpr auto kEndGrace = std::chrono::seconds(2);
 
+constexpr qsizetype kCapturePiece = 64 * 1024;
+
 constexpr int kFloorSeconds = 600;
 constexpr qint64 kBytesPerSecond = 256 * 1024;
 
@@ -102,6 +108,23 @@ int exitCodeOf(int status)
     if (WIFEXITED(status))
         return WEXITSTATUS(status);
     return kKilled;
+}
+
+// What arj wrote to the capture, a piece at a time; closes it.
+void passOutputCapture(int fd, const std::function<void(QByteArrayView)>& take)
+{
+    if (::lseek(fd, 0, SEEK_SET) == 0) {
+        QByteArray buffer(kCapturePiece, Qt::Uninitialized);
+        for (;;) {
+            const ssize_t n = ::read(fd, buffer.data(), kCapturePiece);
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0)
+                break;
+            take(QByteArrayView(buffer.constData(), n));
+        }
+    }
+    ::close(fd);
 }
 
 } // namespace
@@ -115,12 +138,17 @@ QString hostArjProgram()
     return found.isEmpty() ? QStringLiteral("/usr/bin/arj") : found;
 }
 
+int preloadImage()
+{
+    static const int fd = loadPreloadImage();
+    return fd;
+}
+
 int directoryCache()
 {
     if (qEnvironmentVariable("NAVLOR_ARJ_DIRECTORY_CACHE") == QLatin1String("0"))
         return -1;
-    static const int fd = loadDirectoryCache();
-    return fd;
+    return preloadImage();
 }
 
 int hostArjTimeout(qint64 archiveBytes)
@@ -149,14 +177,23 @@ HostResult runHostArj(const HostRun& run)
     if (run.capture && capture < 0)
         return result;
 
+    // arj's output gets a buffer: a full one when it is collected, a line buffer for an add,
+    // whose lines reach the reader as they come. Extractions keep arj's own (arj_preload.c).
+    const bool adding = !run.arguments.isEmpty() && run.arguments.first() == QLatin1String("a");
+    const bool buffered = (run.capture || adding) &&
+                          qEnvironmentVariable("NAVLOR_ARJ_OUTPUT_BUFFER") != QLatin1String("0");
+    const int preload = run.preload >= 0 ? run.preload : buffered ? preloadImage() : -1;
+    QByteArray hooks = run.preload >= 0 ? QByteArrayLiteral("c") : QByteArray();
+    if (buffered)
+        hooks += run.capture ? 'b' : 'l';
     ProcessSpawn spawn(program, argv);
     spawn.setEnvironment(
-        childEnvironment(run.preload >= 0 ? descriptorPath(run.preload) : QByteArray()));
+        childEnvironment(preload >= 0 ? descriptorPath(preload) : QByteArray(), hooks));
     spawn.changeDirectory(QFile::encodeName(run.workingDirectory));
     if (run.capture)
         spawn.redirectOutput(capture, false);
-    if (run.preload >= 0)
-        spawn.keepOpen(run.preload); // for ld.so to read it by that number
+    if (preload >= 0)
+        spawn.keepOpen(preload); // for ld.so to read it by that number
     const pid_t pid = spawn.start();
     if (pid < 0) {
         if (run.capture)
@@ -181,8 +218,12 @@ HostResult runHostArj(const HostRun& run)
     const BoundedWait waited = waitAtMost(pid, std::max(run.timeoutSeconds, 0), false, passOnEnd);
     const int status = waited.status;
     result.timedOut = waited.timedOut;
-    if (run.capture)
+    if (run.capture && !run.takeOutput)
         result.output = takeOutputCapture(capture);
+    else if (run.capture && endSignal() == 0)
+        passOutputCapture(capture, run.takeOutput);
+    else if (run.capture)
+        ::close(capture);
     stopIfEndRequested();
     result.exitCode = result.timedOut ? kKilled : exitCodeOf(status);
     return result;

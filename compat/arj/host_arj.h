@@ -4,8 +4,11 @@
 // switches that would change what the line means.
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 #include <QStringList>
+
+#include <functional>
 
 namespace navlor::arj {
 
@@ -15,7 +18,12 @@ struct HostRun
     QString workingDirectory; // host path; empty: this process's
     bool capture = false;     // standard output collected instead of passed on
     int timeoutSeconds = 0;   // arj is ended when it runs longer; 0: no bound
-    int preload = -1;         // a shared object arj is started with (LD_PRELOAD), by descriptor
+    // directoryCache() for a run that wants it. Whatever this is, arj's output is buffered
+    // when collected or for an add, unless $NAVLOR_ARJ_OUTPUT_BUFFER is "0" (arj_preload.c).
+    int preload = -1;
+    // With `capture`: the output handed over here in pieces once arj has ended, instead of
+    // collected in HostResult::output.
+    std::function<void(QByteArrayView)> takeOutput = {};
 };
 
 struct HostResult
@@ -29,9 +37,13 @@ struct HostResult
 // $NAVLOR_HOST_ARJ, else arj on the host PATH, else /usr/bin/arj.
 QString hostArjProgram();
 
-// The directory cache for adds (directory_cache.c), ready to be preloaded into arj: a
-// descriptor that lives as long as this process. -1 when $NAVLOR_ARJ_DIRECTORY_CACHE is "0" or
-// the host cannot take it; arj then reads every directory itself, only slower.
+// What is preloaded into every arj (arj_preload.c, directory_cache.c): a descriptor that
+// lives as long as this process; -1 when the host cannot take it.
+int preloadImage();
+
+// The same, for a run that wants the directory cache of adds. -1 when
+// $NAVLOR_ARJ_DIRECTORY_CACHE is "0" or the host cannot take it; arj then reads every
+// directory itself, only slower.
 int directoryCache();
 
 // The bound for a run over an archive of `archiveBytes`: $NAVLOR_ARJ_TIMEOUT_SECONDS when

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace navlor::arj {
 namespace {
 
@@ -101,6 +103,41 @@ TEST(ArjListingRewrite, PlainListingColumnsCountCharactersNotBytes)
                                             QString::fromUtf8("a\u00e7\u00e3oxxxx.db ") + d,
                                             QString::fromUtf8("Relat\u00f3rio-mensal.txt "),
                                             "            " + d, "plain.db    " + d}));
+}
+
+// arj's output reaches the rewrite in pieces of any size: lines, CR LF ends, names that take
+// in the line after them and an unended last line come out as from the whole.
+TEST(ArjListingRewrite, PiecesOfAnySizeGiveTheRewriteOfTheWhole)
+{
+    const ListingContext verbose{"/tmp/p/dosdevices/d:/BKP/A.ARJ", "D:\\BKP\\A.ARJ", true};
+    const ListingContext plain{"/h/A.ARJ", "C:\\A.ARJ", false};
+    const QByteArray list =
+        "ARJ32 v 3.10\r\n\r\nProcessing archive: /h/A.ARJ\r\n"
+        "------------ ----------\r\nDADOS/EMP1/CLIENTES.DB \r\n"
+        "             3 3 1.000\r\n"
+        "A\xc3\xa7\xc3\xa3o.db    3 3\r\n------------ ----------\r\n     2 files";
+    const struct
+    {
+        QByteArray output;
+        ListingContext context;
+    } cases[] = {{arjVerbose(900), verbose}, {arjVerbose(1), verbose}, {list, plain}, {{}, plain}};
+    for (const auto& c : cases) {
+        const QByteArray whole = rewriteListing(c.output, c.context);
+        for (const qsizetype piece : {1, 7, 4096}) {
+            QByteArray streamed;
+            int pieces = 0;
+            ListingRewriter rewriter(c.context, [&](const QByteArray& out) {
+                streamed += out;
+                ++pieces;
+            });
+            for (qsizetype at = 0; at < c.output.size(); at += piece)
+                rewriter.feed(
+                    QByteArrayView(c.output).sliced(at, std::min(piece, c.output.size() - at)));
+            rewriter.finish();
+            EXPECT_EQ(streamed, whole) << piece;
+            EXPECT_EQ(pieces > 1, whole.size() > 64 * 1024) << "written as it is rewritten";
+        }
+    }
 }
 
 TEST(ArjProgressRewrite, HostPathsAndStoredNamesAsWindowsPrintsThem)

@@ -535,6 +535,34 @@ TEST_F(ArjProgram, VerboseListingOfAThousandAndTwoHundredEntries)
     EXPECT_TRUE(some.contains("\r\n009) MUITOS\\F0009.txt"));
 }
 
+// arj's output gets a buffer back (arj_preload.c): listings and tests longer than the buffer,
+// and adds whose lines are rewritten as they come, print the same bytes as without it.
+TEST_F(ArjProgram, EveryCommandPrintsTheSameWithOrWithoutArjsOutputBuffer)
+{
+    for (int i = 0; i < 700; ++i)
+        prefix.write(QString("C:\\DADOS\\EMP%1\\T%2.DB").arg(i % 7).arg(i), "x");
+    prefix.write(QString::fromUtf8("C:\\DADOS\\A\u00e7\u00e3o com nome longo.DB"), "a");
+    ASSERT_EQ(arj({"A", "D:\\B.ARJ", "C:\\DADOS", "*.*", "-R"}).code, 0);
+    const QStringList lines[] = {{"V", "D:\\B.ARJ"},
+                                 {"L", "D:\\B.ARJ"},
+                                 {"T", "D:\\B.ARJ"},
+                                 {"V", "D:\\B.ARJ", "T1?.DB"},
+                                 {"A", "D:\\NOVO.ARJ", "C:\\DADOS", "*.*", "-R"}};
+    for (const QStringList& line : lines) {
+        SCOPED_TRACE(line.join(' ').toStdString());
+        QFile::remove(prefix.host("D:\\NOVO.ARJ"));
+        extraEnv.remove("NAVLOR_ARJ_OUTPUT_BUFFER");
+        const Result buffered = arj(line);
+        QFile::remove(prefix.host("D:\\NOVO.ARJ"));
+        extraEnv.insert("NAVLOR_ARJ_OUTPUT_BUFFER", "0");
+        const Result plain = arj(line);
+        EXPECT_EQ(buffered.code, 0) << buffered.output.toStdString();
+        EXPECT_GT(buffered.output.count('\n'), 5);
+        EXPECT_EQ(buffered.output, plain.output);
+        EXPECT_EQ(buffered.errors, plain.errors);
+    }
+}
+
 TEST_F(ArjProgram, UpdateReplacesAChangedFile)
 {
     prefix.write("C:\\DADOS\\A.DB", "versao 1");
