@@ -5,6 +5,7 @@
 #include "archive/extract_commands.h"
 #include "archive/restore_targets.h"
 #include "lib/ansi_text.h"
+#include "lib/arj_headers.h"
 #include "lib/arj_listing.h"
 #include "lib/choose_directory.h"
 #include "lib/databases/restored_databases.h"
@@ -27,6 +28,7 @@
 #include <QStringTokenizer>
 #include <QStyle>
 #include <QStyledItemDelegate>
+#include <QTimer>
 
 #include <algorithm>
 #include <optional>
@@ -112,9 +114,89 @@ QString listingText(const QByteArray& bytes)
     return text;
 }
 
+// Whether a mask given to the listing leaves out no entry.
+bool listsEverything(const QString& mask)
+{
+    const QString trimmed = mask.trimmed();
+    return trimmed == QLatin1String("*.*") || trimmed == QLatin1String("*");
+}
+
+// The entries of a listing's text (lines joined by "\n") as the console reads them: names
+// from the tenth line on, each with the size and time of its details line.
+QList<ArjEntry> consoleListingEntries(const QString& text)
+{
+    QList<ArjEntry> listed;
+    qsizetype index = -1;
+    for (const QStringView line : QStringView(text).tokenize(u'\n')) {
+        if (++index < kFirstArjEntryLine)
+            continue;
+        QString name = arjEntryName(line.toString(), index);
+        if (!name.isEmpty()) {
+            listed.append(ArjEntry{std::move(name), -1, {}});
+            continue;
+        }
+        // Its details, which may follow comment lines.
+        if (!listed.isEmpty() && listed.last().size < 0) {
+            if (const auto details = arjEntryDetails(line)) {
+                listed.last().size = details->size;
+                listed.last().modified = details->modified;
+            }
+        }
+    }
+    return listed;
+}
+
+// Two digits of a date or time.
+void appendTwoDigits(QString& text, int value)
+{
+    text += QChar(u'0' + value / 10 % 10);
+    text += QChar(u'0' + value % 10);
+}
+
+// What the text box shows of entries read from the archive's headers: a line for each entry,
+// its number, size, time and attributes as the archiver's listing gives them, then its name.
+// One line each: the box's cost is by the line.
+QString headersText(const QString& origin, const QList<ArjEntry>& entries)
+{
+    QString text = QStringLiteral("Processing archive: ") + origin +
+                   QStringLiteral("\nSequence   Original DateTime modified Attributes Pathname\n"
+                                  "-------- ---------- ----------------- ---------- --------\n");
+    text.reserve(text.size() + entries.size() * (48 + 40));
+    qsizetype number = 0;
+    for (const ArjEntry& entry : entries) {
+        text += QString::number(++number).rightJustified(7, u'0');
+        text += u')';
+        text += QString::number(entry.size).rightJustified(11);
+        text += u' ';
+        const QDate day = entry.modified.date();
+        const QTime time = entry.modified.time();
+        appendTwoDigits(text, day.year());
+        text += u'-';
+        appendTwoDigits(text, day.month());
+        text += u'-';
+        appendTwoDigits(text, day.day());
+        text += u' ';
+        appendTwoDigits(text, time.hour());
+        text += u':';
+        appendTwoDigits(text, time.minute());
+        text += u':';
+        appendTwoDigits(text, time.second());
+        text += u' ';
+        text += entry.attributes;
+        text += u' ';
+        text += entry.name;
+        text += u'\n';
+    }
+    text += QStringLiteral("-------- ----------\n%1 files").arg(entries.size());
+    return text;
+}
+
 // A list told its items are uniform sizes them all as its last one. That one gets the width
 // of the widest entry here, so the list scrolls to show long names whole, as it did sizing
-// every entry; each entry is measured once, on the first layout that finds it.
+// every entry; each entry is measured once, on the first layout that finds it. Measuring
+// costs about ten microseconds an entry: a layout that finds many new entries measures for a
+// slice of time and leaves the rest to slices between the window's messages, the list laid
+// out again whenever the widest grows.
 class WidestEntryDelegate : public QStyledItemDelegate
 {
 public:
@@ -146,17 +228,61 @@ public:
             m_font = option.font;
             m_measuredRows = 0;
         }
-        const QAbstractItemModel* model = index.model();
-        const int rows = model->rowCount(index.parent());
+        m_option = option;
+        const int rows = index.model()->rowCount(index.parent());
         if (m_measuredRows == 0)
             m_widest = 0;
-        for (int row = m_measuredRows; row < rows; ++row)
-            m_widest = std::max(m_widest, width(option, model->index(row, 0, index.parent())));
-        m_measuredRows = rows;
+        if (rows - m_measuredRows <= kAtOnceRows)
+            measure(index.model(), index.parent(), rows, -1);
+        else
+            measureFor(index.model(), index.parent());
         return {std::max(own.width(), m_widest), own.height()};
     }
 
 private:
+    // Rows at most measured in one layout, however long it takes.
+    static constexpr int kAtOnceRows = 4096;
+    static constexpr qint64 kSliceMs = 10;
+
+    // Rows from the first unmeasured up to `rows`, for `sliceMs` at most (-1: all of them).
+    void measure(const QAbstractItemModel* model, const QModelIndex& parent, int rows,
+                 qint64 sliceMs) const
+    {
+        QElapsedTimer slice;
+        slice.start();
+        int row = m_measuredRows;
+        for (; row < rows; ++row) {
+            m_widest = std::max(m_widest, width(m_option, model->index(row, 0, parent)));
+            // Checked every few rows: the clock costs about as much as a measurement.
+            if (sliceMs >= 0 && row % 64 == 63 && slice.hasExpired(sliceMs)) {
+                ++row;
+                break;
+            }
+        }
+        m_measuredRows = row;
+    }
+
+    // A slice of the rows still to measure; the rest are left to a later slice.
+    void measureFor(const QAbstractItemModel* model, const QModelIndex& parent) const
+    {
+        measure(model, parent, model->rowCount(parent), kSliceMs);
+        if (m_measuredRows < model->rowCount(parent) && !m_pending) {
+            m_pending = true;
+            QTimer::singleShot(0, this, [this, model, parent = QPersistentModelIndex(parent)] {
+                m_pending = false;
+                const int rows = model->rowCount(parent);
+                if (m_measuredRows == 0 || rows == 0)
+                    return; // laid out anew: the next layout starts over
+                const int widest = m_widest;
+                measureFor(model, parent);
+                // The list sizes its entries again only when told.
+                if (m_widest > widest)
+                    emit const_cast<WidestEntryDelegate*>(this)->sizeHintChanged(
+                        model->index(rows - 1, 0, parent));
+            });
+        }
+    }
+
     int width(const QStyleOptionViewItem& option, const QModelIndex& index) const
     {
         const QString text = index.data().toString();
@@ -169,8 +295,10 @@ private:
 
     std::shared_ptr<EntryWidths> m_widths;
     mutable QFont m_font;
-    mutable int m_measuredRows = 0; // rows from the first whose widths are in m_widest
+    mutable QStyleOptionViewItem m_option; // of the last layout, for the later slices
+    mutable int m_measuredRows = 0;        // rows from the first whose widths are in m_widest
     mutable int m_widest = 0;
+    mutable bool m_pending = false; // a later slice is due
 };
 
 } // namespace
@@ -286,24 +414,36 @@ void TF_BKP_EXTRAI1::BU_EXTRAIR_ABRIRClick()
     std::optional<BusyCursor> busy(std::in_place);
     processMessages();
     const QString mask = m_ui->ED_SELEXTRAI->currentText();
-    std::optional<QByteArray> bytes = runListing(origin, mask);
-    // The batch run leaves the normal cursor, under which any message is read.
-    busy.reset();
-    if (!bytes)
-        return;
-    // A long listing is held once, as the text shown; its lines are read off that text.
-    const QString text = listingText(*bytes);
-    bytes.reset();
+    QList<ArjEntry> listed;
+    QString text;
+    QString banner;
+    bool fromHeaders = false;
+    if (std::optional<QList<ArjEntry>> read = headerEntries(origin, mask)) {
+        listed = *std::move(read);
+        text = headersText(origin, listed);
+        fromHeaders = true;
+    } else {
+        std::optional<QByteArray> bytes = runListing(origin, mask);
+        // The batch run leaves the normal cursor, under which any message is read.
+        busy.reset();
+        if (!bytes)
+            return;
+        // A long listing is held once, as the text shown; its lines are read off that text.
+        text = listingText(*bytes);
+        bytes.reset();
+        banner = text.left(text.indexOf(u'\n'));
+        listed = consoleListingEntries(text);
+    }
     m_ui->RichEdit3->setPlainText(text);
+    text.clear();
     m_ui->ESTOR_LISTBOX->clear();
     // The widths of the last archive's entries would only pile up.
     m_entryWidths->widths.clear();
-    m_listed.clear();
+    m_listed = std::move(listed);
     m_listedOrigin = origin;
     m_listedWhole = false;
 
-    const QString banner = text.left(text.indexOf(u'\n'));
-    if (!arjVersionOk(banner))
+    if (!fromHeaders && !arjVersionOk(banner))
         dialogs().message(QStringLiteral("Programa ARJ deve ter versão 2.60 - Versão atual = ") +
                           banner.left(18));
     busy.emplace();
@@ -315,35 +455,20 @@ void TF_BKP_EXTRAI1::BU_EXTRAIR_ABRIRClick()
     // instead of one per entry.
     QListWidget* entries = m_ui->ESTOR_LISTBOX;
     QStringList pending;
-    qsizetype listed = 0;
     qsizetype nextPause = 1;
     QElapsedTimer sincePause;
     sincePause.start();
-    qsizetype index = -1;
     bool stopped = false;
-    for (const QStringView line : QStringView(text).tokenize(u'\n')) {
-        if (++index < kFirstArjEntryLine)
-            continue;
-        QString name = arjEntryName(line.toString(), index);
-        if (name.isEmpty()) {
-            // Its details, which may follow comment lines.
-            if (!m_listed.isEmpty() && m_listed.last().size < 0) {
-                if (const auto details = arjEntryDetails(line)) {
-                    m_listed.last().size = details->size;
-                    m_listed.last().modified = details->modified;
-                }
-            }
-            continue;
-        }
-        m_listed.append(ArjEntry{name, -1, {}});
-        pending.append(std::move(name));
-        if (++listed < nextPause && !sincePause.hasExpired(kMessageIntervalMs))
+    for (qsizetype i = 0; i < m_listed.size(); ++i) {
+        pending.append(m_listed.at(i).name);
+        const qsizetype shown = i + 1;
+        if (shown < nextPause && !sincePause.hasExpired(kMessageIntervalMs))
             continue;
         entries->addItems(pending);
         pending.clear();
         processMessages();
         sincePause.restart();
-        nextPause = listed * 2;
+        nextPause = shown * 2;
         if (m_ui->CB_PARAR->isChecked() || m_closing) {
             stopped = true;
             break;
@@ -351,12 +476,33 @@ void TF_BKP_EXTRAI1::BU_EXTRAIR_ABRIRClick()
     }
     if (!pending.isEmpty())
         entries->addItems(pending);
-    const QString allMask = mask.trimmed();
-    m_listedWhole = !stopped && (allMask == QLatin1String("*.*") || allMask == QLatin1String("*"));
+    m_listedWhole = !stopped && listsEverything(mask);
 
     m_openDialog.filter = backupFilter();
     busy.reset();
     processMessages();
+}
+
+std::optional<QList<ArjEntry>> TF_BKP_EXTRAI1::headerEntries(const QString& origin,
+                                                             const QString& mask) const
+{
+    // A mask or an option of the operator's is the archiver's to apply.
+    if (!listsEverything(mask) || !m_ui->CB_XP->currentText().trimmed().isEmpty())
+        return std::nullopt;
+    std::optional<QList<ArjHeaderEntry>> headers = readArjHeadersAt(origin);
+    if (!headers)
+        return std::nullopt;
+    QList<ArjEntry> entries;
+    entries.reserve(headers->size());
+    for (ArjHeaderEntry& header : *headers) {
+        // As a line of the listing names it, or not at all.
+        QString name = arjConsoleEntryName(header.name);
+        if (!name.isEmpty())
+            entries.append(ArjEntry{std::move(name), header.size, header.modified,
+                                    std::move(header.attributes)});
+        header = {};
+    }
+    return entries;
 }
 
 std::optional<QByteArray> TF_BKP_EXTRAI1::runListing(const QString& origin, const QString& mask)
@@ -476,10 +622,15 @@ std::optional<QList<ArjEntry>> TF_BKP_EXTRAI1::chosenEntries(const QString& orig
 {
     if (m_listedOrigin != origin || (all && !m_listedWhole)) {
         // The times come from a listing of this archive, taken now.
-        const std::optional<QByteArray> bytes = runListing(origin, QStringLiteral("*.*"));
-        if (!bytes)
-            return std::nullopt;
-        m_listed = readArjListing(*bytes).entries;
+        const QString everything = QStringLiteral("*.*");
+        if (std::optional<QList<ArjEntry>> read = headerEntries(origin, everything)) {
+            m_listed = *std::move(read);
+        } else {
+            const std::optional<QByteArray> bytes = runListing(origin, everything);
+            if (!bytes)
+                return std::nullopt;
+            m_listed = readArjListing(*bytes).entries;
+        }
         m_listedOrigin = origin;
         m_listedWhole = true;
     }

@@ -69,6 +69,10 @@ private:
     // Lists `origin` (entries matching `mask`) into the listing file through the archiver; the
     // listing's bytes, or nothing once the operator has been told why not.
     std::optional<QByteArray> runListing(const QString& origin, const QString& mask);
+    // The entries of `origin` read from its headers, named as its listing names them; nothing
+    // where the archiver is to list them: a mask or an option given, a path that is no plain
+    // local file, an archive the headers cannot vouch for.
+    std::optional<QList<ArjEntry>> headerEntries(const QString& origin, const QString& mask) const;
     // The entries an extraction takes, with their times where a listing gave them.
     std::optional<QList<ArjEntry>> chosenEntries(const QString& origin, bool all);
 

@@ -3,6 +3,7 @@
 #include "backup/schedule.h"
 
 #include "lib/ansi_text.h"
+#include "lib/arj_headers.h"
 #include "lib/platform/platform.h"
 #include "lib/platform/wildcard.h"
 #include "lib/text_utils.h"
@@ -281,10 +282,20 @@ ArchiveVerdict verifyArchive(const QString& archiver, const QString& archivePath
         return {false, *failed};
     if (!checkListing)
         return {true, {}};
-    if (const std::optional<QString> failed = ask("V", "a listagem"))
-        return {false, *failed};
-    const QString shortfall = listingShortfall(
-        readVerboseListing(output), expected ? *expected : filesSelectedBy(job, archivePath));
+    // The entries as the archive's headers give them, each header checked by its CRC; the
+    // archiver lists those the headers cannot vouch for.
+    QList<ArjEntry> listed;
+    if (const std::optional<QList<ArjHeaderEntry>> headers = readArjHeadersAt(archivePath)) {
+        listed.reserve(headers->size());
+        for (const ArjHeaderEntry& entry : *headers)
+            listed.append(entry.listed());
+    } else {
+        if (const std::optional<QString> failed = ask("V", "a listagem"))
+            return {false, *failed};
+        listed = readVerboseListing(output);
+    }
+    const QString shortfall =
+        listingShortfall(listed, expected ? *expected : filesSelectedBy(job, archivePath));
     if (!shortfall.isEmpty())
         return {false, shortfall};
     return {true, {}};

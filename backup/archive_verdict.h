@@ -53,8 +53,9 @@ struct ArchiveVerdict
     QString reason; // why not, for the message line and the log
 };
 
-// The whole verdict on `archivePath`, asking `archiver` ("T", then "V"); each archiver run is
-// ended at `ceilingSeconds`. `checkListing` false: only the archive's presence and its test.
+// The whole verdict on `archivePath`, asking `archiver` ("T", then "V" for an archive whose
+// headers cannot vouch for its entries, see readArjHeaders); each archiver run is ended at
+// `ceilingSeconds`. `checkListing` false: only the archive's presence and its test.
 // The listing is held against `expected` (the files as they were archived) when given, else
 // against the files the job selects now.
 ArchiveVerdict verifyArchive(const QString& archiver, const QString& archivePath,

@@ -9,10 +9,12 @@
 // The two are run alternately, each round starting with the other, so both see the same load;
 // prints the best time of each and the ratio job / arj (target <= 1.15).
 
+#include "backup/archive_verdict.h"
 #include "backup/backup_job.h"
 #include "backup/backup_run.h"
 #include "backup/schedule.h"
 #include "bench/backup_bench_support.h"
+#include "lib/arj_headers.h"
 #include "lib/dates.h"
 #include "lib/platform/platform.h"
 
@@ -141,6 +143,57 @@ double runPlainArj(const bench::BenchPrefix& prefix, const QString& archive)
     return bench::timePlainArjAdd(prefix, arguments);
 }
 
+double medianOf(QList<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values.at(values.size() / 2);
+}
+
+// Where the verdict's time goes on the job's archive, each step alone, the median of `rounds`:
+// the archiver's test, the entries from the headers, the archiver's listing they spare, the
+// files selected and checked against the entries.
+void verdictSplit(const QString& archive, int rounds)
+{
+    BackupJob job;
+    loadJob(job, bench::kDataDir, bench::kSystemDir);
+    const QString archiver = QStringLiteral("C:\\NAVLOR\\ARJ.EXE");
+    Platform& p = platform();
+    const auto archiverRun = [&](const char* command) {
+        QByteArray output;
+        QElapsedTimer timer;
+        timer.start();
+        const int code =
+            p.runBounded(u'"' + archiver + QStringLiteral("\" ") + QLatin1String(command) +
+                             QStringLiteral(" \"") + archive + u'"',
+                         ShowMode::Hide, {600, &output, {}, {}});
+        if (code != 0)
+            fail(QStringLiteral("the archiver's %1 failed").arg(QLatin1String(command)));
+        return timer.nsecsElapsed() / 1e9;
+    };
+    QList<double> test, headers, listing, checks;
+    for (int round = 0; round < rounds; ++round) {
+        test << archiverRun("T");
+        listing << archiverRun("V");
+        QElapsedTimer timer;
+        timer.start();
+        const std::optional<QList<ArjHeaderEntry>> read = readArjHeadersAt(archive);
+        if (!read)
+            fail(QStringLiteral("the headers of the job's archive were refused"));
+        QList<ArjEntry> entries;
+        for (const ArjHeaderEntry& entry : *read)
+            entries << entry.listed();
+        headers << timer.nsecsElapsed() / 1e9;
+        timer.restart();
+        const QString shortfall = listingShortfall(entries, filesSelectedBy(job, archive));
+        checks << timer.nsecsElapsed() / 1e9;
+        if (!shortfall.isEmpty())
+            fail(QStringLiteral("the verdict found: ") + shortfall);
+    }
+    std::printf("verdict, median of %d: ARJ T %.3f s, entries from the headers %.4f s (ARJ V "
+                "instead: %.3f s), files selected and checked %.4f s\n",
+                rounds, medianOf(test), medianOf(headers), medianOf(listing), medianOf(checks));
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -169,6 +222,8 @@ int main(int argc, char** argv)
 
     double bestJob = 0;
     double bestPlain = 0;
+    QList<double> jobs;
+    QList<double> plains;
     for (int round = 1; round <= rounds; ++round) {
         double job = 0;
         double plain = 0;
@@ -185,6 +240,8 @@ int main(int argc, char** argv)
         }
         std::printf("round %d: arj a %.3f s, job %.3f s\n", round, plain, job);
         std::fflush(stdout);
+        jobs << job;
+        plains << plain;
         bestJob = round == 1 ? job : std::min(bestJob, job);
         bestPlain = round == 1 ? plain : std::min(bestPlain, plain);
     }
@@ -198,5 +255,8 @@ int main(int argc, char** argv)
                 QFileInfo(plainHost).size(), QFileInfo(jobHost).size());
     std::printf("best: arj a %.3f s, job %.3f s, ratio %.3f (target <= 1.15)\n", bestPlain, bestJob,
                 bestJob / bestPlain);
+    std::printf("median: arj a %.3f s, job %.3f s, ratio %.3f\n", medianOf(plains), medianOf(jobs),
+                medianOf(jobs) / medianOf(plains));
+    verdictSplit(jobArchive, rounds);
     return 0;
 }

@@ -69,6 +69,11 @@ bool arjVersionOk(const QString& banner)
     return banner.contains(QLatin1String("ARJ 2.60")) || banner.contains(QLatin1String("ARJ 3"));
 }
 
+QString arjConsoleEntryName(const QString& text)
+{
+    return arjAnsiUpper(trimControls(text));
+}
+
 std::optional<QString> arjEntryLineName(const QString& line, const ArjListingRules& rules)
 {
     qsizetype digits = 0;
@@ -85,7 +90,7 @@ std::optional<QString> arjEntryLineName(const QString& line, const ArjListingRul
         return line.mid(digits + 2);
     }
     // The name whole: a name cut short would name no entry of the archive.
-    QString name = arjAnsiUpper(trimControls(line.mid(digits + 1)));
+    QString name = arjConsoleEntryName(line.mid(digits + 1));
     if (name.isEmpty())
         return std::nullopt;
     return name;

@@ -87,6 +87,10 @@ QStringList arjListingLines(const QByteArray& bytes);
 // True when the banner contains "ARJ 2.60" or "ARJ 3" (exact case).
 bool arjVersionOk(const QString& banner);
 
+// The name the console takes from what follows an entry line's ")": trimmed of blanks and
+// control characters and upper-cased as a batch line takes it; empty when nothing is left.
+QString arjConsoleEntryName(const QString& text);
+
 // The entry named by the line numbered `index` (from 0), or empty when it names none: from
 // the tenth line on, a sequence number of three or more digits, ")" and the name, which is
 // taken trimmed of blanks and control characters and upper-cased.

@@ -1,7 +1,11 @@
 #include "backup/archive_verdict.h"
 
 #include "lib/ansi_text.h"
+#include "tests/support/forwarding_platform.h"
 #include "tests/support/temp_prefix.h"
+
+#include <QFile>
+#include <QProcess>
 
 #include <algorithm>
 
@@ -122,6 +126,71 @@ TEST(ArchiveVerdict, SelectedFilesFollowMasksSubdirectoriesAndExclusions)
             stored << file.stored.toUpper();
         std::sort(stored.begin(), stored.end());
         EXPECT_EQ(stored, c.stored) << c.masks << " / " << c.exclusions;
+    }
+}
+
+// The archiver's test passes; its listing, asked only where the headers cannot vouch for the
+// entries, is kListing.
+class ListingArchiver : public test::ForwardingPlatform
+{
+public:
+    int runBounded(const QString& command, ShowMode, const BoundedRun& run) override
+    {
+        asked << command.section(u'"', 2, 2).trimmed();
+        if (asked.last() == "V" && run.output)
+            *run.output = kListing;
+        return 0;
+    }
+    QStringList asked;
+};
+
+TEST(ArchiveVerdict, EntriesComeFromTheHeadersAndFromTheListingWhereTheyCannotVouch)
+{
+    test::TempPrefix prefix;
+    prefix.write("C:\\SRC\\A.DB", "alpha");
+    prefix.write("C:\\SRC\\SUB\\B.DB", QByteArray(5000, 'b'));
+    QProcess arj;
+    arj.setWorkingDirectory(prefix.host("C:\\"));
+    arj.start("/usr/bin/arj", {"a", "BKP.ARJ", "-r", "-y", "SRC/*.DB"});
+    ASSERT_TRUE(arj.waitForFinished(60000));
+    ASSERT_EQ(arj.exitCode(), 0);
+    const QByteArray archive = prefix.read("C:\\BKP.ARJ");
+    QByteArray badCrc = archive;
+    badCrc[archive.indexOf("SRC/") + 1] ^= 0x20; // a name in a header, its CRC unchanged
+    BackupJob job;
+    job.source = "C:\\SRC";
+    job.masks = "*.DB";
+    job.subdirectories = true;
+
+    const struct
+    {
+        const char* name;
+        QByteArray archive;
+        QByteArray newer; // written to C:\SRC\A.DB after archiving, if any
+        QStringList asked;
+        QString reason;
+    } cases[] = {
+        {"read from the headers", archive, {}, {"T"}, {}},
+        {"a file changed since",
+         archive,
+         "alpha and more",
+         {"T"},
+         "1 arquivo desatualizado no BKP, o primeiro: C:\\SRC\\A.DB"},
+        {"a header failing its CRC: the listing, which holds neither file",
+         badCrc,
+         {},
+         {"T", "V"},
+         "2 arquivos fora do BKP, o primeiro: C:\\SRC\\A.DB"},
+    };
+    for (const auto& c : cases) {
+        test::ScopedPlatform<ListingArchiver> archiver;
+        prefix.write("C:\\BKP.ARJ", c.archive);
+        if (!c.newer.isEmpty())
+            prefix.write("C:\\SRC\\A.DB", c.newer);
+        const ArchiveVerdict verdict = verifyArchive("C:\\ARJ.EXE", "C:\\BKP.ARJ", job, 60);
+        EXPECT_EQ(archiver->asked, c.asked) << c.name;
+        EXPECT_EQ(verdict.ok, c.reason.isEmpty()) << c.name;
+        EXPECT_EQ(verdict.reason, c.reason) << c.name;
     }
 }
 
