@@ -13,11 +13,12 @@
 
 namespace navlor::arj {
 
-// What "arj v" would list, names as it prints them, in archive order. Nothing for any archive
-// whose listing could say otherwise, left to arj: one that does not start with its main
-// header (a self-extractor, junk), a header that fails its CRC or runs past the end, no end
-// of archive, volumes and split entries, chapters, entries other than files, and names with
-// control characters (arj prints them raw, breaking the listing's lines).
+// What "arj v" would list, names as it prints them, in archive order, read by the console's
+// own header reader (lib/arj_headers.h). Nothing for any archive whose listing could say
+// otherwise, left to arj: one that does not start with its main header (a self-extractor,
+// junk), a header that fails its CRC or runs past the end, no end of archive, volumes and
+// split entries, chapters, entries other than files, comments, and names with control
+// characters (arj prints them raw, breaking the listing's lines).
 std::optional<QList<ArchiveEntry>> readArchiveIndex(const QString& hostPath);
 
 } // namespace navlor::arj
