@@ -5,13 +5,14 @@
 #      "ARJ.EXE E -Y <archive> -HT<dir> <entry>", against "arj e" of the same entry;
 #   2. a batch of such lines run by navlor-cmd, against the same arj lines in a shell script;
 #   3. "A" of the 5,000 files, against plain "arj a -r" of them;
-#   4. "A" of 5,000 files in one directory, against plain "arj a" of it.
+#   4. "A" of 5,000 files in one directory, against plain "arj a" of it (the stand-in stores
+#      them in its sorted order, arj alone in the directory's).
 #
 #   bench/arj_entry_bench.sh <navlor-arj> <navlor-cmd> [rounds] [batch lines]
 #
 # The two sides run in turn (stand-in, host, stand-in, host...) on the same archive and entries.
-# Prints the median of the single lines, the best of the rounds for the rest, and the ratios
-# stand-in / host.
+# Prints the median of the single lines and of the adds' rounds, the best of the batch rounds,
+# and the ratios stand-in / host.
 set -euo pipefail
 
 usage='usage: arj_entry_bench.sh <navlor-arj> <navlor-cmd> [rounds] [batch lines]'
@@ -122,27 +123,29 @@ printf 'batch of %d lines: %.1f s against %.1f s (best of 2), ratio %.2f (target
 
 # 3 and 4. "A" of the same files, each side into a fresh archive.
 add_pair() { # label, navlor-arj arguments after the archive, arj arguments after it, rounds
-    local label=$1 n=$4 best_navlor='' best_host='' navlor host navlor_args arj_args
+    local label=$1 n=$4 navlor host navlor_args arj_args
     read -ra navlor_args <<< "$2" # split, never expanded as file names
     read -ra arj_args <<< "$3"
+    : > "$work/add.navlor"
+    : > "$work/add.host"
     for round in $(seq 1 "$n"); do
         rm -f "$d/BKP/NAVLOR.ARJ" "$d/BKP/PLAIN.ARJ"
         t=$EPOCHREALTIME
         (cd "$c" && "$navlor_arj" A 'D:\BKP\NAVLOR.ARJ' "${navlor_args[@]}" > /dev/null)
-        navlor=$(elapsed "$t")
+        elapsed "$t" >> "$work/add.navlor"
         t=$EPOCHREALTIME
         (cd "$c" && "$arj" a "$d/BKP/PLAIN.ARJ" -i -y "${arj_args[@]}" < /dev/null > /dev/null)
-        host=$(elapsed "$t")
-        best_navlor=$(least "$navlor" "$best_navlor")
-        best_host=$(least "$host" "$best_host")
+        elapsed "$t" >> "$work/add.host"
     done
+    navlor=$(median < "$work/add.navlor")
+    host=$(median < "$work/add.host")
     local count_navlor count_host
     count_navlor=$("$arj" v "$d/BKP/NAVLOR.ARJ" | grep -c '^[0-9]\{3,\}) ')
     count_host=$("$arj" v "$d/BKP/PLAIN.ARJ" | grep -c '^[0-9]\{3,\}) ')
-    printf '%s: navlor-arj A %.0f ms (%d entries), arj a %.0f ms (%d entries), best of %d,' \
-        "$label" "$best_navlor" "$count_navlor" "$best_host" "$count_host" "$n"
-    printf ' ratio %.2f\n' "$(calc "$best_navlor / $best_host")"
+    printf '%s: navlor-arj A %.0f ms (%d entries), arj a %.0f ms (%d entries), median of %d,' \
+        "$label" "$navlor" "$count_navlor" "$host" "$count_host" "$n"
+    printf ' ratio %.2f\n' "$(calc "$navlor / $host")"
 }
 add_pair "A, 5,000 files in 50 directories (target <= 1.3)" 'C:\DADOS *.* -R' '-r DADOS/*.*' \
     "$rounds"
-add_pair "A, 5,000 files in one directory" 'C:\UMA *.*' 'UMA/*.*' 3
+add_pair "A, 5,000 files in one directory (target <= 1.3)" 'C:\UMA *.*' 'UMA/*.*' "$rounds"

@@ -3,8 +3,10 @@
 #include "compat/arj/arj_names.h"
 
 #include <QFile>
+#include <QSet>
 
 #include <cerrno>
+#include <cstdlib>
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -65,19 +67,33 @@ bool inDirectory(const QByteArray& stored, QByteArrayView directory)
            stored.indexOf('/', slash + 1) < 0;
 }
 
-// True when the regular files of the directory are stored[from, to), in the directory's own
-// order, and it holds nothing else "*" could take: no link, device, pipe or hidden file.
-// Subdirectories are never taken by a mask without "-r".
-bool wholeDirectory(const QByteArray& root, QByteArrayView directory,
-                    const QList<QByteArray>& stored, qsizetype from, qsizetype to)
+enum class DirectoryMatch
+{
+    Partial,
+    SameOrder,
+    OtherOrder,
+};
+
+// Whether the regular files of the directory are the names of stored[from, to), and whether
+// the directory gives them in that order; Partial when it holds anything else "*" could take:
+// a file not selected, a link, device, pipe or hidden file. Subdirectories are never taken by
+// a mask without "-r". `st`: the directory's, for its order file.
+DirectoryMatch wholeDirectory(const QByteArray& root, QByteArrayView directory,
+                              const QList<QByteArray>& stored, qsizetype from, qsizetype to,
+                              struct stat& st)
 {
     DIR* d = ::opendir((root + '/' + directory.toByteArray()).constData());
     if (!d)
-        return false;
+        return DirectoryMatch::Partial;
     const int fd = ::dirfd(d);
     const qsizetype nameAt = directory.size() + 1;
+    QSet<QByteArrayView> selected;
+    selected.reserve(to - from);
+    for (qsizetype i = from; i < to; ++i)
+        selected.insert(QByteArrayView(stored.at(i)).sliced(nameAt));
     qsizetype next = from;
-    bool whole = true;
+    bool inOrder = true;
+    bool whole = ::fstat(fd, &st) == 0;
     while (whole) {
         errno = 0;
         const dirent* e = ::readdir(d);
@@ -90,26 +106,48 @@ bool wholeDirectory(const QByteArray& root, QByteArrayView directory,
             continue;
         unsigned char type = e->d_type;
         if (type == DT_UNKNOWN) {
-            struct stat st;
-            if (::fstatat(fd, name, &st, AT_SYMLINK_NOFOLLOW) != 0) {
+            struct stat entry;
+            if (::fstatat(fd, name, &entry, AT_SYMLINK_NOFOLLOW) != 0) {
                 whole = false;
                 break;
             }
-            type = IFTODT(st.st_mode);
+            type = IFTODT(entry.st_mode);
         }
         if (type == DT_DIR)
             continue;
-        whole =
-            type == DT_REG && next < to && QByteArrayView(stored.at(next)).sliced(nameAt) == name;
+        whole = type == DT_REG && next < to && selected.contains(QByteArrayView(name));
+        inOrder = inOrder && whole && QByteArrayView(stored.at(next)).sliced(nameAt) == name;
         ++next;
     }
     ::closedir(d);
-    return whole;
+    if (!whole)
+        return DirectoryMatch::Partial;
+    return inOrder ? DirectoryMatch::SameOrder : DirectoryMatch::OtherOrder;
+}
+
+// The order file of the directory `st` is of: the names of stored[from, to), one a line.
+bool writeMaskOrder(const QString& orderDirectory, const struct stat& st,
+                    const QList<QByteArray>& stored, qsizetype from, qsizetype to, qsizetype nameAt)
+{
+    if (orderDirectory.isEmpty())
+        return false;
+    QFile file(orderDirectory + QStringLiteral("/%1-%2")
+                                    .arg(static_cast<qulonglong>(st.st_dev))
+                                    .arg(static_cast<qulonglong>(st.st_ino)));
+    if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
+        return false;
+    QByteArray text;
+    for (qsizetype i = from; i < to; ++i) {
+        text += QByteArrayView(stored.at(i)).sliced(nameAt);
+        text += '\n';
+    }
+    return file.write(text) == text.size() && file.flush();
 }
 
 } // namespace
 
-QList<QByteArray> addListLines(const QString& rootHostPath, const QList<QByteArray>& stored)
+QList<QByteArray> addListLines(const QString& rootHostPath, const QList<QByteArray>& stored,
+                               const QString& orderDirectory)
 {
     const QByteArray root = QFile::encodeName(rootHostPath);
     QList<QByteArray> lines;
@@ -123,8 +161,13 @@ QList<QByteArray> addListLines(const QString& rootHostPath, const QList<QByteArr
             maskable = maskableDirectory(directory) && maskableName(stored.at(from), slash);
             for (; to < stored.size() && inDirectory(stored.at(to), directory); ++to)
                 maskable = maskable && maskableName(stored.at(to), slash);
-            if (maskable && to - from >= kFewestMaskedNames &&
-                wholeDirectory(root, directory, stored, from, to)) {
+            struct stat st;
+            const DirectoryMatch match = maskable && to - from >= kFewestMaskedNames
+                                             ? wholeDirectory(root, directory, stored, from, to, st)
+                                             : DirectoryMatch::Partial;
+            if (match == DirectoryMatch::SameOrder ||
+                (match == DirectoryMatch::OtherOrder &&
+                 writeMaskOrder(orderDirectory, st, stored, from, to, slash + 1))) {
                 lines << directory.toByteArray() + "/*";
                 from = to;
                 continue;
@@ -134,6 +177,29 @@ QList<QByteArray> addListLines(const QString& rootHostPath, const QList<QByteArr
             lines << listFileLine(stored.at(from));
     }
     return lines;
+}
+
+QString newMaskOrderDirectory(const QString& parent)
+{
+    QByteArray path = QFile::encodeName(parent) + "/order-XXXXXX";
+    return ::mkdtemp(path.data()) ? QFile::decodeName(path) : QString();
+}
+
+MaskOrderScope::MaskOrderScope(const QString& orderDirectory)
+    : m_had(qEnvironmentVariableIsSet(kMaskOrderVariable)), m_earlier(qgetenv(kMaskOrderVariable))
+{
+    if (orderDirectory.isEmpty())
+        qunsetenv(kMaskOrderVariable);
+    else
+        qputenv(kMaskOrderVariable, QFile::encodeName(orderDirectory));
+}
+
+MaskOrderScope::~MaskOrderScope()
+{
+    if (m_had)
+        qputenv(kMaskOrderVariable, m_earlier);
+    else
+        qunsetenv(kMaskOrderVariable);
 }
 
 bool writeAddList(const QString& path, const QList<QByteArray>& lines)

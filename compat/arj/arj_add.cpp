@@ -99,8 +99,9 @@ struct ArjTool::AddRun
     QHash<QString, QByteArray> otherCase; // host path -> the case the archive holds it in
     QHash<QString, QByteArray> storedAs;  // host path -> the other case it went in under
     ProgressRewrite rewrite;
-    int cache = -1;        // the directory cache preloaded into arj
-    QString listDirectory; // the workspace's: where arj's list files go
+    int cache = -1;         // the directory cache preloaded into arj
+    QString listDirectory;  // the workspace's: where arj's list files go
+    QString orderDirectory; // of the masks of the run at hand (add_masks.h); empty: none
     int lists = 0;
     int code = kOk;
 };
@@ -271,7 +272,10 @@ bool ArjTool::storeOnDrive(AddRun& run, QChar drive, const QList<const SelectedF
     const QString root = m_platform.toHostPath(QString(drive) + QStringLiteral(":\\"));
     for (QByteArray& line : respelled)
         line = listFileLine(line);
-    return runAdd(run, addListLines(root, names), root, run.cache) &&
+    // Masks in another order than their directory's only where the cache gives that order.
+    run.orderDirectory = run.cache >= 0 ? newMaskOrderDirectory(run.listDirectory) : QString();
+    const QList<QByteArray> lines = addListLines(root, names, run.orderDirectory);
+    return runAdd(run, lines, root, run.cache) &&
            (!links || runAdd(run, respelled, links->path(), -1));
 }
 
@@ -296,6 +300,7 @@ bool ArjTool::runAdd(AddRun& run, const QList<QByteArray>& lines, const QString&
     arguments << u'!' + listPath;
     HostResult result;
     {
+        const MaskOrderScope orders(preload >= 0 ? run.orderDirectory : QString());
         const RoutedOutput routed(
             [&run](const QByteArray& text) { return run.rewrite.line(text); });
         result = runHostArj({arguments, directory, false, 0, preload});

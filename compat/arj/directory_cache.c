@@ -5,15 +5,22 @@
  * few thousand files take twice as long as arj's own walk of the same tree. Here the first
  * read of a directory is kept and later opens of it are served from memory, in the order the
  * directory gave, so arj stores the same entries in the same order. Plain C: nothing of a C++
- * runtime is brought into arj. */
+ * runtime is brought into arj.
+ *
+ * A directory navlor-arj names by a mask ("DIR/*") in another order than the directory's own
+ * is given in that order instead: its order file (add_masks.h) lists the names, and those
+ * come first, in its order, the rest after in the directory's. */
 
 #define _GNU_SOURCE
 #include <dirent.h>
 #include <dlfcn.h>
+#include <fcntl.h>
 #include <stddef.h>
+#include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 /* The names are read together, file after file of one directory: the last few directories
  * serve, and memory stays bounded however many directories the run goes through. */
@@ -57,6 +64,9 @@ int navlorArjCacheOff __attribute__((visibility("hidden")));
 static struct Listing g_listings[kKeptDirectories];
 static struct Open* g_open;
 static unsigned long g_clock;
+
+/* From NAVLOR_ARJ_ORDER: where the order files are; NULL: none. */
+static char* g_orderDirectory;
 
 static DIR* (*realOpendir)(const char*);
 static struct dirent* (*realReaddir)(DIR*);
@@ -120,6 +130,118 @@ static int readWhole(DIR* real, struct Listing* listing)
     return 1;
 }
 
+/* Meant for arj alone, not for what it may start. */
+__attribute__((constructor)) static void orderStart(void)
+{
+    const char* directory = getenv("NAVLOR_ARJ_ORDER");
+    if (directory && *directory)
+        g_orderDirectory = strdup(directory);
+    unsetenv("NAVLOR_ARJ_ORDER");
+}
+
+/* The whole of the file at `path`, ending in a 0; NULL when there is none or it cannot be
+ * read. */
+static char* readOrderFile(const char* path)
+{
+    const int fd = open(path, O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return NULL;
+    struct stat st;
+    char* text = NULL;
+    if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode))
+        text = malloc((size_t)st.st_size + 1);
+    size_t got = 0;
+    while (text && got < (size_t)st.st_size) {
+        const ssize_t n = read(fd, text + got, (size_t)st.st_size - got);
+        if (n <= 0) {
+            free(text);
+            text = NULL;
+            break;
+        }
+        got += (size_t)n;
+    }
+    close(fd);
+    if (text)
+        text[got] = '\0';
+    return text;
+}
+
+static int orderByName(const void* a, const void* b, void* listing)
+{
+    const struct Listing* l = listing;
+    return strcmp(l->names + l->entries[*(const size_t*)a].nameAt,
+                  l->names + l->entries[*(const size_t*)b].nameAt);
+}
+
+/* Where the entry named `name` is in the listing, by the indices `byName` sorts by name;
+ * `count` when it has none. */
+static size_t entryNamed(const struct Listing* listing, const size_t* byName, const char* name)
+{
+    size_t low = 0;
+    size_t high = listing->count;
+    while (low < high) {
+        const size_t middle = low + (high - low) / 2;
+        const int c = strcmp(listing->names + listing->entries[byName[middle]].nameAt, name);
+        if (c == 0)
+            return byName[middle];
+        if (c < 0)
+            low = middle + 1;
+        else
+            high = middle;
+    }
+    return listing->count;
+}
+
+/* The listing in the order of its directory's order file, if it has one: the names there
+ * first, in that order, then the rest as the directory gave them. 0 when memory runs out. */
+static int arrange(struct Listing* listing, const struct stat* st)
+{
+    if (!g_orderDirectory || listing->count == 0)
+        return 1;
+    char path[4096];
+    const int length = snprintf(path, sizeof path, "%s/%llu-%llu", g_orderDirectory,
+                                (unsigned long long)st->st_dev, (unsigned long long)st->st_ino);
+    if (length < 0 || (size_t)length >= sizeof path)
+        return 1;
+    char* order = readOrderFile(path);
+    if (!order)
+        return 1;
+    const size_t count = listing->count;
+    size_t* byName = malloc(count * sizeof *byName);
+    struct Entry* arranged = malloc(count * sizeof *arranged);
+    unsigned char* taken = calloc(count, 1);
+    const int ok = byName && arranged && taken;
+    if (ok) {
+        for (size_t i = 0; i < count; ++i)
+            byName[i] = i;
+        qsort_r(byName, count, sizeof *byName, orderByName, listing);
+        size_t placed = 0;
+        for (char* line = order; *line;) {
+            char* end = strchr(line, '\n');
+            if (end)
+                *end = '\0';
+            const size_t at = entryNamed(listing, byName, line);
+            if (at < count && !taken[at]) {
+                taken[at] = 1;
+                arranged[placed++] = listing->entries[at];
+            }
+            line = end ? end + 1 : line + strlen(line);
+        }
+        for (size_t i = 0; i < count; ++i) {
+            if (!taken[i])
+                arranged[placed++] = listing->entries[i];
+        }
+        free(listing->entries);
+        listing->entries = arranged;
+        arranged = NULL;
+    }
+    free(order);
+    free(byName);
+    free(arranged);
+    free(taken);
+    return ok;
+}
+
 static struct Listing* listingOf(DIR* real)
 {
     struct stat st;
@@ -140,7 +262,7 @@ static struct Listing* listingOf(DIR* real)
             return NULL; /* still being read: never replaced under a reader */
     }
     forget(oldest);
-    if (!readWhole(real, oldest)) {
+    if (!readWhole(real, oldest) || !arrange(oldest, &st)) {
         forget(oldest);
         realRewinddir(real);
         return NULL;

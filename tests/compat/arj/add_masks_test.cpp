@@ -1,5 +1,6 @@
 // The list file of an "A": a whole directory as one mask, and arj storing exactly the same
-// entries, in the same order and with the same output, as from a line for every name.
+// entries, in the same order and with the same output, as from a line for every name; where
+// the directory's order is another, arj runs with the directory cache that gives the list's.
 
 #include "compat/arj/add_masks.h"
 
@@ -52,7 +53,9 @@ QList<QByteArray> maskSelected(const QByteArray& root, const QByteArray& directo
 }
 
 // arj's "a" from `root` on a list file of `lines`, and its listing; the archive is removed.
-MaskArjRun maskArjAdd(const QTemporaryDir& scratch, const QList<QByteArray>& lines)
+// With `orders`, through the directory cache as navlor-arj runs it.
+MaskArjRun maskArjAdd(const QTemporaryDir& scratch, const QList<QByteArray>& lines,
+                      const QString& orders = {})
 {
     const QString list = scratch.filePath("list.txt");
     const QString archive = scratch.filePath("A.ARJ");
@@ -68,7 +71,18 @@ MaskArjRun maskArjAdd(const QTemporaryDir& scratch, const QList<QByteArray>& lin
         return process.readAllStandardOutput();
     };
     MaskArjRun run;
-    run.output = arj({"a", archive, "-i", "-y", '!' + list}, run.code);
+    if (orders.isEmpty()) {
+        run.output = arj({"a", archive, "-i", "-y", '!' + list}, run.code);
+    } else {
+        const MaskOrderScope scope(orders);
+        const HostResult cached = runHostArj({{"a", archive, "-i", "-y", '!' + list},
+                                              scratch.filePath("root"),
+                                              true,
+                                              60,
+                                              directoryCache()});
+        run.code = cached.exitCode;
+        run.output = cached.output;
+    }
     int listed = -1;
     for (const QByteArray& line : arj({"v", archive}, listed).split('\n')) {
         if (!line.startsWith("Archive created") && !line.contains(" DTA "))
@@ -80,12 +94,16 @@ MaskArjRun maskArjAdd(const QTemporaryDir& scratch, const QList<QByteArray>& lin
 
 TEST(ArjAddMasks, AWholeDirectoryIsOneMaskOnlyWhereArjStoresTheSameEntries)
 {
+    QList<QByteArray> dozens;
+    for (int i = 0; i < 40; ++i)
+        dozens << "F" + QByteArray::number(i * 17 % 40) + ".DB";
     enum class Extra
     {
         None,
         LinkToFile,
         Pipe,
-        OtherOrder,
+        Reversed,
+        Sorted, // as the selection sorts, files made in another order
     };
     const struct
     {
@@ -95,6 +113,7 @@ TEST(ArjAddMasks, AWholeDirectoryIsOneMaskOnlyWhereArjStoresTheSameEntries)
         QList<QByteArray> leftOut; // by the masks or "-X"
         Extra extra;
         int masks; // besides the one of its subdirectory
+        bool cache = true;
     } cases[] = {
         {"every file, names a list line escapes",
          "DADOS",
@@ -108,12 +127,16 @@ TEST(ArjAddMasks, AWholeDirectoryIsOneMaskOnlyWhereArjStoresTheSameEntries)
         {"a link to a file", "DADOS", {"A.DB"}, {}, Extra::LinkToFile, 0},
         {"a pipe", "DADOS", {"A.DB", "B.DB"}, {}, Extra::Pipe, 0},
         {"a name arj trims from a line", "DADOS", {"A.DB", "tab\t"}, {}, Extra::None, 0},
-        {"not in the directory's order",
+        {"not in the directory's order", "DADOS", {"A.DB", "B.DB", "C.DB"}, {}, Extra::Reversed, 1},
+        {"nor an arj without the cache",
          "DADOS",
          {"A.DB", "B.DB", "C.DB"},
          {},
-         Extra::OtherOrder,
-         0},
+         Extra::Reversed,
+         0,
+         false},
+        {"dozens, sorted", "DADOS", dozens, {}, Extra::Sorted, 1},
+        {"dozens and one left out", "DADOS", dozens, {"F17.DB"}, Extra::Sorted, 0},
         {"a directory arj reads as a pattern", "DADOS[1]", {"A.DB", "B.DB"}, {}, Extra::None, -1},
     };
     for (const auto& c : cases) {
@@ -137,18 +160,22 @@ TEST(ArjAddMasks, AWholeDirectoryIsOneMaskOnlyWhereArjStoresTheSameEntries)
         }
         // The walk's order: the files of a directory, then its subdirectories'.
         QList<QByteArray> stored = maskSelected(root, c.directory, c.leftOut);
-        if (c.extra == Extra::OtherOrder)
+        if (c.extra == Extra::Reversed)
             std::reverse(stored.begin(), stored.end());
+        if (c.extra == Extra::Sorted)
+            std::sort(stored.begin(), stored.end());
         stored += maskSelected(root, c.directory + "/SUB", {});
 
-        const QList<QByteArray> lines = addListLines(QFile::decodeName(root), stored);
+        const QString orders = c.cache ? newMaskOrderDirectory(scratch.path()) : QString();
+        ASSERT_EQ(orders.isEmpty(), !c.cache);
+        const QList<QByteArray> lines = addListLines(QFile::decodeName(root), stored, orders);
         EXPECT_EQ(std::count_if(lines.begin(), lines.end(),
                                 [](const QByteArray& line) { return line.endsWith("/*"); }),
                   c.masks + 1);
         QList<QByteArray> names;
         for (const QByteArray& name : stored)
             names << listFileLine(name);
-        const MaskArjRun masked = maskArjAdd(scratch, lines);
+        const MaskArjRun masked = maskArjAdd(scratch, lines, orders);
         const MaskArjRun listed = maskArjAdd(scratch, names);
         EXPECT_EQ(masked.code, listed.code);
         EXPECT_EQ(masked.output.toStdString(), listed.output.toStdString());
