@@ -32,13 +32,16 @@
 
 namespace navlor::arj {
 
-namespace {
-
-struct FileState
+// A member of AddRun, so not file-local.
+struct MovedFileState
 {
     qint64 size = -1;
     qint64 modified = 0; // nanoseconds
 };
+
+namespace {
+
+using FileState = MovedFileState;
 
 FileState stateOf(const QString& hostPath)
 {
