@@ -228,8 +228,14 @@ void ArjTool::runExtract(ExtractRun& run, const QString& verb, const QString& di
     if (run.line.volumes)
         arguments << QStringLiteral("-v");
     arguments << QStringLiteral("-ht") + directory << QStringLiteral("-p") << *names;
-    const HostResult result =
-        runBounded({arguments, {}, false}, run.archive, run.line.volumes, &run.rewrite);
+    // What was judged above is checked again as arj writes: a link planted since then in the
+    // target makes the write fail instead of leading elsewhere.
+    HostRun host{arguments, {}, false};
+    const bool belowTarget =
+        directory == run.targetHost || directory.startsWith(run.targetHost + u'/') ||
+        (run.targetHost.endsWith(u'/') && directory.startsWith(run.targetHost));
+    host.writeRoot = belowTarget ? run.targetHost : directory;
+    const HostResult result = runBounded(host, run.archive, run.line.volumes, &run.rewrite);
     run.code = std::max(run.code, result.started ? result.exitCode : int(kFatal));
 }
 

@@ -33,14 +33,16 @@ constexpr int kKilled = 11; // ARJ's code for a run broken off
 // line arj reads. `preload`, when not empty, becomes arj's LD_PRELOAD, ahead of any already
 // there, told by `hooks` what to do (arj_preload.c). Without TZ, glibc reads /etc/localtime
 // again for every time arj prints; the same zone named once ("TZ=:/etc/localtime") is read
-// once.
-QList<QByteArray> childEnvironment(const QByteArray& preload, const QByteArray& hooks)
+// once. `writeRoot`, when not empty, is the target an extraction's writes are kept below.
+QList<QByteArray> childEnvironment(const QByteArray& preload, const QByteArray& hooks,
+                                   const QByteArray& writeRoot)
 {
     QList<QByteArray> env;
     QByteArray earlier;
     bool zone = false;
     for (char** e = environ; e && *e; ++e) {
-        if (std::strncmp(*e, "ARJ_SW=", 7) == 0 || std::strncmp(*e, "NAVLOR_ARJ_HOOKS=", 17) == 0)
+        if (std::strncmp(*e, "ARJ_SW=", 7) == 0 || std::strncmp(*e, "NAVLOR_ARJ_HOOKS=", 17) == 0 ||
+            std::strncmp(*e, "NAVLOR_ARJ_ROOT=", 16) == 0)
             continue;
         zone = zone || std::strncmp(*e, "TZ=", 3) == 0;
         if (!preload.isEmpty() && std::strncmp(*e, "LD_PRELOAD=", 11) == 0) {
@@ -52,6 +54,8 @@ QList<QByteArray> childEnvironment(const QByteArray& preload, const QByteArray& 
     if (!preload.isEmpty()) {
         env << "LD_PRELOAD=" + preload + (earlier.isEmpty() ? QByteArray() : ':' + earlier);
         env << "NAVLOR_ARJ_HOOKS=" + hooks;
+        if (!writeRoot.isEmpty())
+            env << "NAVLOR_ARJ_ROOT=" + writeRoot;
     }
     if (!zone)
         env << QByteArrayLiteral("TZ=:/etc/localtime");
@@ -182,13 +186,14 @@ HostResult runHostArj(const HostRun& run)
     const bool adding = !run.arguments.isEmpty() && run.arguments.first() == QLatin1String("a");
     const bool buffered = (run.capture || adding) &&
                           qEnvironmentVariable("NAVLOR_ARJ_OUTPUT_BUFFER") != QLatin1String("0");
-    const int preload = run.preload >= 0 ? run.preload : buffered ? preloadImage() : -1;
+    const bool guarded = !run.writeRoot.isEmpty();
+    const int preload = run.preload >= 0 ? run.preload : buffered || guarded ? preloadImage() : -1;
     QByteArray hooks = run.preload >= 0 ? QByteArrayLiteral("c") : QByteArray();
     if (buffered)
         hooks += run.capture ? 'b' : 'l';
     ProcessSpawn spawn(program, argv);
-    spawn.setEnvironment(
-        childEnvironment(preload >= 0 ? descriptorPath(preload) : QByteArray(), hooks));
+    spawn.setEnvironment(childEnvironment(preload >= 0 ? descriptorPath(preload) : QByteArray(),
+                                          hooks, QFile::encodeName(run.writeRoot)));
     spawn.changeDirectory(QFile::encodeName(run.workingDirectory));
     if (run.capture)
         spawn.redirectOutput(capture, false);

@@ -24,6 +24,9 @@ struct HostRun
     // With `capture`: the output handed over here in pieces once arj has ended, instead of
     // collected in HostResult::output.
     std::function<void(QByteArrayView)> takeOutput = {};
+    // For an extraction, the host directory below which arj may write only through no link
+    // (extract_guard.c); empty for any other run.
+    QString writeRoot = {};
 };
 
 struct HostResult

@@ -788,6 +788,49 @@ TEST_F(ArjProgram, LinksInTheTargetLeadNowhereOutsideIt)
         EXPECT_TRUE(result.output.contains(QByteArray("Skipping unsafe name: ") + name)) << name;
 }
 
+// A link planted in the target, at an entry's name or on its way: that write fails and the
+// rest is restored. Through navlor-arj, and by arj alone with what navlor-arj preloads, as
+// when the link comes after navlor-arj has looked.
+TEST_F(ArjProgram, LinksPlantedInTheTargetAreNeverWrittenThrough)
+{
+    prefix.write("C:\\SRC\\A.DB", "a new");
+    prefix.write("C:\\SRC\\SUB\\B.DB", "b new");
+    prefix.write("C:\\SRC\\OK.DB", "ordinary");
+    ASSERT_EQ(arj({"A", "D:\\G.ARJ", "C:\\SRC", "*.*", "-R"}).code, 0);
+    prefix.write("C:\\VALDOROW\\victim.db", "victim");
+    prefix.mkdir("C:\\FORA");
+    const QString target = prefix.host("C:\\DESTINO");
+    const struct
+    {
+        const char* link; // in the target
+        QString to;
+    } plants[] = {
+        {"SRC/A.DB", prefix.host("C:\\VALDOROW\\victim.db")}, // a file elsewhere
+        {"SRC/SUB", prefix.host("C:\\FORA")},                 // a directory elsewhere
+        {"SRC/A.DB", "INSIDE.DB"},                            // another file of the target
+    };
+    for (const auto& plant : plants) {
+        for (const bool alone : {false, true}) {
+            SCOPED_TRACE(std::string(plant.link) + (alone ? " arj alone" : " navlor-arj"));
+            QDir(target).removeRecursively();
+            QDir().mkpath(target + "/SRC");
+            prefix.write("C:\\DESTINO\\SRC\\INSIDE.DB", "inside");
+            ASSERT_TRUE(QFile::link(plant.to, target + '/' + plant.link));
+            const std::set<std::string> before = everythingBut(target);
+            arj::HostRun arjAlone{
+                {"x", prefix.host("D:\\G.ARJ"), "-i", "-y", "-ht" + target}, {}, true};
+            arjAlone.writeRoot = target;
+            const int code = alone ? arj::runHostArj(arjAlone).exitCode
+                                   : arj({"X", "D:\\G.ARJ", "C:\\DESTINO\\", "-Y"}).code;
+            EXPECT_NE(code, 0);
+            EXPECT_EQ(everythingBut(target), before);
+            EXPECT_TRUE(QFileInfo(target + '/' + plant.link).isSymLink());
+            EXPECT_EQ(prefix.read("C:\\DESTINO\\SRC\\INSIDE.DB"), "inside");
+            EXPECT_EQ(prefix.read("C:\\DESTINO\\SRC\\OK.DB"), "ordinary");
+        }
+    }
+}
+
 TEST_F(ArjProgram, NamesStartingWithADotAreRestoredAndTheRunEnds)
 {
     // arj here spins forever on an "x" of such a name.
