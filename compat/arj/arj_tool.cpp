@@ -218,6 +218,12 @@ int ArjTool::test(const CommandLine& line)
         return kCantOpen;
     }
     // Every entry is decompressed and its CRC compared; nothing is written.
+    if (!line.volumes) {
+        if (const std::optional<QByteArray> passed = testInTwo(archive)) {
+            m_output(rewriteListing(*passed, {archive.hostPath, archive.windowsPath, false}));
+            return kOk;
+        }
+    }
     QStringList arguments{QStringLiteral("t"), archive.hostPath, kNoIndicator};
     if (line.volumes)
         arguments << QStringLiteral("-v");

@@ -14,6 +14,7 @@
 #include <QStringList>
 
 #include <functional>
+#include <optional>
 
 namespace navlor {
 class Platform;
@@ -76,6 +77,9 @@ private:
 
     int list(const CommandLine& line, bool verbose);
     int test(const CommandLine& line);
+    // arj's output of a test that passed, made by two runs at once over halves of the entries;
+    // nothing when the archive is small or either half did not pass.
+    std::optional<QByteArray> testInTwo(const Archive& archive);
     // arj's output rewritten as a listing (rewriteListing); arj's exit code.
     int runRewritten(const QStringList& arguments, const Archive& archive, bool volumes,
                      const ListingContext& context);

@@ -660,23 +660,46 @@ TEST_F(ArjProgram, FailuresGiveACodeAndNoArchive)
 
 TEST_F(ArjProgram, TestReadsEveryEntryBackAndFailsOnDamageOrJunk)
 {
-    prefix.write("C:\\DADOS\\A.DB", randomBytes(40000));
+    for (int i = 0; i < 6; ++i)
+        prefix.write(QString("C:\\DADOS\\S%1\\A%1.DB").arg(i), randomBytes(20000 + 1000 * i));
     prefix.write("C:\\DADOS\\B.DB", QByteArray(30000, 'b'));
-    ASSERT_EQ(arj({"A", "D:\\T.ARJ", "C:\\DADOS", "*.*"}).code, 0);
-    EXPECT_EQ(arj({"T", "D:\\T.ARJ"}).code, 0);
+    ASSERT_EQ(arj({"A", "D:\\T.ARJ", "C:\\DADOS", "*.*", "-R"}).code, 0);
+    // Split between two arj runs at once (counted by the arj they start) or tested by one, T
+    // says the same and ends the same.
+    const QString runs = scripts.filePath("runs.txt");
+    extraEnv.insert("NAVLOR_HOST_ARJ",
+                    hostArj("echo \"$1 $4\" >> " + QFile::encodeName(runs) + "\nexec arj \"$@\""));
+    const auto test = [&](const QString& archive, int splitRuns) {
+        QFile::remove(runs);
+        extraEnv.insert("NAVLOR_ARJ_SPLIT_TEST_BYTES", "0");
+        const Result split = arj({"T", archive});
+        QFile log(runs);
+        EXPECT_EQ(log.open(QIODevice::ReadOnly) ? log.readAll().count("t -p") : 0, splitRuns);
+        extraEnv.insert("NAVLOR_ARJ_SPLIT_TEST_BYTES", "999999999999");
+        const Result whole = arj({"T", archive});
+        EXPECT_EQ(split.output, whole.output);
+        EXPECT_EQ(split.code, whole.code);
+        return whole;
+    };
+    const Result passed = test("D:\\T.ARJ", 2);
+    EXPECT_EQ(passed.code, 0);
+    EXPECT_EQ(passed.output.count("Testing "), 7) << passed.output.toStdString();
 
-    QFile archive(prefix.host("D:\\T.ARJ"));
-    ASSERT_TRUE(archive.open(QIODevice::ReadWrite));
-    QByteArray bytes = archive.readAll();
-    bytes[bytes.size() / 2] = static_cast<char>(bytes[bytes.size() / 2] ^ 0x5A);
-    archive.seek(0);
-    archive.write(bytes);
-    archive.close();
-    EXPECT_NE(arj({"T", "D:\\T.ARJ"}).code, 0);
-
+    // Damage in the first entries and in the last: the whole archive is tested again by one run.
+    for (const double at : {0.2, 0.9}) {
+        QFile archive(prefix.host("D:\\T.ARJ"));
+        ASSERT_TRUE(archive.open(QIODevice::ReadWrite));
+        QByteArray bytes = archive.readAll();
+        const auto where = static_cast<qsizetype>(bytes.size() * at);
+        bytes[where] = static_cast<char>(bytes[where] ^ 0x5A);
+        archive.seek(0);
+        archive.write(bytes);
+        archive.close();
+        EXPECT_NE(test("D:\\T.ARJ", 2).code, 0);
+    }
     prefix.write("D:\\JUNK.ARJ", "half a copy of something else");
-    EXPECT_NE(arj({"T", "D:\\JUNK.ARJ"}).code, 0);
-    EXPECT_NE(arj({"T", "D:\\NADA.ARJ"}).code, 0);
+    EXPECT_NE(test("D:\\JUNK.ARJ", 0).code, 0);
+    EXPECT_NE(test("D:\\NADA.ARJ", 0).code, 0);
 }
 
 // Names as a foreign archive may store them; each would reach past C:\VALDOROW\DESTINO, to
