@@ -10,11 +10,13 @@
 #include <QStandardPaths>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <climits>
 #include <cstring>
 #include <optional>
+#include <thread>
 
 #include <signal.h>
 #include <sys/mman.h>
@@ -114,21 +116,31 @@ int exitCodeOf(int status)
     return kKilled;
 }
 
-// What arj wrote to the capture, a piece at a time; closes it.
-void passOutputCapture(int fd, const std::function<void(QByteArrayView)>& take)
+// What arj writes to the capture, handed on while it still runs: the rewrite of a long listing
+// goes on on the other core instead of after arj. Reads until `ended` is set and nothing is
+// left; stops at once on a signal, as the output of a run ended by one is not passed on.
+void followOutputCapture(int fd, const std::function<void(QByteArrayView)>& take,
+                         const std::atomic<bool>& ended)
 {
-    if (::lseek(fd, 0, SEEK_SET) == 0) {
-        QByteArray buffer(kCapturePiece, Qt::Uninitialized);
-        for (;;) {
-            const ssize_t n = ::read(fd, buffer.data(), kCapturePiece);
-            if (n < 0 && errno == EINTR)
-                continue;
-            if (n <= 0)
-                break;
+    QByteArray buffer(kCapturePiece, Qt::Uninitialized);
+    off_t at = 0;
+    for (;;) {
+        if (endSignal() != 0)
+            return;
+        // Read after looking: what arj wrote before it ended is all there then.
+        const bool last = ended.load();
+        const ssize_t n = ::pread(fd, buffer.data(), kCapturePiece, at);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n > 0) {
+            at += n;
             take(QByteArrayView(buffer.constData(), n));
+            continue;
         }
+        if (n < 0 || last)
+            return;
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
     }
-    ::close(fd);
 }
 
 } // namespace
@@ -220,13 +232,19 @@ HostResult runHostArj(const HostRun& run)
             ::kill(pid, SIGKILL);
         }
     };
+    std::atomic<bool> arjEnded{false};
+    std::thread follower;
+    if (run.capture && run.takeOutput)
+        follower = std::thread(followOutputCapture, capture, std::cref(run.takeOutput),
+                               std::cref(arjEnded));
     const BoundedWait waited = waitAtMost(pid, std::max(run.timeoutSeconds, 0), false, passOnEnd);
+    arjEnded.store(true);
+    if (follower.joinable())
+        follower.join();
     const int status = waited.status;
     result.timedOut = waited.timedOut;
     if (run.capture && !run.takeOutput)
         result.output = takeOutputCapture(capture);
-    else if (run.capture && endSignal() == 0)
-        passOutputCapture(capture, run.takeOutput);
     else if (run.capture)
         ::close(capture);
     stopIfEndRequested();
