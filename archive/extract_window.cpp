@@ -700,6 +700,15 @@ void TF_BKP_EXTRAI1::BU_EXTR_EXECClick()
     const RestoredDatabases restored(landing);
     EXECUTA_BAT(batch, ShowMode::ShowNormal, QStringLiteral("S"));
     postToConsole(restored.fixUpWritten());
+    // The archiver's words stay in its console: whether every file came back is checked here.
+    const QStringList missing = notRestoredTargets(*entries, target, layout);
+    if (!missing.isEmpty()) {
+        postToConsole({QStringLiteral("ERRO - restauração incompleta - %1 arquivo(s) não "
+                                      "restaurado(s), o primeiro: %2")
+                           .arg(missing.size())
+                           .arg(missing.first())});
+        dialogs().message(notRestoredText(missing));
+    }
     m_ui->ESTOR_LISTBOX_SELEC->clear();
 }
 

@@ -26,6 +26,15 @@ QString restoredPath(const QString& target, const QString& entry, RestoreLayout 
 QStringList newerTargets(const QList<ArjEntry>& entries, const QString& target,
                          RestoreLayout layout);
 
+// The landing paths of `entries` that do not hold the archived copy after a restore: no
+// file there, a link in its place, or another size or (to ARJ's two-second step) another
+// time than the archive gives. Where several entries land on one path only the last counts.
+QStringList notRestoredTargets(const QList<ArjEntry>& entries, const QString& target,
+                               RestoreLayout layout);
+
+// What the operator is told of them: at most kNewerFilesShown paths, then how many more.
+QString notRestoredText(const QStringList& paths);
+
 // The question put before replacing them: at most kNewerFilesShown paths, then how many more.
 inline constexpr int kNewerFilesShown = 20;
 QString newerFilesQuestion(const QStringList& paths);

@@ -144,6 +144,43 @@ TEST_F(RealArchiver, RestoresIntoTheOriginalDirectoriesAfterNamingNewerFiles)
     EXPECT_EQ(prefix.read("C:\\DADOS\\Empresa.db"), "empresa");
 }
 
+// A link planted in the data directory (another user of a shared folder) is never written
+// through; the window names the file that did not come back.
+TEST_F(RealArchiver, ALinkPlantedAtALandingPathFailsThatFileAndIsSaid)
+{
+    ASSERT_GE(platform().runAndWait("C:\\NAVLOR\\MAKE.BAT", ShowMode::ShowNormal), 0);
+    const QString victim = prefix.root() + QStringLiteral("/victim");
+    {
+        QFile file(victim);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("not yours");
+    }
+    const QString planted = prefix.host("C:\\DADOS\\Empresa.db");
+    ASSERT_TRUE(QFile::remove(planted));
+    ASSERT_TRUE(QFile::link(victim, planted));
+
+    dialogs->onShowModal = [&](QWidget* window) {
+        window->show();
+        QApplication::processEvents();
+        control<QPushButton>(window, "BU_EXTRAIR_ABRIR")->click();
+        control<QListWidget>(window, "ESTOR_LISTBOX")->selectAll();
+        control<QPushButton>(window, "BU_EXTR_MAIS")->click();
+        control<QCheckBox>(window, "CB_ORIGINAIS")->setChecked(true);
+        control<QPushButton>(window, "BU_EXTR_EXEC")->click();
+        return 0;
+    };
+    openExtractWindow(nullptr, "C:\\BKP\\BKP00.ARJ", "C:\\DADOS");
+
+    QFile file(victim);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), "not yours");
+    EXPECT_TRUE(QFileInfo(planted).isSymLink());
+    EXPECT_EQ(dialogs->messages,
+              QStringList{"ERRO - restauração incompleta - arquivos não restaurados:\n\n"
+                          "C:\\DADOS\\EMPRESA.DB"});
+    EXPECT_EQ(prefix.read("C:\\DADOS\\SUB\\NOTAS.TXT"), "notas\r\n");
+}
+
 // The window quotes the target "C:\\" and an entry with blanks; the archiver must still read
 // them as two arguments, as ARJ reads its own command line.
 TEST_F(RealArchiver, EntryWithBlanksComesOutIntoADriveRoot)

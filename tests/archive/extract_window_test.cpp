@@ -497,7 +497,10 @@ TEST_F(ExtractWindow, ExtractWritesOneLinePerSelectedEntry)
               "C:\\ARJ.EXE E  -Y \"D:\\BKP\\BKP00.ARJ\" \"-HTC:\\RESTAURA\" "
               "\"VALDOROW\\DADOS\\VLDREMP.DB\" \r\n");
     EXPECT_EQ(ui.ESTOR_LISTBOX_SELEC->count(), 0);
-    EXPECT_TRUE(dialogs->messages.isEmpty());
+    // The fake archiver writes nothing: the window says which files did not come back.
+    EXPECT_EQ(dialogs->messages,
+              QStringList{"ERRO - restauração incompleta - arquivos não restaurados:\n\n"
+                          "C:\\RESTAURA\\A.DB\nC:\\RESTAURA\\VLDREMP.DB"});
     EXPECT_TRUE(dialogs->confirmations.isEmpty());
 
     // An empty selection without "Todos" runs nothing.
