@@ -699,9 +699,10 @@ void TF_BKP_EXTRAI1::BU_EXTR_EXECClick()
         return;
     const RestoredDatabases restored(landing);
     EXECUTA_BAT(batch, ShowMode::ShowNormal, QStringLiteral("S"));
-    postToConsole(restored.fixUpWritten());
-    // The archiver's words stay in its console: whether every file came back is checked here.
+    // The archiver's words stay in its console: whether every file came back is checked here,
+    // before a restored database is fixed up, which changes it.
     const QStringList missing = notRestoredTargets(*entries, target, layout);
+    postToConsole(restored.fixUpWritten());
     if (!missing.isEmpty()) {
         postToConsole({QStringLiteral("ERRO - restauração incompleta - %1 arquivo(s) não "
                                       "restaurado(s), o primeiro: %2")
