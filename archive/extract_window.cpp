@@ -2,7 +2,9 @@
 
 #include "ui_extract_window.h"
 
+#include "archive/entry_width_delegate.h"
 #include "archive/extract_commands.h"
+#include "archive/listing_text.h"
 #include "archive/restore_targets.h"
 #include "lib/ansi_text.h"
 #include "lib/arj_headers.h"
@@ -37,14 +39,6 @@
 namespace navlor {
 
 TF_BKP_EXTRAI1* F_BKP_EXTRAI1 = nullptr;
-
-// The widths of the entries of both lists by their text, each measured once: an entry is plain
-// text in the list's font, so its text alone decides its size.
-struct EntryWidths
-{
-    QFont font;
-    QHash<QString, int> widths;
-};
 
 namespace {
 
@@ -91,216 +85,6 @@ QString cannotCreate(const QString& path)
     return QStringLiteral("Cannot create file \"%1\". %2").arg(path, reason);
 }
 
-// The lines of a listing joined by "\n", as arjListingLines() splits them, converted in place.
-QString listingText(const QByteArray& bytes)
-{
-    QString text = fromAnsi(bytes);
-    QChar* chars = text.data();
-    const qsizetype size = text.size();
-    qsizetype kept = 0;
-    for (qsizetype i = 0; i < size; ++i) {
-        QChar c = chars[i];
-        if (c == u'\r') {
-            if (i + 1 < size && chars[i + 1] == u'\n')
-                ++i;
-            c = u'\n';
-        }
-        chars[kept++] = c;
-    }
-    text.truncate(kept);
-    // A line break at the end starts no further line.
-    if (text.endsWith(u'\n'))
-        text.chop(1);
-    return text;
-}
-
-// Whether a mask given to the listing leaves out no entry.
-bool listsEverything(const QString& mask)
-{
-    const QString trimmed = mask.trimmed();
-    return trimmed == QLatin1String("*.*") || trimmed == QLatin1String("*");
-}
-
-// The entries of a listing's text (lines joined by "\n") as the console reads them: names
-// from the tenth line on, each with the size and time of its details line.
-QList<ArjEntry> consoleListingEntries(const QString& text)
-{
-    QList<ArjEntry> listed;
-    qsizetype index = -1;
-    for (const QStringView line : QStringView(text).tokenize(u'\n')) {
-        if (++index < kFirstArjEntryLine)
-            continue;
-        QString name = arjEntryName(line.toString(), index);
-        if (!name.isEmpty()) {
-            listed.append(ArjEntry{std::move(name), -1, {}});
-            continue;
-        }
-        // Its details, which may follow comment lines.
-        if (!listed.isEmpty() && listed.last().size < 0) {
-            if (const auto details = arjEntryDetails(line)) {
-                listed.last().size = details->size;
-                listed.last().modified = details->modified;
-            }
-        }
-    }
-    return listed;
-}
-
-// Two digits of a date or time.
-void appendTwoDigits(QString& text, int value)
-{
-    text += QChar(u'0' + value / 10 % 10);
-    text += QChar(u'0' + value % 10);
-}
-
-// What the text box shows of entries read from the archive's headers: a line for each entry,
-// its number, size, time and attributes as the archiver's listing gives them, then its name.
-// One line each: the box's cost is by the line.
-QString headersText(const QString& origin, const QList<ArjEntry>& entries)
-{
-    QString text = QStringLiteral("Processing archive: ") + origin +
-                   QStringLiteral("\nSequence   Original DateTime modified Attributes Pathname\n"
-                                  "-------- ---------- ----------------- ---------- --------\n");
-    text.reserve(text.size() + entries.size() * (48 + 40));
-    qsizetype number = 0;
-    for (const ArjEntry& entry : entries) {
-        text += QString::number(++number).rightJustified(7, u'0');
-        text += u')';
-        text += QString::number(entry.size).rightJustified(11);
-        text += u' ';
-        const QDate day = entry.modified.date();
-        const QTime time = entry.modified.time();
-        appendTwoDigits(text, day.year());
-        text += u'-';
-        appendTwoDigits(text, day.month());
-        text += u'-';
-        appendTwoDigits(text, day.day());
-        text += u' ';
-        appendTwoDigits(text, time.hour());
-        text += u':';
-        appendTwoDigits(text, time.minute());
-        text += u':';
-        appendTwoDigits(text, time.second());
-        text += u' ';
-        text += entry.attributes;
-        text += u' ';
-        text += entry.name;
-        text += u'\n';
-    }
-    text += QStringLiteral("-------- ----------\n%1 files").arg(entries.size());
-    return text;
-}
-
-// A list told its items are uniform sizes them all as its last one. That one gets the width
-// of the widest entry here, so the list scrolls to show long names whole, as it did sizing
-// every entry; each entry is measured once, on the first layout that finds it. Measuring
-// costs about ten microseconds an entry: a layout that finds many new entries measures for a
-// slice of time and leaves the rest to slices between the window's messages, the list laid
-// out again whenever the widest grows.
-class WidestEntryDelegate : public QStyledItemDelegate
-{
-public:
-    WidestEntryDelegate(QListWidget* list, std::shared_ptr<EntryWidths> widths)
-        : QStyledItemDelegate(list), m_widths(std::move(widths))
-    {
-        const QAbstractItemModel* model = list->model();
-        const auto forget = [this] { m_measuredRows = 0; };
-        connect(model, &QAbstractItemModel::rowsInserted, this,
-                [this, forget](const QModelIndex&, int first, int) {
-                    if (first < m_measuredRows)
-                        forget();
-                });
-        connect(model, &QAbstractItemModel::rowsRemoved, this, forget);
-        connect(model, &QAbstractItemModel::rowsMoved, this, forget);
-        connect(model, &QAbstractItemModel::modelReset, this, forget);
-        connect(model, &QAbstractItemModel::layoutChanged, this, forget);
-        connect(model, &QAbstractItemModel::dataChanged, this, forget);
-    }
-
-    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override
-    {
-        const QSize own = QStyledItemDelegate::sizeHint(option, index);
-        if (option.font != m_widths->font) {
-            m_widths->font = option.font;
-            m_widths->widths.clear();
-        }
-        if (option.font != m_font) {
-            m_font = option.font;
-            m_measuredRows = 0;
-        }
-        m_option = option;
-        const int rows = index.model()->rowCount(index.parent());
-        if (m_measuredRows == 0)
-            m_widest = 0;
-        if (rows - m_measuredRows <= kAtOnceRows)
-            measure(index.model(), index.parent(), rows, -1);
-        else
-            measureFor(index.model(), index.parent());
-        return {std::max(own.width(), m_widest), own.height()};
-    }
-
-private:
-    // Rows at most measured in one layout, however long it takes.
-    static constexpr int kAtOnceRows = 4096;
-    static constexpr qint64 kSliceMs = 10;
-
-    // Rows from the first unmeasured up to `rows`, for `sliceMs` at most (-1: all of them).
-    void measure(const QAbstractItemModel* model, const QModelIndex& parent, int rows,
-                 qint64 sliceMs) const
-    {
-        QElapsedTimer slice;
-        slice.start();
-        int row = m_measuredRows;
-        for (; row < rows; ++row) {
-            m_widest = std::max(m_widest, width(m_option, model->index(row, 0, parent)));
-            // Checked every few rows: the clock costs about as much as a measurement.
-            if (sliceMs >= 0 && row % 64 == 63 && slice.hasExpired(sliceMs)) {
-                ++row;
-                break;
-            }
-        }
-        m_measuredRows = row;
-    }
-
-    // A slice of the rows still to measure; the rest are left to a later slice.
-    void measureFor(const QAbstractItemModel* model, const QModelIndex& parent) const
-    {
-        measure(model, parent, model->rowCount(parent), kSliceMs);
-        if (m_measuredRows < model->rowCount(parent) && !m_pending) {
-            m_pending = true;
-            QTimer::singleShot(0, this, [this, model, parent = QPersistentModelIndex(parent)] {
-                m_pending = false;
-                const int rows = model->rowCount(parent);
-                if (m_measuredRows == 0 || rows == 0)
-                    return; // laid out anew: the next layout starts over
-                const int widest = m_widest;
-                measureFor(model, parent);
-                // The list sizes its entries again only when told.
-                if (m_widest > widest)
-                    emit const_cast<WidestEntryDelegate*>(this)->sizeHintChanged(
-                        model->index(rows - 1, 0, parent));
-            });
-        }
-    }
-
-    int width(const QStyleOptionViewItem& option, const QModelIndex& index) const
-    {
-        const QString text = index.data().toString();
-        auto found = m_widths->widths.constFind(text);
-        if (found == m_widths->widths.cend())
-            found =
-                m_widths->widths.insert(text, QStyledItemDelegate::sizeHint(option, index).width());
-        return *found;
-    }
-
-    std::shared_ptr<EntryWidths> m_widths;
-    mutable QFont m_font;
-    mutable QStyleOptionViewItem m_option; // of the last layout, for the later slices
-    mutable int m_measuredRows = 0;        // rows from the first whose widths are in m_widest
-    mutable int m_widest = 0;
-    mutable bool m_pending = false; // a later slice is due
-};
-
 } // namespace
 
 TF_BKP_EXTRAI1::TF_BKP_EXTRAI1(QWidget* parent)
@@ -321,7 +105,7 @@ TF_BKP_EXTRAI1::TF_BKP_EXTRAI1(QWidget* parent)
     // layout, the delegate keeping the width of the widest.
     for (QListWidget* list : {m_ui->ESTOR_LISTBOX, m_ui->ESTOR_LISTBOX_SELEC}) {
         list->setUniformItemSizes(true);
-        list->setItemDelegate(new WidestEntryDelegate(list, m_entryWidths));
+        useWidestEntryDelegate(list, m_entryWidths);
     }
 
     m_openDialog.filter = initialFilter();
