@@ -28,6 +28,22 @@ namespace {
 class RealArchiver : public ::testing::Test
 {
 protected:
+    // Every entry of the sample's archive back into C:\DADOS, through the window.
+    void restoreEverythingIntoTheOriginalDirectories()
+    {
+        dialogs->onShowModal = [&](QWidget* window) {
+            window->show();
+            QApplication::processEvents();
+            control<QPushButton>(window, "BU_EXTRAIR_ABRIR")->click();
+            control<QListWidget>(window, "ESTOR_LISTBOX")->selectAll();
+            control<QPushButton>(window, "BU_EXTR_MAIS")->click();
+            control<QCheckBox>(window, "CB_ORIGINAIS")->setChecked(true);
+            control<QPushButton>(window, "BU_EXTR_EXEC")->click();
+            return 0;
+        };
+        openExtractWindow(nullptr, "C:\\BKP\\BKP00.ARJ", "C:\\DADOS");
+    }
+
     RealArchiver()
     {
         prefix.mkdir("C:\\VALDOROW\\EXE");
@@ -123,17 +139,7 @@ TEST_F(RealArchiver, RestoresIntoTheOriginalDirectoriesAfterNamingNewerFiles)
     changed.close();
     ASSERT_TRUE(QFile::remove(prefix.host("C:\\DADOS\\SUB\\NOTAS.TXT")));
 
-    dialogs->onShowModal = [&](QWidget* window) {
-        window->show();
-        QApplication::processEvents();
-        control<QPushButton>(window, "BU_EXTRAIR_ABRIR")->click();
-        control<QListWidget>(window, "ESTOR_LISTBOX")->selectAll();
-        control<QPushButton>(window, "BU_EXTR_MAIS")->click();
-        control<QCheckBox>(window, "CB_ORIGINAIS")->setChecked(true);
-        control<QPushButton>(window, "BU_EXTR_EXEC")->click();
-        return 0;
-    };
-    openExtractWindow(nullptr, "C:\\BKP\\BKP00.ARJ", "C:\\DADOS");
+    restoreEverythingIntoTheOriginalDirectories();
 
     EXPECT_EQ(dialogs->messages, QStringList());
     ASSERT_EQ(dialogs->confirmations.size(), 1);
@@ -159,17 +165,7 @@ TEST_F(RealArchiver, ALinkPlantedAtALandingPathFailsThatFileAndIsSaid)
     ASSERT_TRUE(QFile::remove(planted));
     ASSERT_TRUE(QFile::link(victim, planted));
 
-    dialogs->onShowModal = [&](QWidget* window) {
-        window->show();
-        QApplication::processEvents();
-        control<QPushButton>(window, "BU_EXTRAIR_ABRIR")->click();
-        control<QListWidget>(window, "ESTOR_LISTBOX")->selectAll();
-        control<QPushButton>(window, "BU_EXTR_MAIS")->click();
-        control<QCheckBox>(window, "CB_ORIGINAIS")->setChecked(true);
-        control<QPushButton>(window, "BU_EXTR_EXEC")->click();
-        return 0;
-    };
-    openExtractWindow(nullptr, "C:\\BKP\\BKP00.ARJ", "C:\\DADOS");
+    restoreEverythingIntoTheOriginalDirectories();
 
     QFile file(victim);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
